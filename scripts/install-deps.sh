@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing need.
+# Looks first, so that a machine that has everything installs nothing.
+set -e
+
+PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n \
+libsqlite3-dev sqlite3 fonts-ipafont-gothic"
+
+# Extra tools for `make fuzz` and `make asan`; only installed when asked for.
+if [ "$1" = "--dev" ]; then
+    PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+fi
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+if [ "$(id -u)" != 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -q --no-install-recommends $missing

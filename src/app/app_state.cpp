@@ -1,0 +1,10 @@
+#include "app/app_state.h"
+
+namespace ZTAdrM1 {
+
+QString AppPath;
+QString DbPath;
+QString ExeBaseName;
+zt::Database* Db = nullptr;
+
+}  // namespace ZTAdrM1

@@ -1,0 +1,47 @@
+#include "app/job_window.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "platform/fatal_error.h"
+
+JobWindow::JobWindow(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips)
+    : QWidget(nullptr) {
+    // No owner: a job window lives beside the main menu, not on top of it, and
+    // is gone (and created afresh next time) once closed.
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(caption);
+    setFixedSize(px(clientWidthTwips), px(clientHeightTwips));
+
+    状況表示 = new QLabel(this);
+    状況表示->setObjectName(QStringLiteral("状況表示"));
+    状況表示->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    状況表示->setWordWrap(false);
+    状況表示->hide();
+
+    処理実行 = new QPushButton(QStringLiteral("処理実行"), this);
+    処理実行->setObjectName(QStringLiteral("処理実行"));
+    処理実行->setDefault(true);
+    connect(処理実行, &QPushButton::clicked, this, &JobWindow::処理実行_Click);
+}
+
+void JobWindow::place(QWidget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+void JobWindow::setStatus(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    状況表示->setText(shown);
+    状況表示->show();
+    // The run never yields to the event loop, so paint now or the user sees
+    // nothing until it ends.
+    repaint();
+}
+
+void JobWindow::処理実行_Click() {
+    処理実行->setEnabled(false);
+    zt::runGuarded(this, [this] { runJob(); });
+    close();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <memory>
+
+namespace zt {
+
+// Reads a CP932 text file line by line. A line ends at CR LF, LF or a lone CR;
+// the line end is not part of the line. A file that ends without a line end
+// still yields its last line; a file that ends with one yields no empty line
+// after it.
+class AnsiTextReader {
+public:
+    // Throws zt::Error (with the path) when the file cannot be opened or read,
+    // or is a directory.
+    explicit AnsiTextReader(const QString& path);
+    // For tests and fuzzing: read from bytes already in memory.
+    static AnsiTextReader fromBytes(QByteArray bytes);
+
+    bool atEnd() const;
+    // Throws zt::Error when called at the end.
+    QString readLine();
+
+private:
+    AnsiTextReader() = default;
+    QByteArray data_;
+    qsizetype pos_ = 0;
+};
+
+// Writes a CP932 text file with CR LF after every line, the last one included.
+// The lines go to a temporary file beside the target; commit() renames it over
+// the target. A writer destroyed without commit() removes its temporary file
+// and leaves the target as it was, so a failed run never leaves a half-written
+// file in place of a good one.
+class AnsiTextWriter {
+public:
+    // Throws zt::Error when the temporary file cannot be created.
+    explicit AnsiTextWriter(const QString& path);
+    ~AnsiTextWriter();
+    AnsiTextWriter(const AnsiTextWriter&) = delete;
+    AnsiTextWriter& operator=(const AnsiTextWriter&) = delete;
+
+    // Throws zt::Error on a write failure (a full disk, say).
+    void writeLine(QStringView text);
+    // Flushes, closes and renames over the target. Throws zt::Error on failure;
+    // the temporary file is then gone and the target untouched.
+    void commit();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace zt
