@@ -31,13 +31,10 @@ class TestAnsiTextFile : public QObject {
 private slots:
     void readLines_data();
     void readLines();
-    void readerRefusesPath_data();
-    void readerRefusesPath();
-    void writerWritesExactBytes();
+    void refusedPaths_data();
+    void refusedPaths();
     void commitReplacesOldFile();
     void uncommittedWriterLeavesOldFile();
-    void writerRefusesFolder_data();
-    void writerRefusesFolder();
     void failedWriteKeepsOldFile();
 };
 
@@ -82,54 +79,55 @@ void TestAnsiTextFile::readLines() {
     }
 }
 
-void TestAnsiTextFile::readerRefusesPath_data() {
+void TestAnsiTextFile::refusedPaths_data() {
+    QTest::addColumn<bool>("writing");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing file") << "missing.txt"
-                                  << "ファイルが見つかりません";
-    QTest::newRow("directory") << "sub"
-                               << "フォルダーです";
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("read missing file") << false << "missing.txt"
+                                       << "ファイルを開けません: %1（ファイルが見つかりません）";
+    QTest::newRow("read folder") << false << "sub"
+                                 << "ファイルを開けません: %1（フォルダーです）";
+    QTest::newRow("write into missing folder")
+        << true << "nowhere/out.txt"
+        << "ファイルを作成できません: %1（フォルダーが見つかりません）";
+    QTest::newRow("write over folder") << true << "sub"
+                                       << "ファイルを作成できません: %1（同じ名前のフォルダーがあります）";
 }
 
-void TestAnsiTextFile::readerRefusesPath() {
+void TestAnsiTextFile::refusedPaths() {
+    QFETCH(bool, writing);
     QFETCH(QString, name);
-    QFETCH(QString, reason);
+    QFETCH(QString, expected);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("sub"));
     const QString path = dir.filePath(name);
     try {
-        zt::AnsiTextReader reader(path);
+        if (writing) {
+            zt::AnsiTextWriter writer(path);
+        } else {
+            zt::AnsiTextReader reader(path);
+        }
         QFAIL("no error thrown");
     } catch (const zt::Error& e) {
-        QCOMPARE(e.text(), QString("ファイルを開けません: %1（%2）").arg(path, reason));
+        QCOMPARE(e.text(), expected.arg(path));
     }
-}
-
-void TestAnsiTextFile::writerWritesExactBytes() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("out.txt");
-    zt::AnsiTextWriter writer(path);
-    for (const char16_t* line : {u"ABC", u"㈱髙①", u"", u"ｱ\\~", u"\U0001F600"}) {
-        writer.writeLine(QString::fromUtf16(line));
-    }
-    writer.commit();
-    QCOMPARE(readAll(path), QByteArray("ABC\r\n\x87\x8A\xFB\xFC\x87\x40\r\n\r\n\xB1\\~\r\n?\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"out.txt"});
-    QVERIFY_THROWS_EXCEPTION(zt::Error, writer.writeLine(u"late"));
+    QCOMPARE(entries(dir.path()), QStringList{"sub"});
+    QVERIFY(entries(dir.filePath("sub")).isEmpty());
 }
 
 void TestAnsiTextFile::commitReplacesOldFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("out.txt");
-    writeFile(path, "old contents that are longer\r\n");
-    {
-        zt::AnsiTextWriter writer(path);
-        writer.writeLine(u"new");
-        QCOMPARE(readAll(path), QByteArray("old contents that are longer\r\n"));
-        writer.commit();
+    writeFile(path, "old\r\n");
+    zt::AnsiTextWriter writer(path);
+    for (const char16_t* line : {u"ABC", u"㈱髙①", u"", u"ｱ\\~", u"\U0001F600"}) {
+        writer.writeLine(QString::fromUtf16(line));
     }
-    QCOMPARE(readAll(path), QByteArray("new\r\n"));
+    QCOMPARE(readAll(path), QByteArray("old\r\n"));
+    writer.commit();
+    QCOMPARE(readAll(path), QByteArray("ABC\r\n\x87\x8A\xFB\xFC\x87\x40\r\n\r\n\xB1\\~\r\n?\r\n"));
     QCOMPARE(entries(dir.path()), QStringList{"out.txt"});
+    QVERIFY_THROWS_EXCEPTION(zt::Error, writer.writeLine(u"late"));
 }
 
 void TestAnsiTextFile::uncommittedWriterLeavesOldFile() {
@@ -145,31 +143,6 @@ void TestAnsiTextFile::uncommittedWriterLeavesOldFile() {
     }
     QCOMPARE(readAll(dir.filePath("old.txt")), QByteArray("old\r\n"));
     QCOMPARE(entries(dir.path()), QStringList{"old.txt"});
-}
-
-void TestAnsiTextFile::writerRefusesFolder_data() {
-    QTest::addColumn<QString>("relative");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "nowhere/out.txt"
-                                    << "フォルダーが見つかりません";
-    QTest::newRow("target is a folder") << "sub"
-                                        << "同じ名前のフォルダーがあります";
-}
-
-void TestAnsiTextFile::writerRefusesFolder() {
-    QFETCH(QString, relative);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("sub"));
-    const QString path = dir.filePath(relative);
-    try {
-        zt::AnsiTextWriter writer(path);
-        QFAIL("no error thrown");
-    } catch (const zt::Error& e) {
-        QCOMPARE(e.text(), QString("ファイルを作成できません: %1（%2）").arg(path, reason));
-    }
-    QCOMPARE(entries(dir.path()), QStringList{"sub"});
-    QVERIFY(entries(dir.filePath("sub")).isEmpty());
 }
 
 // A file size limit makes the disk "full" after 100 KB.

@@ -33,7 +33,6 @@ void TestCp932::decode_data() {
     row("stray 0xA0", "\xA0", u"\uFFFD");
     row("stray 0xFD-0xFF", "\xFD\xFE\xFF", u"\uFFFD\uFFFD\uFFFD");
     row("lead at the end", "a\x82", u"a\uFFFD");
-    row("lead before a line end", "\x82\r\n", u"\uFFFD\r\n");
     row("lead before 0x7F", "\x82\x7F", u"\uFFFD\u007F");
     row("lead before a lead", "\x82\x20\x82\xA0", u"\uFFFD \u3042");
     row("unmapped pair", "\x85\x40Z", u"\uFFFD\uFFFDZ");
@@ -63,7 +62,6 @@ void TestCp932::encode_data() {
     row("ⅰ from IBM, not NEC-selected", u"ⅰ", "\xFA\x40");
     row("Ⅰ from NEC row 13, not IBM", u"Ⅰ", "\x87\x54");
     row("㈱ from NEC row 13", u"㈱", "\x87\x8A");
-    row("①", u"①", "\x87\x40");
     row("∵ from JIS, not NEC or IBM", u"∵", "\x81\xE6");
     row("≒ from JIS, not NEC", u"≒", "\x81\xE0");
     row("full-width not sign from JIS", u"\uFFE2", "\x81\xCA");
@@ -77,7 +75,6 @@ void TestCp932::encode_data() {
         u"b",
         "a?b");
     row("lone low surrogate at the end", u"a\xDC00", "a?");
-    row("replacement character", u"\uFFFD", "?");
 }
 
 void TestCp932::encode() {
