@@ -157,4 +157,4 @@ private slots:
 };
 
 QTEST_MAIN(TestStartup)
-#include "test_startup.moc"
+#include "tst_startup.moc"

@@ -369,4 +369,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMainMenu)
-#include "test_main_menu.moc"
+#include "tst_main_menu.moc"

@@ -47,4 +47,4 @@ private slots:
 };
 
 QTEST_MAIN(TestVersionCaption)
-#include "test_version_caption.moc"
+#include "tst_version_caption.moc"
