@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <exception>
 
 #include "app/main_menu.h"
 #include "app/startup.h"
@@ -27,10 +26,10 @@ protected:
 // The four job windows the main menu opens.
 ZTAdrF00::JobFactories jobWindows() {
     return {
-        [] { return static_cast<JobWindow*>(new PendingJobWindow(QStringLiteral("ZTAdrF01"))); },
-        [] { return static_cast<JobWindow*>(new PendingJobWindow(QStringLiteral("ZTAdrF02"))); },
-        [] { return static_cast<JobWindow*>(new PendingJobWindow(QStringLiteral("ZTAdrF05"))); },
-        [] { return static_cast<JobWindow*>(new PendingJobWindow(QStringLiteral("ZTAdrF06"))); },
+        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF01")); },
+        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF02")); },
+        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF05")); },
+        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF06")); },
     };
 }
 
@@ -42,8 +41,6 @@ int main(int argc, char* argv[]) {
     try {
         QApplication app(argc, argv);
         return ZTAdrM1::Main(app, jobWindows());
-    } catch (const std::exception&) {
-        return 2;
     } catch (...) {
         return 2;
     }
