@@ -50,22 +50,6 @@ private slots:
     void init() { zt::enableTestSeams(); }
     void cleanup() { QDir::setCurrent(startDir); }
 
-    void baseName_data() {
-        QTest::addColumn<QString>("executable");
-        QTest::addColumn<QString>("baseName");
-        QTest::newRow("shipped") << "/opt/tools/ZTADRCNV"
-                                 << "ZTADRCNV";
-        QTest::newRow("renamed") << "/opt/tools/FOO"
-                                 << "FOO";
-        QTest::newRow("with extension") << "/opt/tools.d/FOO.bin"
-                                        << "FOO";
-    }
-    void baseName() {
-        QFETCH(QString, executable);
-        QFETCH(QString, baseName);
-        QCOMPARE(ZTAdrM1::ExecutableBaseName(executable), baseName);
-    }
-
     // The program works in its own folder, whichever folder it was started
     // from, and opens the database named after the executable.
     void opensTheDatabaseBesideTheExecutable_data() {
