@@ -24,25 +24,29 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- entry, carrying the fields of the first-stored entry of that pair (the one the
 -- import gives the job title), so a person stored twice is not multiplied by the
 -- join; and one row with a NULL group for each entry pair that no membership
--- names. Read by name, rows come in the order they were stored.
+-- names. Read by name, rows come in the order they were stored: memberships by
+-- their own position, an entry without one at its position among the entries
+-- (ahead of the membership stored at the same position). Both arms are read in
+-- rowid order, so the ORDER BY is a merge, not a sort.
 CREATE VIEW 出力情報 AS
 SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
 FROM (
     SELECT m.グループ AS グループ, m.名前 AS 名前, m.アドレス AS アドレス,
            e.会社名 AS 会社名, e.部署名 AS 部署名, e.役職 AS 役職,
-           m.rowid AS 格納順
+           m.rowid AS 格納順, 1 AS 区分
     FROM グループ情報 AS m
     JOIN アドレス情報 AS e
       ON e.rowid = (SELECT MIN(x.rowid) FROM アドレス情報 AS x
                     WHERE x.名前 IS m.名前 AND x.アドレス IS m.アドレス)
-    WHERE m.rowid = (SELECT MIN(y.rowid) FROM グループ情報 AS y
-                     WHERE y.グループ IS m.グループ AND y.名前 IS m.名前 AND y.アドレス IS m.アドレス)
+    WHERE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
+                      WHERE y.グループ IS m.グループ AND y.名前 IS m.名前 AND y.アドレス IS m.アドレス
+                        AND y.rowid < m.rowid)
     UNION ALL
-    SELECT NULL, e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.rowid
+    SELECT NULL, e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.rowid, 0
     FROM アドレス情報 AS e
-    WHERE e.rowid = (SELECT MIN(x.rowid) FROM アドレス情報 AS x
-                     WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス)
-      AND NOT EXISTS (SELECT 1 FROM グループ情報 AS y
+    WHERE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
                       WHERE y.名前 IS e.名前 AND y.アドレス IS e.アドレス)
-)
-ORDER BY 格納順;
+      AND NOT EXISTS (SELECT 1 FROM アドレス情報 AS x
+                      WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス AND x.rowid < e.rowid)
+    ORDER BY 格納順, 区分
+);

@@ -232,6 +232,22 @@ private slots:
         QCOMPARE(byGroup.Text(QStringLiteral("名前")), QStringLiteral("佐藤"));
     }
 
+    void entryWithoutGroupKeepsItsPlace() {
+        // The third entry has no membership, so its position ties with the third
+        // membership's; stored order puts the entry first.
+        for (const char* name : {"Jiro", "Hanako", "Ken", "Kazumi"}) {
+            addEntry(QString::fromUtf8(name), QStringLiteral("@"), QString());
+            if (QByteArray(name) != "Ken") {
+                addMember(QStringLiteral("G"), QString::fromUtf8(name), QStringLiteral("@"));
+            }
+        }
+        QStringList names;
+        for (const QString& row : outputRows(*db_, QStringLiteral("出力情報"))) {
+            names << row.section(QLatin1Char('|'), 1, 1);
+        }
+        QCOMPARE(names, (QStringList{"Jiro", "Hanako", "Ken", "Kazumi"}));
+    }
+
     void transactionRollsBackWhatItDid() {
         addEntry(QStringLiteral("old"), QStringLiteral("o@x"), QString());
         try {
