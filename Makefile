@@ -26,6 +26,33 @@ run: deps build
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# any report fails the run.
+asan: deps
+	@test -f $(ASAN_BUILD)/build.ninja || cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZT_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure --timeout 600
+
+# Each libFuzzer target for FUZZ_SECONDS (60 by default). The committed seeds
+# stay untouched; new inputs go to the build folder. Any crash, hang, leak or
+# sanitizer report fails the run.
+FUZZERS = fuzz_cp932
+fuzz: dev-deps
+	@test -f $(FUZZ_BUILD)/build.ninja || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_FUZZ=ON -DZT_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) --target $(FUZZERS)
+	@for f in $(FUZZERS); do \
+	  name=$${f#fuzz_}; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	  ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  $(FUZZ_BUILD)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$name tests/fuzz-corpus/$$name || exit 1; \
+	done
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
 
