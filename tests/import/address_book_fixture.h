@@ -1,49 +1,35 @@
 #pragma once
 
-// A throw-away address book tree (…/AddrBook/picked/<group>/…) and a fresh
-// working database, for the import tests.
+// A throw-away address book (<root>/AddrBook/picked/<group>/...) and a fresh
+// working database for the import tests.
 
-#include <QDir>
-#include <QFile>
-#include <QPair>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
 #include "db/database.h"
 
-// Paths relative to the picked folder with their bytes; a path ending in "/"
-// is an empty folder.
+// Paths under the picked folder with their bytes; a path ending in "/" is an empty folder.
 using FileTree = QList<QPair<QString, QByteArray>>;
 
 class AddressBookTree {
 public:
-    AddressBookTree() : picked_(dir_.path() + QStringLiteral("/AddrBook/picked")) { QDir().mkpath(picked_); }
-
-    QString root() const { return dir_.path(); }
-    QString picked() const { return picked_; }
-
-    void add(const FileTree& tree) {
+    explicit AddressBookTree(const FileTree& tree = {}) {
+        QDir().mkpath(picked());
         for (const auto& [path, bytes] : tree) {
-            if (path.endsWith(u'/')) {
-                QVERIFY(QDir().mkpath(picked_ + u'/' + path));
-            } else {
-                write(path, bytes);
+            const QString full = picked() + u'/' + path;
+            QDir().mkpath(path.endsWith(u'/') ? full : QFileInfo(full).path());
+            QFile file(full);
+            if (!path.endsWith(u'/') &&
+                !(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())) {
+                qFatal("cannot write %s", qPrintable(full));
             }
         }
     }
-
-    void write(const QString& relative, const QByteArray& bytes) {
-        const QString path = picked_ + u'/' + relative;
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
+    QString root() const { return dir_.path(); }
+    QString picked() const { return dir_.path() + u"/AddrBook/picked"_qs; }
 
 private:
     QTemporaryDir dir_;
-    QString picked_;
 };
 
 inline std::unique_ptr<zt::Database> createDatabase(const QString& path) {
@@ -52,25 +38,22 @@ inline std::unique_ptr<zt::Database> createDatabase(const QString& path) {
 }
 
 // Rows in stored order, fields joined with "|", NULL shown as "∅".
-inline QStringList tableRows(zt::Database& db, const QString& select) {
-    zt::Recordset rs = db.OpenRecordset(select);
-    QStringList rows;
+inline QStringList rows(zt::Database& db, const QString& table, const QString& fields) {
+    zt::Recordset rs = db.OpenRecordset(u"SELECT %1 FROM %2 ORDER BY rowid"_qs.arg(fields, table));
+    QStringList out;
     for (; !rs.Eof(); rs.MoveNext()) {
-        QStringList fields;
+        QStringList values;
         for (int i = 0; i < rs.FieldCount(); ++i) {
-            const zt::FieldValue value = rs.Fields(i);
-            fields << (value ? *value : QStringLiteral("∅"));
+            values << rs.Fields(i).value_or(u"∅"_qs);
         }
-        rows << fields.join(u'|');
+        out << values.join(u'|');
     }
-    return rows;
+    return out;
 }
 
 inline QStringList entryRows(zt::Database& db) {
-    return tableRows(
-        db, QStringLiteral("SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid"));
+    return rows(db, u"アドレス情報"_qs, u"名前, アドレス, 会社名, 部署名, 役職"_qs);
 }
-
 inline QStringList membershipRows(zt::Database& db) {
-    return tableRows(db, QStringLiteral("SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid"));
+    return rows(db, u"グループ情報"_qs, u"グループ, 名前, アドレス"_qs);
 }
