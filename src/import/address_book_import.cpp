@@ -94,6 +94,11 @@ QString findIndexFile(const QDir& groupFolder) {
     return found.isEmpty() ? QString() : found.first();
 }
 
+QStringList groupFolderNames(const QString& folderPath) {
+    const QDir folder = listableFolder(folderPath);
+    return sortedForListing(folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
+}
+
 void storeCard(const Card& card, const QString& groupName, Recordset& entries, Recordset& memberships) {
     memberships.AddNew();
     memberships.SetField(kGroupField, text(groupName));
@@ -131,11 +136,6 @@ void setJobTitles(const QString& indexPath, Recordset& entries) {
 }
 
 }  // namespace
-
-QStringList groupFolderNames(const QString& folderPath) {
-    const QDir folder = listableFolder(folderPath);
-    return sortedForListing(folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
-}
 
 void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
                      Recordset& memberships, const StatusCallback& status) {

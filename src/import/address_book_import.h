@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 // Loading an address book folder into the working database. No widgets: the
@@ -15,9 +14,11 @@ class Recordset;
 using StatusCallback = std::function<void(const QString&)>;
 
 // Replaces the whole content of the working database with the address book in
-// `folderPath`, whose immediate sub-folders are the groups. Either all of it
-// happens or nothing does: on any failure the old data stays and zt::Error
-// propagates. Returns the number of group folders read.
+// `folderPath`. Either all of it happens or nothing does: on any failure the
+// old data stays and zt::Error propagates. The groups are the visible
+// immediate sub-folders, in the order a listing shows names regardless of case.
+// `status` hears, per group, its name and then the folder being read. Returns
+// the number of group folders.
 int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status = {});
 
 // Stores the cards of one group folder (a membership row, then an entry row,
@@ -26,9 +27,5 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
 // A missing card file or index file simply contributes nothing.
 void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
                      Recordset& memberships, const StatusCallback& status = {});
-
-// The group folders of an address book folder: its visible immediate
-// sub-folders, in the order a listing shows names regardless of case.
-QStringList groupFolderNames(const QString& folderPath);
 
 }  // namespace zt
