@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "app/main_menu.h"
+
+class QApplication;
+
+namespace zt {
+class Database;
+}
+
+// The program's entry, in steps that tests can run one at a time.
+namespace ZTAdrM1 {
+
+// The executable's file name without its extension: a program renamed to FOO
+// looks for FOO.mdb and FOO.hlp.
+QString ExecutableBaseName(const QString& executablePath);
+
+// Loads Qt's own Japanese texts (はい/いいえ/OK in message boxes) and sets the
+// program's font. A missing translation only leaves the buttons in English.
+void PrepareApplication(QApplication& app);
+
+// Sets AppPath, ExeBaseName and DbPath, makes AppPath the current directory and
+// opens the working database there, setting Db. Never creates the database. On
+// any failure the user is shown the engine's text with the path on the next
+// line, and nullptr is returned. The caller owns the database for the run.
+std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
+
+// The whole start-up for main(): works in the executable's own folder (the
+// command line is ignored), shows the main menu, runs until it closes.
+// Returns the exit status: non-zero when the database could not be opened or
+// a fatal error was reported.
+int Main(QApplication& app, const ZTAdrF00::JobFactories& jobs);
+
+}  // namespace ZTAdrM1

@@ -1,0 +1,372 @@
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWindow>
+#include <QtTest>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/main_menu.h"
+#include "platform/help_engine.h"
+#include "platform/message_box.h"
+#include "platform/test_seams.h"
+
+namespace {
+
+// The offscreen platform cannot raise windows and says so at every raise().
+QtMessageHandler defaultHandler = nullptr;
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message != QLatin1String("This plugin does not support raise()"))
+        defaultHandler(type, context, message);
+}
+
+class DummyJob : public JobWindow {
+public:
+    explicit DummyJob(const QString& name) : JobWindow(name, name, 4500, 1800) {}
+
+protected:
+    void runJob() override {}
+};
+
+QString spaces(int n) {
+    return QString(n, QChar(0x3000));
+}
+
+// Display width in half-width cells, full-width characters counting two and
+// the access-key marker none.
+int cells(const QString& text) {
+    int n = 0;
+    for (QChar c : text) {
+        if (c != QLatin1Char('&'))
+            n += c.unicode() < 0x80 ? 1 : 2;
+    }
+    return n;
+}
+
+}  // namespace
+
+class TestMainMenu : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ZTAdrF00> menu;
+    QMap<QString, int> made;
+    QList<QPointer<JobWindow>> jobWindows;
+
+    ZTAdrF00::JobFactories factories() {
+        auto factory = [this](const QString& name) {
+            return [this, name]() -> JobWindow* {
+                ++made[name];
+                auto* w = new DummyJob(name);
+                jobWindows.append(w);
+                return w;
+            };
+        };
+        return {factory(QStringLiteral("ZTAdrF01")), factory(QStringLiteral("ZTAdrF02")),
+                factory(QStringLiteral("ZTAdrF05")), factory(QStringLiteral("ZTAdrF06"))};
+    }
+
+    QPushButton* button(const QString& name) { return menu->findChild<QPushButton*>(name); }
+
+    JobWindow* openJob(const QString& name) {
+        for (const QPointer<JobWindow>& w : jobWindows) {
+            if (w && w->isVisible() && w->objectName() == name)
+                return w;
+        }
+        return nullptr;
+    }
+
+    bool activateMenu() {
+        menu->activateWindow();
+        return QTest::qWaitForWindowActive(menu.get());
+    }
+
+    void requestClose(const QString& how) {
+        if (how == QLatin1String("quit button"))
+            QTest::mouseClick(menu->CommandEnd, Qt::LeftButton);
+        else if (how == QLatin1String("Alt+X")) {
+            // An access key presses its button with a short visible delay.
+            const int before = zt::MessageBox::shown().size();
+            QTest::keyClick(menu.get(), Qt::Key_X, Qt::AltModifier);
+            QTRY_VERIFY(zt::MessageBox::shown().size() > before || !menu->isVisible());
+        } else if (how == QLatin1String("close box"))
+            menu->windowHandle()->close();
+        else
+            menu->close();
+    }
+
+private slots:
+    void initTestCase() { defaultHandler = qInstallMessageHandler(quietHandler); }
+
+    void init() {
+        zt::enableTestSeams();
+        ZTAdrM1::AppPath = QStringLiteral("/opt/tools");
+        ZTAdrM1::ExeBaseName = QStringLiteral("ZTADRCNV");
+        made.clear();
+        menu = std::make_unique<ZTAdrF00>(factories());
+        menu->show();
+        QVERIFY(QTest::qWaitForWindowActive(menu.get()));
+    }
+
+    void cleanup() {
+        for (const QPointer<JobWindow>& w : jobWindows)
+            delete w.data();
+        jobWindows.clear();
+        menu.reset();
+    }
+
+    void title() {
+        QCOMPARE(menu->windowTitle(), QStringLiteral("ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"));
+    }
+
+    void captions_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Command1") << "Command1"
+                                  << "(&1)アドレス帳データを取り込み" + spaces(7);
+        QTest::newRow("Command2") << "Command2"
+                                  << "(&2)CSV 出力" + spaces(16);
+        QTest::newRow("Command3") << "Command3"
+                                  << "(&3)" + spaces(20);
+        QTest::newRow("Command4") << "Command4"
+                                  << "(&4)" + spaces(20);
+        QTest::newRow("Command5") << "Command5"
+                                  << "(&5)EdMax アドレス帳作成" + spaces(10);
+        QTest::newRow("Command6") << "Command6"
+                                  << "(&6)鶴亀アドレス帳作成" + spaces(11);
+        QTest::newRow("Command7") << "Command7"
+                                  << "(&7)" + spaces(20);
+        QTest::newRow("Command8") << "Command8"
+                                  << "(&8)" + spaces(20);
+        QTest::newRow("Command9") << "Command9"
+                                  << "(&9)" + spaces(20);
+        QTest::newRow("CommandEnd") << "CommandEnd"
+                                    << "終了(&X)";
+        QTest::newRow("Label2") << "Label2"
+                                << "F1 で HELP表示";
+    }
+    void captions() {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        QWidget* widget = menu->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(widget->property("text").toString(), text);
+        if (control.startsWith(QLatin1String("Command")) && control != QLatin1String("CommandEnd"))
+            QCOMPARE(cells(text), 43);
+    }
+
+    void notice() {
+        const QString text = menu->Label1->text();
+        QVERIFY(!text.isEmpty());
+        QVERIFY(!text.contains(QLatin1Char('\n')));
+        // One line that fits the label.
+        QVERIFY(menu->Label1->fontMetrics().horizontalAdvance(text) <= menu->Label1->width());
+    }
+
+    void buttonColumn_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<int>("topTwips");
+        const char* names[] = {"Command1", "Command2", "Command3", "Command4", "Command5",
+                               "Command6", "Command7", "Command8", "Command9"};
+        const bool shown[] = {true, true, false, false, true, true, false, false, false};
+        for (int i = 0; i < 9; ++i)
+            QTest::newRow(names[i]) << names[i] << shown[i] << 200 + 500 * i;
+        QTest::newRow("CommandEnd") << "CommandEnd" << true << 5700;
+    }
+    void buttonColumn() {
+        QFETCH(QString, control);
+        QFETCH(bool, shown);
+        QFETCH(int, topTwips);
+        QPushButton* b = button(control);
+        QVERIFY(b);
+        QCOMPARE(b->isVisible(), shown);
+        QCOMPARE(b->geometry(), QRect(500 / 15, topTwips / 15, 4200 / 15, 450 / 15));
+    }
+
+    void windowAndLabels() {
+        QCOMPARE(menu->size(), QSize(5130 / 15, 6795 / 15));
+        QCOMPARE(menu->Label1->geometry(), QRect(500 / 15, 6400 / 15, 4200 / 15, 200 / 15));
+        QCOMPARE(menu->Label2->geometry(), QRect(3400 / 15, 0, 1300 / 15, 180 / 15));
+    }
+
+    // The captions must render: whichever family the font resolves to has to
+    // cover Japanese, or the buttons show empty boxes.
+    void fonts() {
+        const QFontInfo shown(menu->Command1->font());
+        QVERIFY2(QFontDatabase::writingSystems(shown.family()).contains(QFontDatabase::Japanese),
+                 qPrintable(shown.family()));
+        QCOMPARE(menu->Command1->font().pointSizeF(), 9.0);
+        QVERIFY(!menu->Command1->font().bold());
+        QCOMPARE(menu->CommandEnd->font().pointSizeF(), 9.75);
+        QVERIFY(menu->CommandEnd->font().bold());
+    }
+
+    void focusAndTabOrder() {
+        QCOMPARE(QApplication::focusWidget(), menu->Command1);
+        const QList<QPushButton*> order{menu->Command2, menu->Command5, menu->Command6, menu->CommandEnd,
+                                        menu->Command1};
+        for (QPushButton* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void accessKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("Alt+1") << int(Qt::Key_1) << "ZTAdrF01";
+        QTest::newRow("Alt+2") << int(Qt::Key_2) << "ZTAdrF02";
+        QTest::newRow("Alt+5") << int(Qt::Key_5) << "ZTAdrF05";
+        QTest::newRow("Alt+6") << int(Qt::Key_6) << "ZTAdrF06";
+    }
+    void accessKeys() {
+        QFETCH(int, key);
+        QFETCH(QString, window);
+        QTest::keyClick(menu.get(), Qt::Key(key), Qt::AltModifier);
+        QTRY_COMPARE(made.value(window), 1);
+        QCOMPARE(made.size(), 1);
+        QVERIFY(openJob(window));
+    }
+
+    void f1OpensHelp_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("modifiers");
+        const std::pair<const char*, Qt::KeyboardModifiers> mods[] = {{"F1", Qt::NoModifier},
+                                                                      {"Shift+F1", Qt::ShiftModifier},
+                                                                      {"Ctrl+F1", Qt::ControlModifier},
+                                                                      {"Alt+F1", Qt::AltModifier}};
+        for (const char* control : {"Command1", "Command2", "Command6", "CommandEnd"}) {
+            for (const auto& [name, mod] : mods)
+                QTest::newRow(qPrintable(QStringLiteral("%1 on %2").arg(name, control)))
+                    << control << int(mod);
+        }
+    }
+    void f1OpensHelp() {
+        QFETCH(QString, control);
+        QFETCH(int, modifiers);
+        button(control)->setFocus();
+        QCOMPARE(QApplication::focusWidget(), button(control));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(zt::HelpEngine::calls().size(), 1);
+        QCOMPARE(zt::HelpEngine::calls().first().owner, menu.get());
+        QCOMPARE(zt::HelpEngine::calls().first().path, QStringLiteral("/opt/tools/ZTADRCNV.hlp"));
+        QVERIFY(zt::MessageBox::shown().isEmpty());
+    }
+
+    void f1InJobWindowDoesNothing() {
+        QTest::mouseClick(menu->Command1, Qt::LeftButton);
+        JobWindow* job = openJob(QStringLiteral("ZTAdrF01"));
+        QVERIFY(job);
+        QVERIFY(QTest::qWaitForWindowActive(job));
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : job;
+        QCOMPARE(target->window(), job);
+        QTest::keyClick(target, Qt::Key_F1);
+        QTest::keyClick(target, Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(zt::HelpEngine::calls().isEmpty());
+    }
+
+    void secondClickRaisesTheOpenWindow() {
+        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QPointer<JobWindow> first = openJob(QStringLiteral("ZTAdrF02"));
+        QVERIFY(first);
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        QVERIFY(first->parentWidget() == nullptr);
+        QVERIFY(!first->isModal());
+        QVERIFY(activateMenu());
+
+        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QCOMPARE(made.value(QStringLiteral("ZTAdrF02")), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), first.data());
+        // The menu stays usable beside it.
+        QTest::mouseClick(menu->Command5, Qt::LeftButton);
+        QVERIFY(openJob(QStringLiteral("ZTAdrF05")));
+        QVERIFY(openJob(QStringLiteral("ZTAdrF02")) == first);
+    }
+
+    void closedWindowIsMadeAfresh_data() {
+        QTest::addColumn<bool>("deletedFirst");
+        QTest::newRow("after it is gone") << true;
+        QTest::newRow("before its deletion has run") << false;
+    }
+    void closedWindowIsMadeAfresh() {
+        QFETCH(bool, deletedFirst);
+        QTest::mouseClick(menu->Command5, Qt::LeftButton);
+        QPointer<JobWindow> first = openJob(QStringLiteral("ZTAdrF05"));
+        QVERIFY(first);
+        first->close();
+        if (deletedFirst)
+            QTRY_VERIFY(first.isNull());
+
+        QTest::mouseClick(menu->Command5, Qt::LeftButton);
+        QCOMPARE(made.value(QStringLiteral("ZTAdrF05")), 2);
+        QPointer<JobWindow> second = openJob(QStringLiteral("ZTAdrF05"));
+        QVERIFY(second);
+        QVERIFY(second != first);
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(second);
+        QVERIFY(second->isVisible());
+    }
+
+    void quitRefusedWhileJobsOpen_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("quit button") << "quit button";
+        QTest::newRow("Alt+X") << "Alt+X";
+        QTest::newRow("close box") << "close box";
+        QTest::newRow("close()") << "close()";
+    }
+    void quitRefusedWhileJobsOpen() {
+        QFETCH(QString, how);
+        QSignalSpy closed(menu.get(), &ZTAdrF00::menuClosed);
+        // Opened in the other order: the focus goes to the first in button order.
+        QTest::mouseClick(menu->Command5, Qt::LeftButton);
+        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        JobWindow* csv = openJob(QStringLiteral("ZTAdrF02"));
+        JobWindow* edmax = openJob(QStringLiteral("ZTAdrF05"));
+        QVERIFY(csv && edmax);
+        QVERIFY(activateMenu());
+
+        requestClose(how);
+        QCOMPARE(zt::MessageBox::shown().size(), 1);
+        const zt::MessageBox::Shown box = zt::MessageBox::shown().first();
+        QCOMPARE(box.text, QStringLiteral("他のフォームが開いているので終了できません。"));
+        QCOMPARE(box.title, QStringLiteral("終了不可"));
+        QCOMPARE(box.icon, zt::MessageBox::Icon::Critical);
+        QCOMPARE(box.buttons, zt::MessageBox::Buttons::Ok);
+        QVERIFY(menu->isVisible());
+        QCOMPARE(closed.count(), 0);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(csv));
+
+        csv->close();
+        edmax->close();
+        QVERIFY(activateMenu());
+        requestClose(how);
+        QCOMPARE(zt::MessageBox::shown().size(), 1);
+        QVERIFY(!menu->isVisible());
+        QCOMPARE(closed.count(), 1);
+    }
+
+    // The help window belongs to the menu and closes with it; it is not one of
+    // the job windows that hold the menu open.
+    void quitWithNoJobOpen_data() {
+        QTest::addColumn<bool>("helpOpen");
+        QTest::newRow("nothing else open") << false;
+        QTest::newRow("help window open") << true;
+    }
+    void quitWithNoJobOpen() {
+        QFETCH(bool, helpOpen);
+        QSignalSpy closed(menu.get(), &ZTAdrF00::menuClosed);
+        auto* help = new QWidget(menu.get(), Qt::Window);
+        if (helpOpen)
+            help->show();
+        QTest::mouseClick(menu->CommandEnd, Qt::LeftButton);
+        QVERIFY(zt::MessageBox::shown().isEmpty());
+        QVERIFY(!menu->isVisible());
+        QCOMPARE(closed.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestMainMenu)
+#include "tst_main_menu.moc"

@@ -1,0 +1,144 @@
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/app_state.h"
+#include "app/startup.h"
+#include "db/database.h"
+#include "platform/message_box.h"
+#include "platform/test_seams.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A valid SQLite file that is not a working database.
+void makeForeignDatabase(const QString& path) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');", nullptr,
+                          nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close(db);
+}
+
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    QString startDir;
+
+private slots:
+    void initTestCase() { startDir = QDir::currentPath(); }
+    void init() { zt::enableTestSeams(); }
+    void cleanup() { QDir::setCurrent(startDir); }
+
+    // The program works in its own folder, whichever folder it was started
+    // from, and opens the database named after the executable.
+    void opensTheDatabaseBesideTheExecutable_data() {
+        QTest::addColumn<QString>("baseName");
+        QTest::newRow("shipped name") << "ZTADRCNV";
+        QTest::newRow("renamed executable") << "FOO";
+    }
+    void opensTheDatabaseBesideTheExecutable() {
+        QFETCH(QString, baseName);
+        QTemporaryDir program;
+        QTemporaryDir elsewhere;
+        QVERIFY(program.isValid() && elsewhere.isValid());
+        zt::Database::create(program.filePath(baseName + QStringLiteral(".mdb")));
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+
+        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), baseName);
+        QVERIFY(db);
+        QCOMPARE(ZTAdrM1::Db, db.get());
+        QCOMPARE(ZTAdrM1::AppPath, program.path());
+        QCOMPARE(ZTAdrM1::ExeBaseName, baseName);
+        QCOMPARE(ZTAdrM1::DbPath, program.path() + "/" + baseName + ".mdb");
+        QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(program.path()).canonicalPath());
+        QVERIFY(zt::MessageBox::shown().isEmpty());
+    }
+
+    // A database that cannot be used stops start-up with the engine's text and
+    // the path, and is left exactly as it was: the program never makes or
+    // mends one.
+    void refusesAnUnusableDatabase_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing") << "missing";
+        QTest::newRow("only under another name") << "other name";
+        QTest::newRow("empty file") << "empty";
+        QTest::newRow("random bytes") << "random";
+        QTest::newRow("foreign SQLite file") << "foreign";
+        QTest::newRow("a folder") << "folder";
+    }
+    void refusesAnUnusableDatabase() {
+        QFETCH(QString, kind);
+        QTemporaryDir program;
+        QVERIFY(program.isValid());
+        const QString path = program.filePath(QStringLiteral("ZTADRCNV.mdb"));
+        if (kind == QLatin1String("other name")) {
+            zt::Database::create(program.filePath(QStringLiteral("FOO.mdb")));
+        } else if (kind == QLatin1String("empty")) {
+            writeAll(path, QByteArray());
+        } else if (kind == QLatin1String("random")) {
+            QByteArray noise(8192, Qt::Uninitialized);
+            QRandomGenerator rng(20240601);
+            for (char& c : noise)
+                c = char(rng.bounded(256));
+            writeAll(path, noise);
+        } else if (kind == QLatin1String("foreign")) {
+            makeForeignDatabase(path);
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(program.path()).mkdir(QStringLiteral("ZTADRCNV.mdb")));
+        }
+        const bool existed = QFileInfo::exists(path);
+        const QByteArray before = readAll(path);
+
+        std::unique_ptr<zt::Database> db =
+            ZTAdrM1::OpenWorkingDatabase(program.path(), QStringLiteral("ZTADRCNV"));
+        QVERIFY(!db);
+        QCOMPARE(ZTAdrM1::Db, nullptr);
+        QCOMPARE(zt::MessageBox::shown().size(), 1);
+        const zt::MessageBox::Shown box = zt::MessageBox::shown().first();
+        QCOMPARE(box.icon, zt::MessageBox::Icon::Critical);
+        QCOMPARE(box.buttons, zt::MessageBox::Buttons::Ok);
+        const QStringList lines = box.text.split(QStringLiteral("\r\n"));
+        QVERIFY2(lines.size() >= 2, qPrintable(box.text));
+        QVERIFY2(!lines.first().trimmed().isEmpty(), "the engine's own text comes first");
+        QCOMPARE(lines.last(), path);
+        QCOMPARE(QFileInfo::exists(path), existed);
+        QCOMPARE(readAll(path), before);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!w->isVisible());
+    }
+
+    // Message boxes answer in Japanese once start-up has prepared the program.
+    void japaneseButtons() {
+        ZTAdrM1::PrepareApplication(*static_cast<QApplication*>(QCoreApplication::instance()));
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok);
+        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい")),
+                 qPrintable(box.button(QMessageBox::Yes)->text()));
+        QVERIFY(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
+        QVERIFY(box.button(QMessageBox::Ok)->text().contains(QStringLiteral("OK")));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
