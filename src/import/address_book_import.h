@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Loading an address book folder into the working database. No widgets: the
+// import window and the benchmark drive the same functions.
+namespace zt {
+
+class Database;
+class Recordset;
+
+// Receives the progress texts the user is shown while the import runs.
+using StatusCallback = std::function<void(const QString&)>;
+
+// Replaces the whole content of the working database with the address book in
+// `folderPath`. Either all of it happens or nothing does: on any failure the
+// old data stays and zt::Error propagates. The groups are the visible
+// immediate sub-folders, in the order a listing shows names regardless of case.
+// `status` hears, per group, its name and then the folder being read. Returns
+// the number of group folders.
+int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status = {});
+
+// Stores the cards of one group folder (a membership row, then an entry row,
+// per card) and then sets job titles from its `Group.idx` on the first-stored
+// entry of each name and address, among everything `entries` holds so far.
+// A missing card file or index file simply contributes nothing.
+void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
+                     Recordset& memberships, const StatusCallback& status = {});
+
+}  // namespace zt

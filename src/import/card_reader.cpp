@@ -1,0 +1,76 @@
+#include "import/card_reader.h"
+
+#include "platform/ansi_text_file.h"
+
+namespace zt {
+
+namespace {
+
+// "ORG:" carries company ";" department. Some writers end the value with a
+// further ";", which is not part of the department; anything else is.
+void splitOrganisation(QStringView org, Card& card) {
+    const qsizetype semicolon = org.indexOf(u';');
+    if (semicolon < 0) {
+        card.company = org.toString();
+        card.department.clear();
+        return;
+    }
+    card.company = org.left(semicolon).toString();
+    QStringView department = org.mid(semicolon + 1);
+    if (department.endsWith(u';')) {
+        department.chop(1);
+    }
+    card.department = department.toString();
+}
+
+bool hasAnyValue(const Card& card) {
+    return !card.name.isEmpty() || !card.address.isEmpty() || !card.company.isEmpty() ||
+           !card.department.isEmpty();
+}
+
+}  // namespace
+
+std::vector<Card> readCards(AnsiTextReader& reader) {
+    std::vector<Card> cards;
+    Card card;
+    while (!reader.atEnd()) {
+        const QString line = reader.readLine();
+        if (line.startsWith(u"END:VCARD")) {
+            cards.push_back(std::move(card));
+            card = Card();
+        } else if (line.startsWith(u"FN:")) {
+            card.name = line.mid(3);
+        } else if (line.startsWith(u"ORG:")) {
+            splitOrganisation(QStringView(line).mid(4), card);
+        } else if (line.startsWith(u"EMAIL;PREF:")) {
+            card.address = line.mid(11);
+        }
+    }
+    if (hasAnyValue(card)) {
+        cards.push_back(std::move(card));
+    }
+    return cards;
+}
+
+int SplitTabFields(QStringView line, TabFields& fields) {
+    for (QString& field : fields) {
+        field.clear();
+    }
+    int slot = 0;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype tab = line.indexOf(u'\t', start);
+        if (tab < 0) {
+            fields[slot] = line.mid(start).toString();
+            return slot + 1;
+        }
+        fields[slot] = line.mid(start, tab - start).toString();
+        if (slot == int(fields.size()) - 1) {
+            return slot + 1;
+        }
+        ++slot;
+        start = tab + 1;
+    }
+}
+
+}  // namespace zt

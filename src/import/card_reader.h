@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <vector>
+
+// Parsing of the two text files of an address book group folder: the card file
+// (`*.nrk`) and the index file `Group.idx`. Pure functions over text; finding
+// the files and storing what they hold is the importer's business.
+namespace zt {
+
+class AnsiTextReader;
+
+struct Card {
+    QString name;
+    QString address;
+    QString company;
+    QString department;
+};
+
+// Reads every card of a card file, in file order. A card ends at a line whose
+// first nine characters are "END:VCARD"; within a card the last "FN:", "ORG:"
+// and "EMAIL;PREF:" line of each kind wins, and every other line is ignored.
+// Lines after the last "END:VCARD" form a card only when they gave it a
+// non-empty value, so trailing blank lines or a lone BEGIN:VCARD add nothing
+// while a last card that merely lacks its END:VCARD is kept.
+std::vector<Card> readCards(AnsiTextReader& reader);
+
+// An index line holds up to eight TAB-separated fields; slot n is field n+1.
+using TabFields = std::array<QString, 8>;
+
+// Splits one index line into `fields`, which start empty for every line so that
+// nothing of an earlier line carries over. Fields past the eighth are ignored.
+// Returns how many slots the line filled (1 to 8).
+int SplitTabFields(QStringView line, TabFields& fields);
+
+}  // namespace zt
