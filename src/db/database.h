@@ -25,6 +25,7 @@ using FieldValue = std::optional<QString>;
 using Params = std::vector<FieldValue>;
 
 class Database;
+struct DbConnection;
 struct RecordsetImpl;
 
 class Recordset {
@@ -95,10 +96,9 @@ public:
     sqlite3* handle() const;
 
 private:
-    struct Connection;
-    Database(const QString& path, std::shared_ptr<Connection> conn);
+    Database(const QString& path, std::shared_ptr<DbConnection> conn);
     QString path_;
-    std::shared_ptr<Connection> conn_;
+    std::shared_ptr<DbConnection> conn_;
 };
 
 // Rolls back on destruction unless committed: a multi-step write happens whole

@@ -11,7 +11,9 @@ namespace zt::cp932 {
 // Never fails: each byte that cannot be decoded becomes U+FFFD and decoding
 // goes on with the next byte.
 QString decode(const char* data, qsizetype size);
-inline QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+inline QString decode(const QByteArray& bytes) {
+    return decode(bytes.constData(), bytes.size());
+}
 
 // Never fails: a character the code page cannot hold is written as "?", as the
 // Windows conversion does. Where the code page has two codes for a character,

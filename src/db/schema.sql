@@ -1,0 +1,48 @@
+-- The working database. Every text field accepts the empty text; nothing is
+-- unique, because one person may stand in several groups or twice in a card file.
+CREATE TABLE アドレス情報 (
+    名前     TEXT,
+    アドレス TEXT,
+    会社名   TEXT,
+    部署名   TEXT,
+    役職     TEXT
+);
+
+CREATE TABLE グループ情報 (
+    グループ TEXT,
+    名前     TEXT,
+    アドレス TEXT
+);
+
+-- An entry is keyed by name and address; the import's title lookup and the
+-- pairing in 出力情報 go through these, so both stay fast at 100,000 entries.
+CREATE INDEX アドレス情報_名前_アドレス ON アドレス情報 (名前, アドレス);
+CREATE INDEX グループ情報_名前_アドレス ON グループ情報 (名前, アドレス);
+CREATE INDEX グループ情報_グループ ON グループ情報 (グループ, 名前, アドレス);
+
+-- One row per distinct membership (group, name, address) whose pair has an
+-- entry, carrying the fields of the first-stored entry of that pair (the one the
+-- import gives the job title), so a person stored twice is not multiplied by the
+-- join; and one row with a NULL group for each entry pair that no membership
+-- names. Read by name, rows come in the order they were stored.
+CREATE VIEW 出力情報 AS
+SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
+FROM (
+    SELECT m.グループ AS グループ, m.名前 AS 名前, m.アドレス AS アドレス,
+           e.会社名 AS 会社名, e.部署名 AS 部署名, e.役職 AS 役職,
+           m.rowid AS 格納順
+    FROM グループ情報 AS m
+    JOIN アドレス情報 AS e
+      ON e.rowid = (SELECT MIN(x.rowid) FROM アドレス情報 AS x
+                    WHERE x.名前 IS m.名前 AND x.アドレス IS m.アドレス)
+    WHERE m.rowid = (SELECT MIN(y.rowid) FROM グループ情報 AS y
+                     WHERE y.グループ IS m.グループ AND y.名前 IS m.名前 AND y.アドレス IS m.アドレス)
+    UNION ALL
+    SELECT NULL, e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.rowid
+    FROM アドレス情報 AS e
+    WHERE e.rowid = (SELECT MIN(x.rowid) FROM アドレス情報 AS x
+                     WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス)
+      AND NOT EXISTS (SELECT 1 FROM グループ情報 AS y
+                      WHERE y.名前 IS e.名前 AND y.アドレス IS e.アドレス)
+)
+ORDER BY 格納順;
