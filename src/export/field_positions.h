@@ -20,7 +20,8 @@ std::array<int, N> fieldPositions(const Recordset& rs, const std::array<QString,
     for (std::size_t i = 0; i < N; ++i) {
         positions[i] = present.indexOf(names[i]);
         if (positions[i] < 0) {
-            throw Error(QStringLiteral("項目 '%1' が見つかりません。").arg(names[i]));
+            rs.Fields(names[i]);  // throws the database layer's own report of a missing field
+            throw Error(QStringLiteral("フィールド '%1' はこのレコードセットにありません。").arg(names[i]));
         }
     }
     return positions;
