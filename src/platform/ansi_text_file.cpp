@@ -1,0 +1,180 @@
+#include "platform/ansi_text_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <utility>
+
+#include "platform/cp932.h"
+#include "platform/error.h"
+
+namespace zt {
+namespace {
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// The system's own error texts are English on this platform; the common causes
+// get a Japanese reason of our own, the rest keep the system's text.
+QString openReason(const QString& path, const QFileDevice& file) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QStringLiteral("ファイルが見つかりません");
+    }
+    if (info.isDir()) {
+        return QStringLiteral("フォルダーです");
+    }
+    if (!info.isReadable()) {
+        return QStringLiteral("読み取りの権限がありません");
+    }
+    return file.errorString();
+}
+
+QString createReason(const QString& path, const QFileDevice& file) {
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.exists()) {
+        return QStringLiteral("フォルダーが見つかりません");
+    }
+    if (!folder.isDir()) {
+        return QStringLiteral("フォルダーではありません: ") + shownPath(folder.filePath());
+    }
+    if (info.isDir()) {
+        return QStringLiteral("同じ名前のフォルダーがあります");
+    }
+    if (!folder.isWritable()) {
+        return QStringLiteral("フォルダーに書き込む権限がありません");
+    }
+    if (info.exists() && !info.isWritable()) {
+        return QStringLiteral("ファイルが読み取り専用です");
+    }
+    return file.errorString();
+}
+
+}  // namespace
+
+// --- reader ---
+
+AnsiTextReader::AnsiTextReader(const QString& path) {
+    QFile file(path);
+    // QFile opens a directory without complaint on this platform; reading it
+    // would then fail with an unhelpful text.
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        throw Error(
+            QStringLiteral("ファイルを開けません: %1（%2）").arg(shownPath(path), openReason(path, file)));
+    }
+    data_ = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        throw Error(
+            QStringLiteral("ファイルを読み込めません: %1（%2）").arg(shownPath(path), file.errorString()));
+    }
+}
+
+AnsiTextReader AnsiTextReader::fromBytes(QByteArray bytes) {
+    AnsiTextReader reader;
+    reader.data_ = std::move(bytes);
+    return reader;
+}
+
+bool AnsiTextReader::atEnd() const {
+    return pos_ >= data_.size();
+}
+
+QString AnsiTextReader::readLine() {
+    if (atEnd()) {
+        throw Error(QStringLiteral("ファイルの終わりを越えて読み込もうとしました。"));
+    }
+    // Splitting on bytes is safe: no CP932 trail byte is CR or LF.
+    const char* const data = data_.constData();
+    const qsizetype size = data_.size();
+    qsizetype end = pos_;
+    while (end < size && data[end] != '\n' && data[end] != '\r') {
+        ++end;
+    }
+    QString line = cp932::decode(data + pos_, end - pos_);
+    if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n') {
+        pos_ = end + 2;
+    } else {
+        pos_ = end + 1;
+    }
+    return line;
+}
+
+// --- writer ---
+
+namespace {
+constexpr qsizetype kWriteChunk = 64 * 1024;
+}
+
+struct AnsiTextWriter::Impl {
+    QString path;
+    // QSaveFile keeps the lines in a temporary file beside the target and
+    // renames it over the target only on commit; destroyed uncommitted, it
+    // removes the temporary file.
+    std::unique_ptr<QSaveFile> file;
+    QByteArray buffer;
+    QString failure;  // set once a write failed; the writer is unusable after that
+
+    [[noreturn]] void fail(const QString& text) {
+        failure = text;
+        file.reset();  // discards the temporary file now, not at destruction
+        throw Error(text);
+    }
+
+    void flush() {
+        if (buffer.isEmpty()) {
+            return;
+        }
+        if (file->write(buffer) != buffer.size()) {
+            fail(QStringLiteral("ファイルに書き込めません: %1（%2）")
+                     .arg(shownPath(path), file->errorString()));
+        }
+        buffer.clear();
+    }
+};
+
+AnsiTextWriter::AnsiTextWriter(const QString& path) : d_(std::make_unique<Impl>()) {
+    d_->path = path;
+    d_->file = std::make_unique<QSaveFile>(path);
+    // Our own buffer already gathers the lines into large writes.
+    if (!d_->file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        throw Error(QStringLiteral("ファイルを作成できません: %1（%2）")
+                        .arg(shownPath(path), createReason(path, *d_->file)));
+    }
+    d_->buffer.reserve(kWriteChunk + 4096);
+}
+
+AnsiTextWriter::~AnsiTextWriter() = default;
+
+void AnsiTextWriter::writeLine(QStringView text) {
+    if (!d_->failure.isEmpty()) {
+        throw Error(d_->failure);
+    }
+    if (!d_->file) {
+        throw Error(QStringLiteral("保存を終えたファイルには書き込めません: %1").arg(shownPath(d_->path)));
+    }
+    d_->buffer += cp932::encode(text);
+    d_->buffer += "\r\n";
+    if (d_->buffer.size() >= kWriteChunk) {
+        d_->flush();
+    }
+}
+
+void AnsiTextWriter::commit() {
+    if (!d_->failure.isEmpty()) {
+        throw Error(d_->failure);
+    }
+    if (!d_->file) {
+        throw Error(QStringLiteral("保存を終えたファイルには書き込めません: %1").arg(shownPath(d_->path)));
+    }
+    d_->flush();
+    if (!d_->file->commit()) {
+        d_->fail(QStringLiteral("ファイルを保存できません: %1（%2）")
+                     .arg(shownPath(d_->path), d_->file->errorString()));
+    }
+    d_->file.reset();
+}
+
+}  // namespace zt

@@ -1,0 +1,156 @@
+#include "platform/cp932.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace zt::cp932 {
+namespace {
+
+#include "platform/cp932_table.inc"
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Maps a lead byte to its row in kDoubleByteTable, or -1 for a byte that
+// cannot start a pair.
+constexpr std::array<int8_t, 256> makeLeadRows() {
+    std::array<int8_t, 256> rows{};
+    for (int b = 0; b < 256; ++b) {
+        rows[b] = -1;
+    }
+    int row = 0;
+    for (int b = 0x81; b <= 0x9F; ++b) {
+        rows[b] = static_cast<int8_t>(row++);
+    }
+    for (int b = 0xE0; b <= 0xFC; ++b) {
+        rows[b] = static_cast<int8_t>(row++);
+    }
+    return rows;
+}
+constexpr std::array<int8_t, 256> kLeadRows = makeLeadRows();
+
+constexpr bool isTrail(unsigned b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// UTF-16 unit -> code; 0 for "none". A code below 0x100 is a single byte.
+// U+0000 never reaches this table: encode() writes ASCII directly.
+using ReverseTable = std::array<uint16_t, 0x10000>;
+
+// Several codes decode to the same character (the NEC and IBM extensions
+// repeat symbols and kanji of each other and of JIS X 0208). Filling the table
+// group by group and keeping the first code found gives the code Windows
+// writes: JIS X 0208 rows, then NEC row 13, then the IBM extensions, then the
+// NEC-selected IBM extensions.
+std::unique_ptr<ReverseTable> buildReverseTable() {
+    auto table = std::make_unique<ReverseTable>();
+    table->fill(0);
+    for (unsigned b = 0x01; b < 0x80; ++b) {
+        (*table)[b] = static_cast<uint16_t>(b);
+    }
+    for (unsigned b = 0xA1; b <= 0xDF; ++b) {
+        (*table)[0xFF61 + (b - 0xA1)] = static_cast<uint16_t>(b);
+    }
+    auto addLeads = [&](unsigned first, unsigned last) {
+        for (unsigned lead = first; lead <= last; ++lead) {
+            const int row = kLeadRows[lead];
+            for (int col = 0; col < kTrailCount; ++col) {
+                const char16_t u = kDoubleByteTable[row * kTrailCount + col];
+                if (u != 0 && (*table)[u] == 0) {
+                    (*table)[u] = static_cast<uint16_t>(lead << 8 | (kTrailFirst + col));
+                }
+            }
+        }
+    };
+    addLeads(0x81, 0x84);
+    addLeads(0x88, 0x9F);
+    addLeads(0xE0, 0xEA);
+    addLeads(0x87, 0x87);
+    addLeads(0xFA, 0xFC);
+    addLeads(0xED, 0xEE);
+    addLeads(0xF0, 0xF9);
+    // Rows the code page leaves empty (0x85, 0x86, 0xEB, 0xEC, 0xEF): a final
+    // sweep, so that nothing the decode table holds is missed.
+    addLeads(0x81, 0x9F);
+    addLeads(0xE0, 0xFC);
+    return table;
+}
+
+const ReverseTable& reverseTable() {
+    static const std::unique_ptr<ReverseTable> table = buildReverseTable();
+    return *table;
+}
+
+}  // namespace
+
+QString decode(const char* data, qsizetype size) {
+    if (data == nullptr || size <= 0) {
+        return QString();
+    }
+    // Every byte yields at most one UTF-16 unit, so the result fits in `size`.
+    QString out(size, Qt::Uninitialized);
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* dst = begin;
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* const end = p + size;
+    while (p < end) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            *dst++ = static_cast<char16_t>(c);
+            ++p;
+        } else if (c >= 0xA1 && c <= 0xDF) {
+            *dst++ = static_cast<char16_t>(0xFF61 + (c - 0xA1));
+            ++p;
+        } else if (kLeadRows[c] < 0 || end - p < 2 || !isTrail(p[1])) {
+            // A stray byte, a lead at the end, or a lead whose follower cannot
+            // be a trail byte: only this byte is lost, the next one is read anew.
+            *dst++ = kReplacement;
+            ++p;
+        } else {
+            const char16_t u = kDoubleByteTable[kLeadRows[c] * kTrailCount + (p[1] - kTrailFirst)];
+            if (u != 0) {
+                *dst++ = u;
+            } else {
+                *dst++ = kReplacement;
+                *dst++ = kReplacement;
+            }
+            p += 2;
+        }
+    }
+    out.resize(dst - begin);
+    return out;
+}
+
+QByteArray encode(QStringView text) {
+    const ReverseTable& table = reverseTable();
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char* const begin = out.data();
+    char* dst = begin;
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    while (p < end) {
+        const char16_t u = *p++;
+        if (u < 0x80) {
+            *dst++ = static_cast<char>(u);
+            continue;
+        }
+        if (QChar::isHighSurrogate(u) && p < end && QChar::isLowSurrogate(*p)) {
+            ++p;  // one character outside the BMP: one "?"
+            *dst++ = '?';
+            continue;
+        }
+        const uint16_t code = table[u];
+        if (code == 0) {
+            *dst++ = '?';
+        } else if (code < 0x100) {
+            *dst++ = static_cast<char>(code);
+        } else {
+            *dst++ = static_cast<char>(code >> 8);
+            *dst++ = static_cast<char>(code & 0xFF);
+        }
+    }
+    out.resize(dst - begin);
+    return out;
+}
+
+}  // namespace zt::cp932

@@ -1,0 +1,145 @@
+#include "platform/help_engine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "platform/cp932.h"
+#include "platform/message_box.h"
+
+namespace zt {
+namespace {
+
+const QString kWindowName = QStringLiteral("zt_help_window");
+const QString kTitle = QStringLiteral("ヘルプ");
+
+struct Seam {
+    bool testing = false;
+    QList<HelpEngine::Call> calls;
+};
+
+Seam& seam() {
+    static Seam s;
+    return s;
+}
+
+// Help files come from whatever editor the author used: take UTF-8 when the
+// bytes are valid UTF-8, else the system code page.
+QString decodeHelpText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    return cp932::decode(bytes);
+}
+
+bool looksLikeHtml(const QString& text) {
+    for (QChar c : text) {
+        if (!c.isSpace()) {
+            if (c == QLatin1Char('<')) {
+                return true;
+            }
+            break;
+        }
+    }
+    return text.contains(QLatin1String("<html"), Qt::CaseInsensitive);
+}
+
+void complain(QWidget* owner, const QString& text, const QString& path) {
+    MessageBox::show(owner, text + QStringLiteral("\r\n") + QDir::toNativeSeparators(path), kTitle,
+                     MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
+}
+
+// A help window without an owner; with one, the window is found among the
+// owner's children, so it goes away with the owner.
+QPointer<QWidget>& unownedHelpWindow() {
+    static QPointer<QWidget> window;
+    return window;
+}
+
+QWidget* findHelpWindow(QWidget* owner) {
+    if (owner == nullptr) {
+        return unownedHelpWindow();
+    }
+    return owner->findChild<QWidget*>(kWindowName, Qt::FindDirectChildrenOnly);
+}
+
+QWidget* createHelpWindow(QWidget* owner) {
+    // Qt::Window makes a top-level window that still belongs to its owner.
+    auto* window = new QWidget(owner, Qt::Window);
+    window->setObjectName(kWindowName);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(kTitle);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* browser = new QTextBrowser(window);
+    browser->setOpenExternalLinks(true);
+    layout->addWidget(browser);
+    window->resize(640, 480);
+    if (owner == nullptr) {
+        unownedHelpWindow() = window;
+    }
+    return window;
+}
+
+}  // namespace
+
+void HelpEngine::showContents(QWidget* owner, const QString& helpFile) {
+    Seam& s = seam();
+    if (s.testing) {
+        s.calls.append(Call{owner, helpFile});
+        return;
+    }
+
+    const QFileInfo info(helpFile);
+    if (!info.exists()) {
+        complain(owner, QStringLiteral("ヘルプファイルが見つかりません。"), helpFile);
+        return;
+    }
+    QFile file(helpFile);
+    QByteArray bytes;
+    if (!info.isDir() && file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+    }
+    if (bytes.isEmpty() || file.error() != QFileDevice::NoError) {
+        complain(owner, QStringLiteral("ヘルプファイルを表示できません。"), helpFile);
+        return;
+    }
+
+    const QString text = decodeHelpText(bytes);
+    QWidget* window = findHelpWindow(owner);
+    if (window == nullptr) {
+        window = createHelpWindow(owner);
+    }
+    auto* browser = window->findChild<QTextBrowser*>();
+    // Relative links and pictures are looked up beside the help file.
+    browser->setSearchPaths({info.absolutePath()});
+    if (looksLikeHtml(text)) {
+        browser->setHtml(text);
+    } else {
+        browser->setPlainText(text);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void HelpEngine::setTesting(bool on) {
+    seam().testing = on;
+}
+
+const QList<HelpEngine::Call>& HelpEngine::calls() {
+    return seam().calls;
+}
+
+void HelpEngine::clearCalls() {
+    seam().calls.clear();
+}
+
+}  // namespace zt
