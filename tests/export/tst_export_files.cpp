@@ -1,6 +1,6 @@
-// What every writer promises about the file itself, whatever its format:
-// an existing file is replaced, an empty database gives an empty file, and a
-// run that fails leaves the earlier file as it was and nothing beside it.
+// What every writer promises about the file itself, whatever its format: an
+// existing file is replaced, an empty database gives an empty file, and a run
+// that fails leaves the earlier file as it was and nothing beside it.
 #include <sqlite3.h>
 
 #include <QtTest>
@@ -19,22 +19,15 @@ namespace {
 void run(Writer writer, zt::Database& db, const QString& path) {
     switch (writer) {
         case Writer::Csv:
-            zt::writeCsv(db, path);
-            break;
+            return zt::writeCsv(db, path);
         case Writer::EdMax:
-            zt::writeEdMax(db, path, u'1');
-            break;
+            return zt::writeEdMax(db, path, u'1');
         case Writer::Tsurukame:
-            zt::writeTsurukame(db, path, u'1');
-            break;
+            return zt::writeTsurukame(db, path, u'1');
     }
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+const QByteArray kOldRun("an earlier run\r\n");
 
 }  // namespace
 
@@ -45,8 +38,6 @@ private slots:
     void emptyDatabaseReplacesOldFile();
     void failureKeepsOldFile_data();
     void failureKeepsOldFile();
-    void unwritableTarget_data();
-    void unwritableTarget();
 };
 
 void TestExportFiles::emptyDatabaseReplacesOldFile_data() {
@@ -59,7 +50,9 @@ void TestExportFiles::emptyDatabaseReplacesOldFile_data() {
 void TestExportFiles::emptyDatabaseReplacesOldFile() {
     QFETCH(Writer, writer);
     WorkDb w;
-    writeFile(w.out("book.txt"), "an earlier run\r\n");
+    QFile old(w.out("book.txt"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldRun) == kOldRun.size());
+    old.close();
 
     run(writer, *w.db, w.out("book.txt"));
 
@@ -67,53 +60,51 @@ void TestExportFiles::emptyDatabaseReplacesOldFile() {
     QCOMPARE(w.outFiles(), QStringList{"book.txt"});
 }
 
+// `sabotage` is SQL run through the handle before the writer starts, or empty;
+// `target` is the path written to, relative to the output folder, where
+// "book.txt" holds an earlier run and "folder" is a directory.
 void TestExportFiles::failureKeepsOldFile_data() {
     QTest::addColumn<Writer>("writer");
     QTest::addColumn<QByteArray>("sabotage");
-    // The EdMax group pass succeeds before its entry pass fails: a partly
-    // written file must not replace the old one.
-    for (const char* sql : {"DROP VIEW 出力情報", "DROP TABLE グループ情報"}) {
-        QTest::newRow(qPrintable(QStringLiteral("CSV, ") + sql)) << Writer::Csv << QByteArray(sql);
-        QTest::newRow(qPrintable(QStringLiteral("EdMax, ") + sql)) << Writer::EdMax << QByteArray(sql);
-        QTest::newRow(qPrintable(QStringLiteral("Tsurukame, ") + sql))
-            << Writer::Tsurukame << QByteArray(sql);
+    QTest::addColumn<QString>("target");
+    const struct {
+        const char* name;
+        QByteArray sabotage;
+        QString target;
+    } faults[] = {
+        // The EdMax group pass succeeds before its entry pass fails: the partly
+        // written file must not replace the earlier one.
+        {"query missing", "DROP VIEW 出力情報", "book.txt"},
+        {"group table missing", "DROP TABLE グループ情報", "book.txt"},
+        {"folder missing", "", "missing/book.txt"},
+        {"target is a folder", "", "folder"},
+    };
+    for (const auto& fault : faults) {
+        for (const auto& [label, writer] : {std::pair{"CSV", Writer::Csv}, std::pair{"EdMax", Writer::EdMax},
+                                            std::pair{"Tsurukame", Writer::Tsurukame}}) {
+            QTest::addRow("%s, %s", label, fault.name) << writer << fault.sabotage << fault.target;
+        }
     }
 }
 
 void TestExportFiles::failureKeepsOldFile() {
     QFETCH(Writer, writer);
     QFETCH(QByteArray, sabotage);
-    WorkDb w;
-    w.person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
-    writeFile(w.out("book.txt"), "an earlier run\r\n");
-    QCOMPARE(sqlite3_exec(w.db->handle(), sabotage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-
-    QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out("book.txt")));
-
-    QCOMPARE(fileBytes(w.out("book.txt")), QByteArray("an earlier run\r\n"));
-    QCOMPARE(w.outFiles(), QStringList{"book.txt"});
-}
-
-void TestExportFiles::unwritableTarget_data() {
-    QTest::addColumn<Writer>("writer");
-    QTest::addColumn<QString>("target");  // relative to the output folder
-    for (const QString& target : {QStringLiteral("missing/book.txt"), QStringLiteral("folder")}) {
-        QTest::newRow(qPrintable("CSV, " + target)) << Writer::Csv << target;
-        QTest::newRow(qPrintable("EdMax, " + target)) << Writer::EdMax << target;
-        QTest::newRow(qPrintable("Tsurukame, " + target)) << Writer::Tsurukame << target;
-    }
-}
-
-void TestExportFiles::unwritableTarget() {
-    QFETCH(Writer, writer);
     QFETCH(QString, target);
     WorkDb w;
     w.person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
+    QFile old(w.out("book.txt"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldRun) == kOldRun.size());
+    old.close();
     QVERIFY(QDir(w.outDir()).mkdir("folder"));
+    if (!sabotage.isEmpty()) {
+        QCOMPARE(sqlite3_exec(w.db->handle(), sabotage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    }
 
     QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out(target)));
 
-    QCOMPARE(w.outFiles(), QStringList{"folder"});
+    QCOMPARE(fileBytes(w.out("book.txt")), kOldRun);
+    QCOMPARE(w.outFiles(), (QStringList{"book.txt", "folder"}));
     QVERIFY(QDir(w.out("folder")).isEmpty());
 }
 

@@ -26,6 +26,14 @@ QStringList items(const QComboBox* list) {
     return texts;
 }
 
+// The one message of a finished EdMax or Tsurukame run.
+bool shownCompletion(const QString& text) {
+    const QList<zt::MessageBox::Shown>& shown = zt::MessageBox::shown();
+    return shown.size() == 1 && shown[0].text == text && shown[0].title == "処理完了" &&
+           shown[0].icon == zt::MessageBox::Icon::Information &&
+           shown[0].buttons == zt::MessageBox::Buttons::Ok;
+}
+
 }  // namespace
 
 class TestExportWindows : public QObject {
@@ -94,13 +102,9 @@ void TestExportWindows::edmaxWindow() {
 
     QTRY_VERIFY(window.isNull());
     QCOMPARE(fileBytes(path), QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n"));
-    QCOMPARE(zt::MessageBox::shown().size(), 1);
-    const zt::MessageBox::Shown& message = zt::MessageBox::shown().first();
-    QCOMPARE(message.text, QString("EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
-                                   "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"));
-    QCOMPARE(message.title, QString("処理完了"));
-    QCOMPARE(message.icon, zt::MessageBox::Icon::Information);
-    QCOMPARE(message.buttons, zt::MessageBox::Buttons::Ok);
+    QVERIFY(
+        shownCompletion("EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
+                        "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"));
 }
 
 void TestExportWindows::tsurukameWindow() {
@@ -121,13 +125,9 @@ void TestExportWindows::tsurukameWindow() {
     QTRY_VERIFY(window.isNull());
     const QByteArray today = QDate::currentDate().toString("yyyy/MM/dd").toLatin1();
     QCOMPARE(fileBytes(path), "G1 G\r\nn,a," + today + ",c,t\r\n");
-    QCOMPARE(zt::MessageBox::shown().size(), 1);
-    const zt::MessageBox::Shown& message = zt::MessageBox::shown().first();
-    QCOMPARE(message.text, QString("鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
-                                   "C:\\TuruKameData フォルダにコピーしてください。"));
-    QCOMPARE(message.title, QString("処理完了"));
-    QCOMPARE(message.icon, zt::MessageBox::Icon::Information);
-    QCOMPARE(message.buttons, zt::MessageBox::Buttons::Ok);
+    QVERIFY(
+        shownCompletion("鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
+                        "C:\\TuruKameData フォルダにコピーしてください。"));
 }
 
 // A failed run is reported as a fatal error and closes the window; the CSV
