@@ -37,6 +37,22 @@ asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure --timeout 600
 
+# Each libFuzzer target for FUZZ_SECONDS (60 by default). The committed seeds
+# stay untouched; new inputs go to the build folder. Any crash, hang, leak or
+# sanitizer report fails the run.
+FUZZERS = fuzz_cp932
+fuzz: dev-deps
+	@test -f $(FUZZ_BUILD)/build.ninja || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_FUZZ=ON -DZT_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) --target $(FUZZERS)
+	@for f in $(FUZZERS); do \
+	  name=$${f#fuzz_}; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	  ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  $(FUZZ_BUILD)/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$name tests/fuzz-corpus/$$name || exit 1; \
+	done
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
 
