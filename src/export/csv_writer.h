@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include "db/database.h"
+
+namespace zt {
+
+// The text of one CSV field: NULL as the empty text; a value holding an ASCII
+// double quote is enclosed in double quotes with each of its own doubled; a
+// value holding an ASCII comma (and no quote) is enclosed as it stands; any
+// other value is written unchanged, blanks, TABs and line breaks included.
+QString QuoteCsvField(const FieldValue& value);
+
+// Writes every row of the stored query 出力情報, in the order the query yields
+// them, as one line of six fields (グループ,名前,アドレス,会社名,部署名,役職) to
+// `path`, in CP932 with CR LF after each line. Throws zt::Error on any failure;
+// the file at `path` is then left as it was.
+void writeCsv(Database& db, const QString& path);
+
+}  // namespace zt

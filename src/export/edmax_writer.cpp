@@ -1,0 +1,98 @@
+#include "export/edmax_writer.h"
+
+#include "export/field_positions.h"
+#include "platform/ansi_text_file.h"
+
+namespace zt {
+namespace {
+
+// Appends the memo line of `layout` to `line`; false when the layout has none.
+// The comma layouts leave out an empty department or title but never the
+// company, so an empty company still leaves its place before the first comma.
+bool appendMemo(QString& line, QChar layout, const QString& company, const QString& department,
+                const QString& title) {
+    switch (layout.unicode()) {
+        case u'1':
+            line += company + u'\t' + department + u'\t' + title;
+            return true;
+        case u'2':
+            line += company + u'\t' + department;
+            return true;
+        case u'3':
+            line += company + u'\t' + title;
+            return true;
+        case u'4':
+            line += company;
+            return true;
+        case u'5':
+            line += company;
+            if (!title.isEmpty()) {
+                line += u',' + department + u',' + title;
+            } else if (!department.isEmpty()) {
+                line += u',' + department;
+            }
+            return true;
+        case u'6':
+            line += company;
+            if (!department.isEmpty()) {
+                line += u',' + department;
+            }
+            return true;
+        case u'7':
+            line += company;
+            if (!title.isEmpty()) {
+                line += u',' + title;
+            }
+            return true;
+        case u'8':
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+void writeEdMax(Database& db, const QString& path, QChar layout,
+                const std::function<void(EdMaxPass)>& onPass) {
+    AnsiTextWriter out(path);
+
+    if (onPass) {
+        onPass(EdMaxPass::Groups);
+    }
+    Recordset groups =
+        db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
+    for (; !groups.Eof(); groups.MoveNext()) {
+        out.writeLine(groups.Text(0));
+        out.writeLine(u"\t");
+        out.writeLine(u"");
+    }
+    groups.Close();
+
+    if (onPass) {
+        onPass(EdMaxPass::Entries);
+    }
+    Recordset rows =
+        db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報 ORDER BY グループ,名前,アドレス"));
+    enum { Group, Name, Address, Company, Department, Title };
+    const auto f = fieldPositions<6>(
+        rows, {QStringLiteral("グループ"), QStringLiteral("名前"), QStringLiteral("アドレス"),
+               QStringLiteral("会社名"), QStringLiteral("部署名"), QStringLiteral("役職")});
+    QString line;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        line.resize(0);
+        line += rows.Text(f[Name]);
+        line += QLatin1String("\t\t");
+        line += rows.Text(f[Group]);
+        out.writeLine(line);
+        out.writeLine(rows.Text(f[Address]));
+        line.resize(0);
+        if (appendMemo(line, layout, rows.Text(f[Company]), rows.Text(f[Department]), rows.Text(f[Title]))) {
+            out.writeLine(line);
+        }
+    }
+    rows.Close();
+    out.commit();
+}
+
+}  // namespace zt

@@ -1,0 +1,111 @@
+#include "export/tsurukame_writer.h"
+
+#include "export/field_positions.h"
+#include "platform/ansi_text_file.h"
+
+namespace zt {
+namespace {
+
+class EntryLineWriter {
+public:
+    EntryLineWriter(AnsiTextWriter& out, QChar choice, const std::function<QDate()>& today)
+        : out_(out), choice_(choice), today_(today) {}
+
+    void writeAll(Recordset& rows) {
+        const auto f = fieldPositions<5>(
+            rows, {QStringLiteral("名前"), QStringLiteral("アドレス"), QStringLiteral("会社名"),
+                   QStringLiteral("部署名"), QStringLiteral("役職")});
+        for (; !rows.Eof(); rows.MoveNext()) {
+            writeLine(rows.Text(f[0]), rows.Text(f[1]), rows.Text(f[2]), rows.Text(f[3]), rows.Text(f[4]));
+        }
+        rows.Close();
+    }
+
+private:
+    // The company is written whenever remarks are, even empty; only the
+    // department and the title are left out when empty.
+    void writeLine(const QString& name, const QString& address, const QString& company,
+                   const QString& department, const QString& title) {
+        line_.resize(0);
+        line_ += name;
+        line_ += u',';
+        line_ += address;
+        line_ += u',';
+        line_ += dateText();
+        switch (choice_.unicode()) {
+            case u'1':
+                line_ += u',' + company;
+                if (!title.isEmpty()) {
+                    line_ += u',' + department + u',' + title;
+                } else if (!department.isEmpty()) {
+                    line_ += u',' + department;
+                }
+                break;
+            case u'2':
+                line_ += u',' + company;
+                if (!department.isEmpty()) {
+                    line_ += u',' + department;
+                }
+                break;
+            case u'3':
+                line_ += u',' + company;
+                if (!title.isEmpty()) {
+                    line_ += u',' + title;
+                }
+                break;
+            case u'4':
+                line_ += u',' + company;
+                break;
+            default:
+                break;
+        }
+        out_.writeLine(line_);
+    }
+
+    // Formatting the date is the dearest part of a line; it changes at most
+    // once in a run.
+    const QString& dateText() {
+        const QDate date = today_();
+        if (date != lastDate_ || dateText_.isEmpty()) {
+            lastDate_ = date;
+            dateText_ = date.toString(u"yyyy/MM/dd");
+        }
+        return dateText_;
+    }
+
+    AnsiTextWriter& out_;
+    const QChar choice_;
+    const std::function<QDate()>& today_;
+    QString line_;
+    QDate lastDate_;
+    QString dateText_;
+};
+
+}  // namespace
+
+void writeTsurukame(Database& db, const QString& path, QChar choice, const std::function<QDate()>& today) {
+    AnsiTextWriter out(path);
+    EntryLineWriter entries(out, choice, today);
+
+    Recordset ungrouped = db.OpenRecordset(
+        QStringLiteral("SELECT * FROM 出力情報 WHERE グループ IS NULL ORDER BY 名前,アドレス"));
+    entries.writeAll(ungrouped);
+
+    Recordset groups =
+        db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
+    const QString groupSql =
+        QStringLiteral("SELECT * FROM 出力情報 WHERE グループ = ? ORDER BY 名前,アドレス");
+    QString heading;
+    for (; !groups.Eof(); groups.MoveNext()) {
+        const QString group = groups.Text(0);
+        heading = QStringLiteral("G1 ") + group;
+        out.writeLine(heading);
+        // Bound, never pasted into the SQL: a quote in a group name is data.
+        Recordset members = db.OpenRecordset(groupSql, {group});
+        entries.writeAll(members);
+    }
+    groups.Close();
+    out.commit();
+}
+
+}  // namespace zt

@@ -1,0 +1,153 @@
+#include <sqlite3.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QtTest>
+
+#include "app/app_state.h"
+#include "export/csv_window.h"
+#include "export/edmax_window.h"
+#include "export/tsurukame_window.h"
+#include "export_fixture.h"
+#include "platform/desktop.h"
+#include "platform/fatal_error.h"
+#include "platform/message_box.h"
+#include "platform/test_seams.h"
+
+namespace {
+
+QStringList items(const QComboBox* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) {
+        texts << list->itemText(i);
+    }
+    return texts;
+}
+
+// The one message of a finished EdMax or Tsurukame run.
+bool shownCompletion(const QString& text) {
+    const QList<zt::MessageBox::Shown>& shown = zt::MessageBox::shown();
+    return shown.size() == 1 && shown[0].text == text && shown[0].title == "処理完了" &&
+           shown[0].icon == zt::MessageBox::Icon::Information &&
+           shown[0].buttons == zt::MessageBox::Buttons::Ok;
+}
+
+}  // namespace
+
+class TestExportWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { zt::enableTestSeams(); }
+    void init();
+    void cleanup();
+    void csvWindow();
+    void edmaxWindow();
+    void tsurukameWindow();
+    void failedRunIsReported();
+
+private:
+    std::unique_ptr<WorkDb> work_;
+};
+
+void TestExportWindows::init() {
+    work_ = std::make_unique<WorkDb>();
+    work_->person(QString("G"), "n", "a", QString("c"), QString(""), QString("t"));
+    ZTAdrM1::AppPath = work_->outDir();
+    ZTAdrM1::Db = work_->db.get();
+    zt::MessageBox::clearShown();
+    zt::Desktop::clearOpened();
+    zt::clearFatalErrors();
+}
+
+void TestExportWindows::cleanup() {
+    ZTAdrM1::Db = nullptr;
+    work_.reset();
+}
+
+void TestExportWindows::csvWindow() {
+    QPointer<ZTAdrF02> window = new ZTAdrF02;
+    window->show();
+    const QString path = work_->out("ZTAdrF02.txt");
+    QCOMPARE(window->windowTitle(), QString("CSV 出力"));
+    QCOMPARE(window->状況表示->text(),
+             "グループ,名前,アドレス,会社名,部署名,役職\nの形式で、\n" + path + "\nに出力します。");
+    QVERIFY(window->状況表示->isVisible());
+
+    QTest::mouseClick(window->処理実行, Qt::LeftButton);
+
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(zt::Desktop::opened(), QStringList{path});
+    QVERIFY(zt::MessageBox::shown().isEmpty());
+    QCOMPARE(fileBytes(path), QByteArray("G,n,a,c,,t\r\n"));
+}
+
+void TestExportWindows::edmaxWindow() {
+    QPointer<ZTAdrF05> window = new ZTAdrF05;
+    window->show();
+    const QString path = work_->out("常用アドレス.adr");
+    QCOMPARE(window->windowTitle(), QString("EdMax アドレス帳作成"));
+    QCOMPARE(window->Label1->text(), QString("メモ欄の扱い"));
+    QCOMPARE(items(window->メモ選択),
+             (QStringList{"1 会社名 [Tab] 部署名 [Tab] 役職", "2 会社名 [Tab] 部署名", "3 会社名 [Tab] 役職",
+                          "4 会社名", "5 会社名,部署名,役職", "6 会社名,部署名", "7 会社名,役職",
+                          "8 [出力なし]"}));
+    QCOMPARE(window->メモ選択->currentIndex(), 0);
+    QVERIFY(!window->メモ選択->isEditable());
+    QCOMPARE(window->状況表示->text(), path + "\nに出力します。");
+
+    window->メモ選択->setCurrentIndex(4);
+    QTest::mouseClick(window->処理実行, Qt::LeftButton);
+
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(fileBytes(path), QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n"));
+    QVERIFY(
+        shownCompletion("EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
+                        "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"));
+}
+
+void TestExportWindows::tsurukameWindow() {
+    QPointer<ZTAdrF06> window = new ZTAdrF06;
+    window->show();
+    const QString path = work_->out("AdrBook.txt");
+    QCOMPARE(window->windowTitle(), QString("鶴亀アドレス帳作成"));
+    QCOMPARE(window->Label1->text(), QString("備考欄の扱い"));
+    QCOMPARE(items(window->備考選択), (QStringList{"1 会社名,部署名,役職", "2 会社名,部署名", "3 会社名,役職",
+                                                   "4 会社名", "5 [出力なし]"}));
+    QCOMPARE(window->備考選択->currentIndex(), 0);
+    QVERIFY(!window->備考選択->isEditable());
+    QCOMPARE(window->状況表示->text(), path + "\nに出力します。");
+
+    window->備考選択->setCurrentIndex(2);
+    QTest::mouseClick(window->処理実行, Qt::LeftButton);
+
+    QTRY_VERIFY(window.isNull());
+    const QByteArray today = QDate::currentDate().toString("yyyy/MM/dd").toLatin1();
+    QCOMPARE(fileBytes(path), "G1 G\r\nn,a," + today + ",c,t\r\n");
+    QVERIFY(
+        shownCompletion("鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
+                        "C:\\TuruKameData フォルダにコピーしてください。"));
+}
+
+// A failed run is reported as a fatal error and closes the window; the CSV
+// file is not handed to the desktop and no completion message claims success.
+void TestExportWindows::failedRunIsReported() {
+    QCOMPARE(sqlite3_exec(work_->db->handle(), "DROP VIEW 出力情報", nullptr, nullptr, nullptr), SQLITE_OK);
+    const QList<JobWindow*> windows{new ZTAdrF02, new ZTAdrF05, new ZTAdrF06};
+    for (JobWindow* raw : windows) {
+        QPointer<JobWindow> window = raw;
+        window->show();
+        QTest::mouseClick(window->処理実行, Qt::LeftButton);
+        QTRY_VERIFY(window.isNull());
+    }
+    QCOMPARE(zt::fatalErrorsReported().size(), 3);
+    QVERIFY(zt::Desktop::opened().isEmpty());
+    for (const zt::MessageBox::Shown& message : zt::MessageBox::shown()) {
+        QVERIFY(message.title != "処理完了");
+    }
+    QCOMPARE(work_->outFiles(), QStringList{});
+}
+
+QTEST_MAIN(TestExportWindows)
+#include "tst_export_windows.moc"
