@@ -26,6 +26,13 @@ run: deps build
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
+# Import and writers on 10,000 and 100,000 synthetic cards, in a Release build.
+# BENCH_ARGS="--cards N --keep DIR" runs one size and keeps its files.
+bench: deps
+	@test -f $(BENCH_BUILD)/build.ninja || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZT_BUILD_TESTS=OFF
+	cmake --build $(BENCH_BUILD) --target bench
+	$(BENCH_BUILD)/bench/bench $(BENCH_ARGS)
+
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 # any report fails the run.
 asan: deps

@@ -28,7 +28,8 @@ QString generateAddressBook(const QString& root, int cards, int groups) {
     const QString picked = root + QStringLiteral("/AddrBook/個人用");
     int next = 0;
     for (int g = 0; g < groups; ++g) {
-        const QString groupName = QStringLiteral("グループ%1_%2").arg(g + 1, 3, 10, QLatin1Char('0')).arg(kDepartments[g % 3]);
+        const QString groupName =
+            QStringLiteral("グループ%1_%2").arg(g + 1, 3, 10, QLatin1Char('0')).arg(kDepartments[g % 3]);
         const QString folder = picked + QLatin1Char('/') + groupName;
         if (!QDir().mkpath(folder)) {
             throw std::runtime_error("cannot create " + folder.toStdString());
@@ -37,12 +38,14 @@ QString generateAddressBook(const QString& root, int cards, int groups) {
         QString cardText;
         QString indexText;
         for (int i = 0; i < inGroup; ++i, ++next) {
-            const QString name = kSurnames[next % kSurnames.size()] + kGivenNames[(next / 10) % kGivenNames.size()] +
-                                 QString::number(next);
+            const QString name = kSurnames[next % kSurnames.size()] +
+                                 kGivenNames[(next / 10) % kGivenNames.size()] + QString::number(next);
             const QString address = QStringLiteral("user%1@example.jp").arg(next);
-            cardText += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%1\r\nORG:%2;%3;\r\nEMAIL;PREF:%4\r\nEND:VCARD\r\n")
-                            .arg(name, kCompanies[next % kCompanies.size()],
-                                 kDepartments[next % kDepartments.size()], address);
+            cardText +=
+                QStringLiteral(
+                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:%1\r\nORG:%2;%3;\r\nEMAIL;PREF:%4\r\nEND:VCARD\r\n")
+                    .arg(name, kCompanies[next % kCompanies.size()], kDepartments[next % kDepartments.size()],
+                         address);
             indexText += QStringLiteral("%1\t0\t\t%2\t%3\t%4\t\t\r\n")
                              .arg(QString::number(i), name, address, kTitles[next % kTitles.size()]);
         }

@@ -1,35 +1,23 @@
 // ZTADRCNV: the program's entry.
 
 #include <QApplication>
-#include <QLabel>
-#include <QPushButton>
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "export/csv_window.h"
+#include "export/edmax_window.h"
+#include "export/tsurukame_window.h"
+#include "import/import_window.h"
 
 namespace {
-
-// Placeholder until the job windows are wired in: a window that only says
-// what it stands for.
-class PendingJobWindow : public JobWindow {
-public:
-    explicit PendingJobWindow(const QString& name) : JobWindow(name, name, 4500, 1800) {
-        place(処理実行, 1500, 1000, 1500, 450);
-        place(状況表示, 200, 200, 4100, 600);
-        setStatus(QStringLiteral("準備中"));
-    }
-
-protected:
-    void runJob() override {}
-};
 
 // The four job windows the main menu opens.
 ZTAdrF00::JobFactories jobWindows() {
     return {
-        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF01")); },
-        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF02")); },
-        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF05")); },
-        [] { return new PendingJobWindow(QStringLiteral("ZTAdrF06")); },
+        [] { return new ZTAdrF01; },
+        [] { return new ZTAdrF02; },
+        [] { return new ZTAdrF05; },
+        [] { return new ZTAdrF06; },
     };
 }
 

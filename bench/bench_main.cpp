@@ -1,0 +1,146 @@
+// Measures the import and the three writers on a synthetic address book, through
+// the same functions the job windows call, without any window.
+//
+//   bench [--cards N] [--keep DIR]
+//
+// Prints one line per phase and size, then a summary line for the largest size:
+//   bench: cards=N import=S csv=S edmax=S tsurukame=S rss_mb=M
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+#include "address_book_generator.h"
+#include "db/database.h"
+#include "export/csv_writer.h"
+#include "export/edmax_writer.h"
+#include "export/tsurukame_writer.h"
+#include "import/address_book_import.h"
+
+namespace {
+
+constexpr int kGroups = 200;
+
+double peakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+long long countRows(zt::Database& db, const QString& sql) {
+    auto rs = db.OpenRecordset(sql);
+    return rs.Text(0).toLongLong();
+}
+
+struct Phase {
+    const char* name;
+    std::function<long long()> run;  // returns the rows it handled
+};
+
+std::map<std::string, double> runSize(const QString& folder, int cards) {
+    QDir().mkpath(folder);
+    std::printf("size %d cards in %d group folders: generating...\n", cards, kGroups);
+    std::fflush(stdout);
+    const QString picked = generateAddressBook(folder, cards, kGroups);
+    const QString dbPath = folder + QStringLiteral("/ZTADRCNV.mdb");
+    QFile::remove(dbPath);
+    zt::Database::create(dbPath);
+    auto db = zt::Database::open(dbPath);
+    const QString outputRows = QStringLiteral("SELECT count(*) FROM 出力情報");
+
+    const Phase phases[] = {
+        {"import",
+         [&] {
+             zt::importAddressBook(*db, picked);
+             return countRows(*db, QStringLiteral("SELECT count(*) FROM アドレス情報"));
+         }},
+        {"csv",
+         [&] {
+             zt::writeCsv(*db, folder + QStringLiteral("/ZTAdrF02.txt"));
+             return countRows(*db, outputRows);
+         }},
+        {"edmax",
+         [&] {
+             zt::writeEdMax(*db, folder + QStringLiteral("/常用アドレス.adr"), QLatin1Char('5'));
+             return countRows(*db, outputRows);
+         }},
+        {"tsurukame",
+         [&] {
+             zt::writeTsurukame(*db, folder + QStringLiteral("/AdrBook.txt"), QLatin1Char('1'));
+             return countRows(*db, outputRows);
+         }},
+    };
+
+    std::map<std::string, double> seconds;
+    for (const Phase& phase : phases) {
+        QElapsedTimer timer;
+        timer.start();
+        const long long rows = phase.run();
+        const double s = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        seconds[phase.name] = s;
+        std::printf("%-9s cards=%-7d rows=%-7lld seconds=%.3f rows_per_s=%.0f peak_rss_mb=%.1f\n", phase.name,
+                    cards, rows, s, s > 0 ? static_cast<double>(rows) / s : 0.0, peakRssMb());
+        std::fflush(stdout);
+    }
+    return seconds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QList<int> sizes{10000, 100000};
+    QString keep;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--cards") && i + 1 < args.size()) {
+            bool ok = false;
+            const int n = args[++i].toInt(&ok);
+            if (!ok || n <= 0) {
+                std::fprintf(stderr, "bench: --cards takes a positive number\n");
+                return 2;
+            }
+            sizes = {n};
+        } else if (args[i] == QLatin1String("--keep") && i + 1 < args.size()) {
+            keep = args[++i];
+        } else {
+            std::fprintf(stderr, "usage: bench [--cards N] [--keep DIR]\n");
+            return 2;
+        }
+    }
+
+    QTemporaryDir temp;
+    const QString base = keep.isEmpty() ? temp.path() : QDir(keep).absolutePath();
+    try {
+        std::map<int, std::map<std::string, double>> results;
+        for (int cards : sizes) {
+            results[cards] = runSize(base + QStringLiteral("/cards-%1").arg(cards), cards);
+        }
+        if (results.size() > 1) {
+            const auto& small = results.begin()->second;
+            const auto& large = results.rbegin()->second;
+            const double factor = static_cast<double>(results.rbegin()->first) / results.begin()->first;
+            std::printf("scaling (x%.0f data):", factor);
+            for (const auto& [phase, s] : large) {
+                std::printf(" %s=x%.1f", phase.c_str(), small.at(phase) > 0 ? s / small.at(phase) : 0.0);
+            }
+            std::printf("\n");
+        }
+        const auto& [cards, last] = *results.rbegin();
+        std::printf("bench: cards=%d import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f rss_mb=%.0f\n", cards,
+                    last.at("import"), last.at("csv"), last.at("edmax"), last.at("tsurukame"), peakRssMb());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench: %s\n", e.what());
+        return 1;
+    }
+    if (!keep.isEmpty()) {
+        std::printf("kept in %s\n", qPrintable(base));
+    }
+    return 0;
+}
