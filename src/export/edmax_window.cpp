@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 
 ZTAdrF05::ZTAdrF05()
-    : JobWindow(QStringLiteral("ZTAdrF05"), QStringLiteral("EdMax アドレス帳作成"), 4680, 2190) {
+    : JobWindow(QStringLiteral("ZTAdrF05"), QStringLiteral("EdMax アドレス帳作成"), 5400, 2190) {
     Label1 = new QLabel(QStringLiteral("メモ欄の扱い"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     メモ選択 = new QComboBox(this);
@@ -28,12 +28,13 @@ ZTAdrF05::ZTAdrF05()
     });
 
     // The caption and the list share the top row, the status lies below them,
-    // the run button at the lower right.
+    // the run button at the lower right. The window is wider than its
+    // Tsurukame sibling so that the longest layout, item 1, shows whole.
     place(Label1, 100, 80, 1200, 195);
     メモ選択->move(px(1300), 0);
-    メモ選択->resize(px(3200), メモ選択->sizeHint().height());
-    place(状況表示, 300, 500, 4000, 800);
-    place(処理実行, 2500, 1500, 1800, 400);
+    メモ選択->resize(px(3900), メモ選択->sizeHint().height());
+    place(状況表示, 300, 500, 4800, 800);
+    place(処理実行, 3400, 1500, 1800, 400);
     setTabOrder(メモ選択, 処理実行);
 
     Form_Load();
