@@ -32,6 +32,99 @@ QString quoteIdentifier(const QString& name) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// The engine's memory statistics take a global lock around every allocation,
+// and nothing here reads them. The setting only takes before the library is
+// initialised; later calls fail harmlessly.
+void configureEngine() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
+}
+
+// UTF-16 to UTF-8 into a buffer that is reused value after value. A lone
+// surrogate becomes "?", as QString::toUtf8 writes it, so what is stored does
+// not depend on which path a value took.
+void encodeUtf8(QStringView text, std::string& out) {
+    out.resize(static_cast<size_t>(text.size()) * 3);
+    char* const begin = out.data();
+    char* dst = begin;
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    while (p < end) {
+        const char32_t u = *p++;
+        if (u < 0x80) {
+            *dst++ = static_cast<char>(u);
+        } else if (u < 0x800) {
+            *dst++ = static_cast<char>(0xC0 | (u >> 6));
+            *dst++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (!QChar::isSurrogate(u)) {
+            *dst++ = static_cast<char>(0xE0 | (u >> 12));
+            *dst++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | (u & 0x3F));
+        } else if (QChar::isHighSurrogate(u) && p < end && QChar::isLowSurrogate(*p)) {
+            const char32_t c = QChar::surrogateToUcs4(static_cast<char16_t>(u), *p++);
+            *dst++ = static_cast<char>(0xF0 | (c >> 18));
+            *dst++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *dst++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *dst++ = '?';
+        }
+    }
+    out.resize(static_cast<size_t>(dst - begin));
+}
+
+constexpr bool isContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// UTF-8 to UTF-16 into a buffer that is reused row after row. Well-formed text
+// decodes the same everywhere; anything else (a damaged value, a byte order
+// mark, which QString::fromUtf8 drops) goes to Qt's decoder, so a value reads
+// exactly as QString::fromUtf8 reads it.
+void decodeUtf8(const char* text, qsizetype bytes, QString& into) {
+    into.resize(bytes);  // never more UTF-16 units than bytes
+    char16_t* const begin = reinterpret_cast<char16_t*>(into.data());
+    char16_t* dst = begin;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const auto* const end = p + bytes;
+    while (p < end) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            *dst++ = static_cast<char16_t>(c);
+            ++p;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF && end - p >= 2 && isContinuation(p[1])) {
+            *dst++ = static_cast<char16_t>((c & 0x1F) << 6 | (p[1] & 0x3F));
+            p += 2;
+            continue;
+        }
+        if (c >= 0xE0 && c <= 0xEF && end - p >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
+            const char32_t u = (c & 0x0F) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+            if (u >= 0x800 && !QChar::isSurrogate(u) && u != 0xFEFF) {
+                *dst++ = static_cast<char16_t>(u);
+                p += 3;
+                continue;
+            }
+        } else if (c >= 0xF0 && c <= 0xF4 && end - p >= 4 && isContinuation(p[1]) && isContinuation(p[2]) &&
+                   isContinuation(p[3])) {
+            const char32_t u = (c & 0x07) << 18 | (p[1] & 0x3Fu) << 12 | (p[2] & 0x3Fu) << 6 | (p[3] & 0x3Fu);
+            if (u >= 0x10000 && u <= 0x10FFFF) {
+                *dst++ = QChar::highSurrogate(u);
+                *dst++ = QChar::lowSurrogate(u);
+                p += 4;
+                continue;
+            }
+        }
+        into = QString::fromUtf8(text, bytes);
+        return;
+    }
+    into.resize(dst - begin);
+}
+
 FieldValue columnValue(sqlite3_stmt* stmt, int index) {
     if (sqlite3_column_type(stmt, index) == SQLITE_NULL) {
         return std::nullopt;
@@ -141,6 +234,22 @@ struct DbConnection {
         }
     }
 
+    // Binds from `scratch`, which must stay untouched until the statement has
+    // run: the engine reads the bytes in place instead of copying them.
+    void bindBuffered(sqlite3_stmt* stmt, int position, const FieldValue& value, std::string& scratch) {
+        int rc;
+        if (value) {
+            encodeUtf8(*value, scratch);
+            rc = sqlite3_bind_text64(stmt, position, scratch.data(),
+                                     static_cast<sqlite3_uint64>(scratch.size()), SQLITE_STATIC, SQLITE_UTF8);
+        } else {
+            rc = sqlite3_bind_null(stmt, position);
+        }
+        if (rc != SQLITE_OK) {
+            fail();
+        }
+    }
+
     // Steps a statement that was bound already and returns no rows.
     void finish(sqlite3_stmt* stmt) {
         int rc;
@@ -212,6 +321,8 @@ struct RecordsetImpl {
     enum class Mode { None, AddNew, Edit } mode = Mode::None;
     std::vector<FieldValue> pending;
     std::vector<bool> dirty;
+    // The UTF-8 of the values being stored, bound in place (see bindBuffered).
+    std::vector<std::string> utf8;
     bool noMatch = false;
     // The import adds, finds and edits a row per card; these statements are
     // prepared on first use and kept for the record set's life.
@@ -323,11 +434,15 @@ struct RecordsetImpl {
         }
     }
 
-    FieldValue value(int index) {
-        checkOpen();
+    void checkIndex(int index) const {
         if (index < 0 || index >= columns.size()) {
             throw Error(QStringLiteral("フィールド番号 %1 はこのレコードセットにありません。").arg(index));
         }
+    }
+
+    FieldValue value(int index) {
+        checkOpen();
+        checkIndex(index);
         if (isTable()) {
             if (!hasRow) {
                 throw Error(QStringLiteral("カレント レコードがありません。"));
@@ -396,7 +511,33 @@ QString Recordset::Text(const QString& name) const {
     return Fields(name).value_or(QString());
 }
 QString Recordset::Text(int index) const {
-    return Fields(index).value_or(QString());
+    QString text;
+    ReadText(index, text);
+    return text;
+}
+
+void Recordset::ReadText(int index, QString& into) const {
+    if (!d_) {
+        throw Error(QStringLiteral("レコードセットが開かれていません。"));
+    }
+    RecordsetImpl& d = *d_;
+    // The writers read every field of every row of a query: straight from the
+    // statement's row, without the FieldValue in between.
+    if (!d.closed && !d.isTable() && !d.atEnd && index >= 0 && index < d.columns.size()) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(d.stmt, index));
+        if (text == nullptr) {
+            into.resize(0);
+        } else {
+            decodeUtf8(text, sqlite3_column_bytes(d.stmt, index), into);
+        }
+        return;
+    }
+    const FieldValue value = d.value(index);
+    if (value) {
+        into = *value;
+    } else {
+        into.resize(0);
+    }
 }
 
 int Recordset::FieldCount() const {
@@ -404,6 +545,12 @@ int Recordset::FieldCount() const {
 }
 QStringList Recordset::FieldNames() const {
     return d_ ? d_->columns : QStringList();
+}
+int Recordset::FieldIndex(const QString& name) const {
+    if (!d_) {
+        throw Error(QStringLiteral("レコードセットが開かれていません。"));
+    }
+    return d_->indexOf(name);
 }
 
 void Recordset::AddNew() {
@@ -433,13 +580,21 @@ void Recordset::SetField(const QString& name, const FieldValue& value) {
     if (!d_) {
         throw Error(QStringLiteral("レコードセットが開かれていません。"));
     }
+    SetField(d_->indexOf(name), value);
+}
+
+void Recordset::SetField(int index, const FieldValue& value) {
+    if (!d_) {
+        throw Error(QStringLiteral("レコードセットが開かれていません。"));
+    }
     d_->requireTable("SetField");
     if (d_->mode == RecordsetImpl::Mode::None) {
         throw Error(QStringLiteral("AddNew または Edit を実行せずにフィールドを更新しようとしました。"));
     }
-    const auto index = static_cast<size_t>(d_->indexOf(name));
-    d_->pending[index] = value;
-    d_->dirty[index] = true;
+    d_->checkIndex(index);
+    const auto at = static_cast<size_t>(index);
+    d_->pending[at] = value;
+    d_->dirty[at] = true;
 }
 
 void Recordset::Update() {
@@ -467,8 +622,10 @@ void Recordset::Update() {
                                     .arg(quoteIdentifier(d.table), names.join(QStringLiteral(", ")),
                                          marks.join(QStringLiteral(", "))));
         }
+        d.utf8.resize(d.pending.size());
         for (int i = 0; i < count; ++i) {
-            d.conn->bindOne(d.insertStmt, i + 1, d.pending[static_cast<size_t>(i)]);
+            const auto at = static_cast<size_t>(i);
+            d.conn->bindBuffered(d.insertStmt, i + 1, d.pending[at], d.utf8[at]);
         }
         d.conn->finish(d.insertStmt);
         return;
@@ -488,9 +645,11 @@ void Recordset::Update() {
                                      .arg(quoteIdentifier(d.table), sets.join(QStringLiteral(", "))));
     }
     int position = 1;
+    d.utf8.resize(d.pending.size());
     for (int i = 0; i < count; ++i) {
-        if (d.dirty[static_cast<size_t>(i)]) {
-            d.conn->bindOne(update, position++, d.pending[static_cast<size_t>(i)]);
+        const auto at = static_cast<size_t>(i);
+        if (d.dirty[at]) {
+            d.conn->bindBuffered(update, position++, d.pending[at], d.utf8[at]);
         }
     }
     if (sqlite3_bind_int64(update, position, d.rowid) != SQLITE_OK) {
@@ -551,6 +710,7 @@ sqlite3* Database::handle() const {
 }
 
 std::unique_ptr<Database> Database::open(const QString& path) {
+    configureEngine();
     auto conn = std::make_shared<DbConnection>();
     // No SQLITE_OPEN_CREATE: the working database is part of the installation,
     // and a missing one must be reported, not silently replaced by an empty one.
@@ -595,6 +755,7 @@ void Database::create(const QString& path) {
     if (QFileInfo::exists(path)) {
         throw Error(QStringLiteral("ファイルが既にあります: %1").arg(path));
     }
+    configureEngine();
     sqlite3* db = nullptr;
     int rc =
         sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -632,8 +793,8 @@ Recordset Database::OpenRecordset(const QString& source, const Params& params) {
     if (const auto m = selectAll.match(source); m.hasMatch()) {
         name = m.captured(1);
     }
-    const bool plainName =
-        !name.isEmpty() && !name.contains(QRegularExpression(QStringLiteral(R"([\s;(),'"])")));
+    static const QRegularExpression notAName(QStringLiteral(R"([\s;(),'"])"));
+    const bool plainName = !name.isEmpty() && !name.contains(notAName);
     if (plainName && params.empty() && conn_->tableExists(name)) {
         impl->table = name;
         sqlite3_stmt* probe =

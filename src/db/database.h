@@ -46,8 +46,14 @@ public:
     // The same, with NULL read as the empty text, as every writer renders it.
     QString Text(const QString& name) const;
     QString Text(int index) const;
+    // The same into `into`, reusing its buffer: a loop over many rows then
+    // allocates nothing per value.
+    void ReadText(int index, QString& into) const;
     int FieldCount() const;
     QStringList FieldNames() const;
+    // The position of a named field, for loops that read or set it on every
+    // row. Throws zt::Error for an unknown field.
+    int FieldIndex(const QString& name) const;
 
     // Editing, on a record set opened on a table name or on "SELECT * FROM <table>".
     // AddNew starts a new row (all fields NULL); Edit starts changing the current
@@ -55,6 +61,7 @@ public:
     void AddNew();
     void Edit();
     void SetField(const QString& name, const FieldValue& value);
+    void SetField(int index, const FieldValue& value);
     void Update();
 
     // Moves to the first row, in stored order, that meets `criterion` (an SQL

@@ -133,6 +133,53 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(zt::Error, read.Fields(QStringLiteral("名前")));
     }
 
+    // The record sets convert between UTF-16 and the stored UTF-8 on their
+    // own; whatever the bytes, a value must read and store as Qt converts it.
+    void textConvertsAsQtDoes_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("written");
+
+        const auto utf16 = [](std::initializer_list<char16_t> units) {
+            return QString(reinterpret_cast<const QChar*>(units.begin()),
+                           static_cast<qsizetype>(units.size()));
+        };
+        QTest::newRow("ASCII") << QByteArray("abc") << QStringLiteral("abc");
+        QTest::newRow("CP932 repertoire")
+            << QByteArray("\xe3\x88\xb1\xe9\xab\x99\xe2\x91\xa0") << QStringLiteral("㈱髙①");
+        QTest::newRow("outside the BMP") << QByteArray("\xf0\x9f\x98\x80") << utf16({0xD83D, 0xDE00});
+        QTest::newRow("byte order mark first") << QByteArray(
+                                                      "\xef\xbb\xbf"
+                                                      "a")
+                                               << utf16({0xFEFF, u'a'});
+        QTest::newRow("byte order mark inside") << QByteArray("a\xef\xbb\xbf") << utf16({0xD800, u'a'});
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80z") << utf16({u'a', 0xDC00});
+        QTest::newRow("overlong, cut short") << QByteArray("\xc0\x80\xe3\x81") << utf16({u'a', 0xD800});
+        QTest::newRow("noncharacter, NUL") << QByteArray("\xef\xbf\xbe\x00z", 5) << utf16({0xFFFF, 0});
+    }
+    void textConvertsAsQtDoes() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, written);
+        const QString sql = QStringLiteral("INSERT INTO アドレス情報 (名前) VALUES (CAST(X'%1' AS TEXT))")
+                                .arg(QString::fromLatin1(stored.toHex()));
+        db_->Execute(sql);
+        auto read = db_->OpenRecordset(QStringLiteral("SELECT 名前 FROM アドレス情報"));
+        const QString expected = QString::fromUtf8(stored);
+        QString reused = QStringLiteral("a longer value read before");
+        read.ReadText(0, reused);
+        QCOMPARE(reused, expected);
+        QCOMPARE(read.Text(0), expected);
+        QCOMPARE(read.Fields(QStringLiteral("名前")), FieldValue(expected));
+        read.Close();
+
+        db_->Execute(QStringLiteral("DELETE FROM アドレス情報"));
+        auto table = db_->OpenRecordset(QStringLiteral("アドレス情報"));
+        table.AddNew();
+        table.SetField(table.FieldIndex(QStringLiteral("名前")), written);
+        table.Update();
+        auto bytes = db_->OpenRecordset(QStringLiteral("SELECT hex(名前) FROM アドレス情報"));
+        QCOMPARE(bytes.Text(0), QString::fromLatin1(written.toUtf8().toHex().toUpper()));
+    }
+
     void findFirstFindsFirstStoredAndEditsOnlyIt_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("addr");
