@@ -5,20 +5,43 @@
 
 namespace zt {
 
+namespace {
+
+// Appends one field as QuoteCsvField renders it, without a string of its own:
+// the writer does this for six fields of every row.
+void appendCsvField(QString& line, QStringView text) {
+    const bool hasQuote = text.contains(u'"');
+    if (!hasQuote && !text.contains(u',')) {
+        line += text;
+        return;
+    }
+    line += u'"';
+    if (!hasQuote) {
+        line += text;
+    } else {
+        for (qsizetype from = 0;;) {
+            const qsizetype quote = text.indexOf(u'"', from);
+            if (quote < 0) {
+                line += text.mid(from);
+                break;
+            }
+            line += text.mid(from, quote + 1 - from);
+            line += u'"';
+            from = quote + 1;
+        }
+    }
+    line += u'"';
+}
+
+}  // namespace
+
 QString QuoteCsvField(const FieldValue& value) {
     if (!value) {
         return QString();
     }
-    const QString& text = *value;
-    if (text.contains(u'"')) {
-        QString doubled = text;
-        doubled.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-        return u'"' + doubled + u'"';
-    }
-    if (text.contains(u',')) {
-        return u'"' + text + u'"';
-    }
-    return text;
+    QString quoted;
+    appendCsvField(quoted, *value);
+    return quoted;
 }
 
 void writeCsv(Database& db, const QString& path) {
@@ -28,14 +51,17 @@ void writeCsv(Database& db, const QString& path) {
                QStringLiteral("会社名"), QStringLiteral("部署名"), QStringLiteral("役職")});
 
     AnsiTextWriter out(path);
+    // Both buffers are reused row after row (resize(0) keeps the allocation).
     QString line;
+    QString field;
     for (; !rows.Eof(); rows.MoveNext()) {
-        line.resize(0);  // keeps the buffer: one allocation for the whole file
+        line.resize(0);
         for (std::size_t i = 0; i < fields.size(); ++i) {
             if (i > 0) {
                 line += u',';
             }
-            line += QuoteCsvField(rows.Fields(fields[i]));
+            rows.ReadText(fields[i], field);
+            appendCsvField(line, field);
         }
         out.writeLine(line);
     }

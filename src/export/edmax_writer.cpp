@@ -11,15 +11,23 @@ namespace {
 // company, so an empty company still leaves its place before the first comma.
 bool appendMemo(QString& line, QChar layout, const QString& company, const QString& department,
                 const QString& title) {
+    const auto add = [&line](QChar separator, const QString& text) {
+        line += separator;
+        line += text;
+    };
     switch (layout.unicode()) {
         case u'1':
-            line += company + u'\t' + department + u'\t' + title;
+            line += company;
+            add(u'\t', department);
+            add(u'\t', title);
             return true;
         case u'2':
-            line += company + u'\t' + department;
+            line += company;
+            add(u'\t', department);
             return true;
         case u'3':
-            line += company + u'\t' + title;
+            line += company;
+            add(u'\t', title);
             return true;
         case u'4':
             line += company;
@@ -27,21 +35,22 @@ bool appendMemo(QString& line, QChar layout, const QString& company, const QStri
         case u'5':
             line += company;
             if (!title.isEmpty()) {
-                line += u',' + department + u',' + title;
+                add(u',', department);
+                add(u',', title);
             } else if (!department.isEmpty()) {
-                line += u',' + department;
+                add(u',', department);
             }
             return true;
         case u'6':
             line += company;
             if (!department.isEmpty()) {
-                line += u',' + department;
+                add(u',', department);
             }
             return true;
         case u'7':
             line += company;
             if (!title.isEmpty()) {
-                line += u',' + title;
+                add(u',', title);
             }
             return true;
         case u'8':
@@ -50,6 +59,12 @@ bool appendMemo(QString& line, QChar layout, const QString& company, const QStri
             return false;
     }
 }
+
+// The six fields of the current row, read into buffers that are reused row
+// after row.
+struct RowTexts {
+    QString group, name, address, company, department, title;
+};
 
 }  // namespace
 
@@ -79,15 +94,22 @@ void writeEdMax(Database& db, const QString& path, QChar layout,
         rows, {QStringLiteral("グループ"), QStringLiteral("名前"), QStringLiteral("アドレス"),
                QStringLiteral("会社名"), QStringLiteral("部署名"), QStringLiteral("役職")});
     QString line;
+    RowTexts t;
     for (; !rows.Eof(); rows.MoveNext()) {
+        rows.ReadText(f[Group], t.group);
+        rows.ReadText(f[Name], t.name);
+        rows.ReadText(f[Address], t.address);
+        rows.ReadText(f[Company], t.company);
+        rows.ReadText(f[Department], t.department);
+        rows.ReadText(f[Title], t.title);
         line.resize(0);
-        line += rows.Text(f[Name]);
+        line += t.name;
         line += QLatin1String("\t\t");
-        line += rows.Text(f[Group]);
+        line += t.group;
         out.writeLine(line);
-        out.writeLine(rows.Text(f[Address]));
+        out.writeLine(t.address);
         line.resize(0);
-        if (appendMemo(line, layout, rows.Text(f[Company]), rows.Text(f[Department]), rows.Text(f[Title]))) {
+        if (appendMemo(line, layout, t.company, t.department, t.title)) {
             out.writeLine(line);
         }
     }

@@ -16,7 +16,12 @@ public:
             rows, {QStringLiteral("名前"), QStringLiteral("アドレス"), QStringLiteral("会社名"),
                    QStringLiteral("部署名"), QStringLiteral("役職")});
         for (; !rows.Eof(); rows.MoveNext()) {
-            writeLine(rows.Text(f[0]), rows.Text(f[1]), rows.Text(f[2]), rows.Text(f[3]), rows.Text(f[4]));
+            rows.ReadText(f[0], name_);
+            rows.ReadText(f[1], address_);
+            rows.ReadText(f[2], company_);
+            rows.ReadText(f[3], department_);
+            rows.ReadText(f[4], title_);
+            writeLine(name_, address_, company_, department_, title_);
         }
         rows.Close();
     }
@@ -32,29 +37,34 @@ private:
         line_ += address;
         line_ += u',';
         line_ += dateText();
+        const auto add = [this](const QString& text) {
+            line_ += u',';
+            line_ += text;
+        };
         switch (choice_.unicode()) {
             case u'1':
-                line_ += u',' + company;
+                add(company);
                 if (!title.isEmpty()) {
-                    line_ += u',' + department + u',' + title;
+                    add(department);
+                    add(title);
                 } else if (!department.isEmpty()) {
-                    line_ += u',' + department;
+                    add(department);
                 }
                 break;
             case u'2':
-                line_ += u',' + company;
+                add(company);
                 if (!department.isEmpty()) {
-                    line_ += u',' + department;
+                    add(department);
                 }
                 break;
             case u'3':
-                line_ += u',' + company;
+                add(company);
                 if (!title.isEmpty()) {
-                    line_ += u',' + title;
+                    add(title);
                 }
                 break;
             case u'4':
-                line_ += u',' + company;
+                add(company);
                 break;
             default:
                 break;
@@ -76,7 +86,8 @@ private:
     AnsiTextWriter& out_;
     const QChar choice_;
     const std::function<QDate()>& today_;
-    QString line_;
+    // Reused row after row, as is line_.
+    QString line_, name_, address_, company_, department_, title_;
     QDate lastDate_;
     QString dateText_;
 };

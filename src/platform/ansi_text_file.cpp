@@ -131,7 +131,7 @@ struct AnsiTextWriter::Impl {
             fail(QStringLiteral("ファイルに書き込めません: %1（%2）")
                      .arg(shownPath(path), file->errorString()));
         }
-        buffer.clear();
+        buffer.resize(0);  // keeps the allocation for the next chunk
     }
 };
 
@@ -155,7 +155,7 @@ void AnsiTextWriter::writeLine(QStringView text) {
     if (!d_->file) {
         throw Error(QStringLiteral("保存を終えたファイルには書き込めません: %1").arg(shownPath(d_->path)));
     }
-    d_->buffer += cp932::encode(text);
+    cp932::encodeAppend(text, d_->buffer);
     d_->buffer += "\r\n";
     if (d_->buffer.size() >= kWriteChunk) {
         d_->flush();

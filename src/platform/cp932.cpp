@@ -122,9 +122,16 @@ QString decode(const char* data, qsizetype size) {
 }
 
 QByteArray encode(QStringView text) {
+    QByteArray out;
+    encodeAppend(text, out);
+    return out;
+}
+
+void encodeAppend(QStringView text, QByteArray& out) {
     const ReverseTable& table = reverseTable();
-    QByteArray out(text.size() * 2, Qt::Uninitialized);
-    char* const begin = out.data();
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2);
+    char* const begin = out.data() + start;
     char* dst = begin;
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
@@ -149,8 +156,7 @@ QByteArray encode(QStringView text) {
             *dst++ = static_cast<char>(code & 0xFF);
         }
     }
-    out.resize(dst - begin);
-    return out;
+    out.resize(start + (dst - begin));
 }
 
 }  // namespace zt::cp932

@@ -19,5 +19,7 @@ inline QString decode(const QByteArray& bytes) {
 // Windows conversion does. Where the code page has two codes for a character,
 // the one Windows writes is chosen (髙 gives FB FC).
 QByteArray encode(QStringView text);
+// The same, appended to `out`: a writer of many lines keeps one buffer.
+void encodeAppend(QStringView text, QByteArray& out);
 
 }  // namespace zt::cp932
