@@ -28,6 +28,13 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- their own position, an entry without one at its position among the entries
 -- (ahead of the membership stored at the same position). Both arms are read in
 -- rowid order, so the ORDER BY is a merge, not a sort.
+--
+-- Every test here is an index seek that stops at its first hit, whatever the
+-- rows hold: an address book of a thousand identical cards stays linear.
+-- The import stores a card's membership and entry at the same position, so an
+-- entry usually finds a membership naming its pair right beside it, and the
+-- two seeks that would prove the same are skipped; an entry without that
+-- neighbour is tested in full.
 CREATE VIEW 出力情報 AS
 SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
 FROM (
@@ -36,17 +43,22 @@ FROM (
            m.rowid AS 格納順, 1 AS 区分
     FROM グループ情報 AS m
     JOIN アドレス情報 AS e
-      ON e.rowid = (SELECT MIN(x.rowid) FROM アドレス情報 AS x
-                    WHERE x.名前 IS m.名前 AND x.アドレス IS m.アドレス)
+      ON e.rowid = (SELECT x.rowid FROM アドレス情報 AS x
+                    WHERE x.名前 IS m.名前 AND x.アドレス IS m.アドレス
+                    ORDER BY x.rowid LIMIT 1)
     WHERE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
                       WHERE y.グループ IS m.グループ AND y.名前 IS m.名前 AND y.アドレス IS m.アドレス
                         AND y.rowid < m.rowid)
     UNION ALL
     SELECT NULL, e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.rowid, 0
     FROM アドレス情報 AS e
-    WHERE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
-                      WHERE y.名前 IS e.名前 AND y.アドレス IS e.アドレス)
-      AND NOT EXISTS (SELECT 1 FROM アドレス情報 AS x
-                      WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス AND x.rowid < e.rowid)
+    LEFT JOIN グループ情報 AS z ON z.rowid = e.rowid
+    WHERE CASE
+        WHEN z.rowid IS NOT NULL AND z.名前 IS e.名前 AND z.アドレス IS e.アドレス THEN 0
+        ELSE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
+                         WHERE y.名前 IS e.名前 AND y.アドレス IS e.アドレス)
+         AND NOT EXISTS (SELECT 1 FROM アドレス情報 AS x
+                         WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス AND x.rowid < e.rowid)
+    END
     ORDER BY 格納順, 区分
 );
