@@ -2,7 +2,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "db/database.h"
 #include "import/card_reader.h"
@@ -35,6 +39,20 @@ void report(const StatusCallback& status, const QString& text) {
 FieldValue text(const QString& value) {
     return value.isNull() ? QStringLiteral("") : value;
 }
+
+// The name and address pairs of the entries stored so far in this import, as
+// hashes: a pair whose hash is absent was certainly not stored before. A hash
+// that is present may belong to another pair, so only its absence is trusted.
+class StoredPairs {
+public:
+    // True when the pair was certainly not stored before; records it.
+    bool addIfNew(const QString& name, const QString& address) {
+        return hashes_.insert(qHashMulti(0, name, address)).second;
+    }
+
+private:
+    std::unordered_set<size_t> hashes_;
+};
 
 // The address books come from a system whose directory listings order names
 // without regard to case; sorting the same way keeps the groups, and so which
@@ -99,23 +117,37 @@ QStringList groupFolderNames(const QString& folderPath) {
     return sortedForListing(folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
 }
 
-void storeCard(const Card& card, const QString& groupName, Recordset& entries, Recordset& memberships) {
-    memberships.AddNew();
-    memberships.SetField(kGroupField, text(groupName));
-    memberships.SetField(kNameField, text(card.name));
-    memberships.SetField(kAddressField, text(card.address));
-    memberships.Update();
+// The import stores a row per card and sets a title per index line; finding
+// the field positions once per folder spares a name lookup per value.
+struct EntryFields {
+    explicit EntryFields(const Recordset& entries)
+        : name(entries.FieldIndex(kNameField)),
+          address(entries.FieldIndex(kAddressField)),
+          company(entries.FieldIndex(kCompanyField)),
+          department(entries.FieldIndex(kDepartmentField)),
+          title(entries.FieldIndex(kTitleField)) {}
+    int name, address, company, department, title;
+};
 
-    entries.AddNew();
-    entries.SetField(kNameField, text(card.name));
-    entries.SetField(kAddressField, text(card.address));
-    entries.SetField(kCompanyField, text(card.company));
-    entries.SetField(kDepartmentField, text(card.department));
-    entries.Update();
-}
+struct MembershipFields {
+    explicit MembershipFields(const Recordset& memberships)
+        : group(memberships.FieldIndex(kGroupField)),
+          name(memberships.FieldIndex(kNameField)),
+          address(memberships.FieldIndex(kAddressField)) {}
+    int group, name, address;
+};
 
-void setJobTitles(const QString& indexPath, Recordset& entries) {
-    static const QString criterion = QStringLiteral("名前 = ? AND アドレス = ?");
+using NameAndAddress = std::pair<QString, QString>;
+
+// The job titles an index file gives, by name and address. A later line for
+// the same pair sets the same entry again, so only its title counts.
+struct JobTitles {
+    QHash<NameAndAddress, QString> byPair;
+    std::vector<NameAndAddress> order;  // first appearance, for the lookups left over
+};
+
+JobTitles readJobTitles(const QString& indexPath) {
+    JobTitles titles;
     AnsiTextReader reader(indexPath);
     TabFields fields;
     while (!reader.atEnd()) {
@@ -125,36 +157,103 @@ void setJobTitles(const QString& indexPath, Recordset& entries) {
         if (SplitTabFields(line, fields) < 6) {
             continue;
         }
-        entries.FindFirst(criterion, {text(fields[3]), text(fields[4])});
+        NameAndAddress pair{*text(fields[3]), *text(fields[4])};
+        auto it = titles.byPair.find(pair);
+        if (it == titles.byPair.end()) {
+            titles.order.push_back(pair);
+            titles.byPair.insert(std::move(pair), *text(fields[5]));
+        } else {
+            it.value() = *text(fields[5]);
+        }
+    }
+    return titles;
+}
+
+void storeCards(const std::vector<Card>& cards, const QString& groupName, Recordset& entries,
+                Recordset& memberships, JobTitles& titles, StoredPairs* stored) {
+    const EntryFields e(entries);
+    const MembershipFields m(memberships);
+    const FieldValue group = text(groupName);
+    for (const Card& card : cards) {
+        const FieldValue name = text(card.name);
+        const FieldValue address = text(card.address);
+        memberships.AddNew();
+        memberships.SetField(m.group, group);
+        memberships.SetField(m.name, name);
+        memberships.SetField(m.address, address);
+        memberships.Update();
+
+        entries.AddNew();
+        entries.SetField(e.name, name);
+        entries.SetField(e.address, address);
+        entries.SetField(e.company, text(card.company));
+        entries.SetField(e.department, text(card.department));
+        // The first entry stored for its name and address is the one its
+        // title belongs to; when that is certain here, the title goes in with
+        // the entry rather than through a lookup and a second write.
+        if (stored != nullptr && stored->addIfNew(*name, *address)) {
+            const auto title = titles.byPair.find(NameAndAddress{*name, *address});
+            if (title != titles.byPair.end()) {
+                entries.SetField(e.title, title.value());
+                titles.byPair.erase(title);
+            }
+        }
+        entries.Update();
+    }
+}
+
+// Sets each remaining title on the first-stored entry of its name and address,
+// wherever that entry came from.
+void setJobTitles(const JobTitles& titles, Recordset& entries) {
+    static const QString criterion = QStringLiteral("名前 = ? AND アドレス = ?");
+    if (titles.byPair.isEmpty()) {
+        return;
+    }
+    const EntryFields e(entries);
+    for (const NameAndAddress& pair : titles.order) {
+        const auto title = titles.byPair.constFind(pair);
+        if (title == titles.byPair.constEnd()) {
+            continue;  // stored with its entry
+        }
+        entries.FindFirst(criterion, {pair.first, pair.second});
         if (entries.NoMatch()) {
             continue;
         }
         entries.Edit();
-        entries.SetField(kTitleField, text(fields[5]));
+        entries.SetField(e.title, title.value());
         entries.Update();
     }
+}
+
+void readGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
+                     Recordset& memberships, const StatusCallback& status, StoredPairs* stored) {
+    const QDir groupFolder = listableFolder(folderPath + u'/' + groupName);
+
+    const QString cardFile = findCardFile(groupFolder);
+    report(status, folderPath + kReadingFrom);
+    std::vector<Card> cards;
+    if (!cardFile.isEmpty()) {
+        AnsiTextReader reader(groupFolder.filePath(cardFile));
+        cards = readCards(reader);
+    }
+
+    report(status, folderPath + kReadingFrom);
+    const QString indexFile = findIndexFile(groupFolder);
+    JobTitles titles;
+    if (!indexFile.isEmpty()) {
+        titles = readJobTitles(groupFolder.filePath(indexFile));
+    }
+    storeCards(cards, groupName, entries, memberships, titles, stored);
+    setJobTitles(titles, entries);
 }
 
 }  // namespace
 
 void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
                      Recordset& memberships, const StatusCallback& status) {
-    const QDir groupFolder = listableFolder(folderPath + u'/' + groupName);
-
-    const QString cardFile = findCardFile(groupFolder);
-    report(status, folderPath + kReadingFrom);
-    if (!cardFile.isEmpty()) {
-        AnsiTextReader reader(groupFolder.filePath(cardFile));
-        for (const Card& card : readCards(reader)) {
-            storeCard(card, groupName, entries, memberships);
-        }
-    }
-
-    report(status, folderPath + kReadingFrom);
-    const QString indexFile = findIndexFile(groupFolder);
-    if (!indexFile.isEmpty()) {
-        setJobTitles(groupFolder.filePath(indexFile), entries);
-    }
+    // Nothing is known here about what `entries` held before, so every title
+    // is looked up in the table.
+    readGroupFolder(folderPath, groupName, entries, memberships, status, nullptr);
 }
 
 int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status) {
@@ -169,10 +268,13 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
         // prepared once, and the title lookups see every entry stored so far.
         Recordset entries = db.OpenRecordset(QStringLiteral("SELECT * FROM ") + kEntriesTable);
         Recordset memberships = db.OpenRecordset(kMembershipsTable);
+        // The tables were emptied above, so every entry there is one this
+        // loop stored.
+        StoredPairs stored;
         for (const QString& group : groups) {
             ++groupCount;
             report(status, group + kReadingFrom);
-            ReadGroupFolder(folderPath, group, entries, memberships, status);
+            readGroupFolder(folderPath, group, entries, memberships, status, &stored);
         }
     }
     transaction.commit();

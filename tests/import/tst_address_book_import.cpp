@@ -26,6 +26,7 @@ private slots:
     void init() { db_ = createDatabase(dbDir_.filePath(u"%1.mdb"_qs.arg(++count_))); }
     void import_data();
     void import();
+    void folderReaderTitlesOlderEntries();
     void statusTexts();
     void failureKeepsOldData_data();
     void failureKeepsOldData();
@@ -63,6 +64,16 @@ void TestAddressBookImport::import_data() {
                                             "1\t2\t3\tY\tz@\tU\r\n" + "1\t2\t3\tX\tx@\t\t7\t8\t9\r\n"}}
         << 1 << QStringList{u"g|X|x@"_qs, u"g|Y|y@"_qs, u"g||"_qs}
         << QStringList{u"X|x@|A|B|"_qs, u"Y|y@|A|B|∅"_qs, u"||||∅"_qs};
+    // Within one folder the first card of a pair gets the title of the last
+    // line naming it; a title for a pair first stored in an earlier folder
+    // goes there, even when this folder holds the pair too.
+    QTest::newRow("repeated pairs and lines")
+        << FileTree{{u"A/c.nrk"_qs, card("Y", "y@")},
+                    {u"B/c.nrk"_qs, card("X", "x@") + card("Y", "y@") + card("X", "x@")},
+                    {u"B/Group.idx"_qs,
+                     title("X", "x@", "T1") + title("Y", "y@", "U") + title("X", "x@", "T2")}}
+        << 2 << QStringList{u"A|Y|y@"_qs, u"B|X|x@"_qs, u"B|Y|y@"_qs, u"B|X|x@"_qs}
+        << QStringList{u"Y|y@|A|B|U"_qs, u"X|x@|A|B|T2"_qs, u"Y|y@|A|B|∅"_qs, u"X|x@|A|B|∅"_qs};
     QTest::newRow("quotes are data") << FileTree{{u"O'N/c.nrk"_qs, card("O'B", "o'b@", "'")},
                                                  {u"O'N/Group.idx"_qs, title("O'B", "o'b@", "'")}}
                                      << 1 << QStringList{u"O'N|O'B|o'b@"_qs}
@@ -95,6 +106,18 @@ void TestAddressBookImport::import() {
     QCOMPARE(zt::importAddressBook(*db_, book.picked()), groups);
     QCOMPARE(membershipRows(*db_), memberships);
     QCOMPARE(entryRows(*db_), entries);
+}
+
+// Called on its own, the folder reader knows nothing of what the table held
+// before, and a title still goes to the first-stored entry of its pair.
+void TestAddressBookImport::folderReaderTitlesOlderEntries() {
+    db_->Execute(u"INSERT INTO アドレス情報 (名前, アドレス, 会社名) VALUES ('X', 'x@', 'old')"_qs);
+    AddressBookTree book({{u"g/c.nrk"_qs, card("X", "x@") + card("Y", "y@")},
+                          {u"g/Group.idx"_qs, title("X", "x@", "T") + title("Y", "y@", "U")}});
+    zt::Recordset entries = db_->OpenRecordset(u"アドレス情報"_qs);
+    zt::Recordset memberships = db_->OpenRecordset(u"グループ情報"_qs);
+    zt::ReadGroupFolder(book.picked(), u"g"_qs, entries, memberships);
+    QCOMPARE(entryRows(*db_), (QStringList{u"X|x@|old|∅|T"_qs, u"X|x@|A|B|∅"_qs, u"Y|y@|A|B|U"_qs}));
 }
 
 void TestAddressBookImport::statusTexts() {
