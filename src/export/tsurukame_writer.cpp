@@ -1,5 +1,8 @@
 #include "export/tsurukame_writer.h"
 
+#include <QDateTime>
+#include <algorithm>
+
 #include "export/field_positions.h"
 #include "platform/ansi_text_file.h"
 
@@ -93,6 +96,23 @@ private:
 };
 
 }  // namespace
+
+QDate currentLocalDate() {
+    // QDate::currentDate takes the clock through the local time zone rules,
+    // which costs more than the rest of a line. The date it gives holds until
+    // the next local midnight; it is kept until then, and for a second at
+    // most, so that a clock or time zone changed during a run is seen soon.
+    thread_local QDate date;
+    thread_local qint64 from = 0;
+    thread_local qint64 until = 0;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now < from || now >= until) {
+        date = QDate::currentDate();
+        from = now;
+        until = std::min(now + 1000, date.addDays(1).startOfDay().toMSecsSinceEpoch());
+    }
+    return date;
+}
 
 void writeTsurukame(Database& db, const QString& path, QChar choice, const std::function<QDate()>& today) {
     AnsiTextWriter out(path);

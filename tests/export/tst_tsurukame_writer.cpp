@@ -35,6 +35,7 @@ private slots:
     void remarks();
     void groupsBoundAndEmpty();
     void dateReadPerLine();
+    void cachedDateIsTodays();
 };
 
 void TestTsurukameWriter::workedExample_data() {
@@ -140,6 +141,16 @@ void TestTsurukameWriter::dateReadPerLine() {
     zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), u'5', passingMidnight);
 
     QCOMPARE(fileBytes(w.out("AdrBook.txt")), QByteArray("a,1,2023/12/31\r\nb,2,2024/01/01\r\n"));
+}
+
+// The date the window's runs use is kept between lines; it must still be the
+// clock's own.
+void TestTsurukameWriter::cachedDateIsTodays() {
+    for (int i = 0; i < 2; ++i) {
+        const QDate before = QDate::currentDate();
+        const QDate date = zt::currentLocalDate();
+        QVERIFY(date == before || date == QDate::currentDate());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTsurukameWriter)
