@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -43,15 +42,47 @@ FieldValue text(const QString& value) {
 // The name and address pairs of the entries stored so far in this import, as
 // hashes: a pair whose hash is absent was certainly not stored before. A hash
 // that is present may belong to another pair, so only its absence is trusted.
+// One per card, so an open table of plain numbers rather than a node each.
 class StoredPairs {
 public:
     // True when the pair was certainly not stored before; records it.
     bool addIfNew(const QString& name, const QString& address) {
-        return hashes_.insert(qHashMulti(0, name, address)).second;
+        // 0 marks a free slot.
+        const size_t hash = std::max<size_t>(qHashMulti(0, name, address), 1);
+        if ((count_ + 1) * 2 > slots_.size()) {
+            grow();
+        }
+        size_t& slot = find(hash);
+        if (slot == hash) {
+            return false;
+        }
+        slot = hash;
+        ++count_;
+        return true;
     }
 
 private:
-    std::unordered_set<size_t> hashes_;
+    size_t& find(size_t hash) {
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            if (slots_[i] == hash || slots_[i] == 0) {
+                return slots_[i];
+            }
+        }
+    }
+
+    void grow() {
+        std::vector<size_t> old(std::max<size_t>(slots_.size() * 2, 1024), 0);
+        old.swap(slots_);
+        for (size_t hash : old) {
+            if (hash != 0) {
+                find(hash) = hash;
+            }
+        }
+    }
+
+    std::vector<size_t> slots_;
+    size_t count_ = 0;
 };
 
 // The address books come from a system whose directory listings order names

@@ -1,6 +1,7 @@
 #include "import/card_reader.h"
 
 #include "platform/ansi_text_file.h"
+#include "platform/cp932.h"
 
 namespace zt {
 
@@ -34,16 +35,20 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
     std::vector<Card> cards;
     Card card;
     while (!reader.atEnd()) {
-        const QString line = reader.readLine();
-        if (line.startsWith(u"END:VCARD")) {
+        // Only the values are decoded. The keys are ASCII, and a CP932 line
+        // starts with ASCII bytes exactly when its text starts with those
+        // characters (no double-byte code decodes to ASCII), so the key can
+        // be matched on the bytes and the rest decoded on its own.
+        const QByteArrayView line = reader.readLineBytes();
+        if (line.startsWith("END:VCARD")) {
             cards.push_back(std::move(card));
             card = Card();
-        } else if (line.startsWith(u"FN:")) {
-            card.name = line.mid(3);
-        } else if (line.startsWith(u"ORG:")) {
-            splitOrganisation(QStringView(line).mid(4), card);
-        } else if (line.startsWith(u"EMAIL;PREF:")) {
-            card.address = line.mid(11);
+        } else if (line.startsWith("FN:")) {
+            card.name = cp932::decode(line.data() + 3, line.size() - 3);
+        } else if (line.startsWith("ORG:")) {
+            splitOrganisation(cp932::decode(line.data() + 4, line.size() - 4), card);
+        } else if (line.startsWith("EMAIL;PREF:")) {
+            card.address = cp932::decode(line.data() + 11, line.size() - 11);
         }
     }
     if (hasAnyValue(card)) {

@@ -83,6 +83,11 @@ bool AnsiTextReader::atEnd() const {
 }
 
 QString AnsiTextReader::readLine() {
+    const QByteArrayView bytes = readLineBytes();
+    return cp932::decode(bytes.data(), bytes.size());
+}
+
+QByteArrayView AnsiTextReader::readLineBytes() {
     if (atEnd()) {
         throw Error(QStringLiteral("ファイルの終わりを越えて読み込もうとしました。"));
     }
@@ -93,7 +98,7 @@ QString AnsiTextReader::readLine() {
     while (end < size && data[end] != '\n' && data[end] != '\r') {
         ++end;
     }
-    QString line = cp932::decode(data + pos_, end - pos_);
+    const QByteArrayView line(data + pos_, end - pos_);
     if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n') {
         pos_ = end + 2;
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <memory>
@@ -22,6 +23,10 @@ public:
     bool atEnd() const;
     // Throws zt::Error when called at the end.
     QString readLine();
+    // The next line's CP932 bytes, undecoded, for a reader that decodes only
+    // the lines it needs. Valid as long as the reader. Throws zt::Error when
+    // called at the end.
+    QByteArrayView readLineBytes();
 
 private:
     AnsiTextReader() = default;

@@ -54,6 +54,12 @@ void TestCardReader::readCards_data() {
     QTest::newRow("ORG ;;") << QByteArray("ORG:;;\r\nEND:VCARD\r\n") << QStringList{u"|||"_qs};
     QTest::newRow("ORG A;B;C;") << QByteArray("ORG:A;B;C;\r\nEND:VCARD\r\n") << QStringList{u"||A|B;C"_qs};
 
+    // Keys are matched on the bytes: a double-byte character whose second
+    // byte is "F" (0x83 0x46, ェ) must not start an "FN:" line, and a key
+    // followed by a lone lead byte keeps only a replacement character.
+    QTest::newRow("keys next to double-byte codes")
+        << QByteArray("\x83\x46N:x\r\nFN:\x83\r\nEMAIL;PREF:\x83\x46\r\nEND:VCARD\r\n")
+        << QStringList{u"\uFFFD|\u30A7||"_qs};
     QTest::newRow("line ends and undecodable bytes") << QByteArray(
                                                             "FN:\x80"
                                                             "a\x82 b\rEMAIL;PREF:a@x\nEND:VCARD\r")
