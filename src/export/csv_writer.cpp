@@ -10,8 +10,17 @@ namespace {
 // Appends one field as QuoteCsvField renders it, without a string of its own:
 // the writer does this for six fields of every row.
 void appendCsvField(QString& line, QStringView text) {
-    const bool hasQuote = text.contains(u'"');
-    if (!hasQuote && !text.contains(u',')) {
+    // One pass for both characters; the fields are short.
+    bool hasQuote = false;
+    bool hasComma = false;
+    for (const QChar c : text) {
+        if (c == u'"') {
+            hasQuote = true;
+            break;
+        }
+        hasComma = hasComma || c == u',';
+    }
+    if (!hasQuote && !hasComma) {
         line += text;
         return;
     }
