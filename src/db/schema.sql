@@ -29,8 +29,9 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- (ahead of the membership stored at the same position). Both arms are read in
 -- rowid order, so the ORDER BY is a merge, not a sort.
 --
--- Every test here is an index seek that stops at its first hit, whatever the
--- rows hold: an address book of a thousand identical cards stays linear.
+-- Every test is a seek that stops at its first hit, whatever the rows hold, so
+-- an address book of a thousand identical cards still reads in linear time (an
+-- anti-join written as LEFT JOIN ... IS NULL would walk every earlier copy).
 -- The import stores a card's membership and entry at the same position, so an
 -- entry usually finds a membership naming its pair right beside it, and the
 -- two seeks that would prove the same are skipped; an entry without that
