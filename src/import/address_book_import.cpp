@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
-#include <utility>
-#include <vector>
 
 #include "db/database.h"
 #include "import/card_reader.h"
