@@ -456,6 +456,13 @@ struct RecordsetImpl {
         return columnValue(stmt, index);
     }
 
+    void requireEditing() const {
+        requireTable("SetField");
+        if (mode == Mode::None) {
+            throw Error(QStringLiteral("AddNew または Edit を実行せずにフィールドを更新しようとしました。"));
+        }
+    }
+
     void requireTable(const char* operation) const {
         checkOpen();
         if (!isTable()) {
@@ -580,6 +587,7 @@ void Recordset::SetField(const QString& name, const FieldValue& value) {
     if (!d_) {
         throw Error(QStringLiteral("レコードセットが開かれていません。"));
     }
+    d_->requireEditing();
     SetField(d_->indexOf(name), value);
 }
 
@@ -587,10 +595,7 @@ void Recordset::SetField(int index, const FieldValue& value) {
     if (!d_) {
         throw Error(QStringLiteral("レコードセットが開かれていません。"));
     }
-    d_->requireTable("SetField");
-    if (d_->mode == RecordsetImpl::Mode::None) {
-        throw Error(QStringLiteral("AddNew または Edit を実行せずにフィールドを更新しようとしました。"));
-    }
+    d_->requireEditing();
     d_->checkIndex(index);
     const auto at = static_cast<size_t>(index);
     d_->pending[at] = value;
