@@ -76,8 +76,13 @@ QDir listableFolder(const QString& path) {
 
 // Ordinary files only: hidden files and anything that is not a regular file
 // (a folder named like a card file, a dangling link) are not ours to read.
+// QDir::Files still lets through a link to a device or a FIFO, and reading
+// /dev/zero never ends while a FIFO blocks for good, so links are followed
+// and checked here.
 QStringList visibleFiles(const QDir& folder, const QString& pattern) {
-    return sortedForListing(folder.entryList({pattern}, QDir::Files, QDir::NoSort));
+    QStringList names = folder.entryList({pattern}, QDir::Files, QDir::NoSort);
+    names.removeIf([&folder](const QString& name) { return !QFileInfo(folder.filePath(name)).isFile(); });
+    return sortedForListing(names);
 }
 
 QString findCardFile(const QDir& groupFolder) {
