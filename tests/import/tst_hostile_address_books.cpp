@@ -2,6 +2,7 @@
 // with a clear message and the old data kept; what is stored is compared with
 // an expectation built here from the bytes we wrote, not with what the reader
 // makes of them.
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+#include <cerrno>
 #include <random>
 
 #include "address_book_fixture.h"
@@ -108,6 +110,8 @@ private slots:
     void randomBytes();
     void tenMegabyteLine();
     void filesThatAreNoFiles();
+    void undecodableNames_data();
+    void undecodableNames();
     void databaseLockedDuringImport();
 
 private:
@@ -303,6 +307,62 @@ void TestHostileAddressBooks::filesThatAreNoFiles() {
     QCOMPARE(zt::importAddressBook(*db_, book.picked()), 1);
 
     QCOMPARE(entryRows(*db_), QStringList{u"z|z@|||∅"_qs});
+}
+
+// An address book unpacked with its Windows names keeps them in CP932; the
+// file system listing drops names that are not UTF-8. The import must not
+// pass over those cards without a word: it stops, names the folder or file
+// (decoded as CP932, as the user knows it), and keeps the old data.
+void TestHostileAddressBooks::undecodableNames_data() {
+    QTest::addColumn<QByteArray>("folder");   // raw name of a folder under the picked one
+    QTest::addColumn<QByteArray>("file");     // raw name of a file in it
+    QTest::addColumn<QString>("unreadable");  // what the message names, below the picked folder
+    const QByteArray group = "\x83\x4f\x83\x8b\x81\x5b\x83\x76";  // グループ
+    QTest::newRow("group folder") << group << QByteArray("c.nrk") << u"グループ"_qs;
+    QTest::newRow("card file") << QByteArray("g") << group + ".NRK" << u"g/グループ.NRK"_qs;
+    // Other files and hidden folders are not read, so their names do no harm.
+    QTest::newRow("photo") << QByteArray("g") << group + ".jpg" << QString();
+    QTest::newRow("hidden folder") << "." + group << QByteArray("c.nrk") << QString();
+}
+
+void TestHostileAddressBooks::undecodableNames() {
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, unreadable);
+    AddressBookTree old({{u"old/c.nrk"_qs, card("O", "o@")}});
+    zt::importAddressBook(*db_, old.picked());
+    const QStringList oldEntries = entryRows(*db_);
+
+    AddressBookTree book({{u"a/c.nrk"_qs, card("A", "a@")}});
+    // Qt can neither create nor remove these names; the test does both itself.
+    const QByteArray dirPath = QFile::encodeName(book.picked()) + '/' + folder;
+    const QByteArray filePath = dirPath + '/' + file;
+    QVERIFY(::mkdir(dirPath.constData(), 0700) == 0 || errno == EEXIST);
+    const int fd = ::creat(filePath.constData(), 0600);
+    QVERIFY(fd >= 0);
+    const QByteArray bytes = card("B", "b@");
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
+    ::close(fd);
+    const auto removeRaw = qScopeGuard([&] {
+        ::unlink(filePath.constData());
+        ::rmdir(dirPath.constData());
+    });
+    QVERIFY(written);
+
+    QString error;
+    try {
+        zt::importAddressBook(*db_, book.picked());
+    } catch (const zt::Error& e) {
+        error = e.text();
+    }
+    if (unreadable.isEmpty()) {
+        QCOMPARE(error, QString());
+        QCOMPARE(entryRows(*db_).first(), u"A|a@|||∅"_qs);
+    } else {
+        QCOMPARE(error, u"名前を読み取れません: %1/%2（UTF-8 の名前ではありません）"_qs.arg(book.picked(),
+                                                                                            unreadable));
+        QCOMPARE(entryRows(*db_), oldEntries);
+    }
 }
 
 // Another program holds the working database: the import window reports the
