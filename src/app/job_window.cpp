@@ -6,7 +6,9 @@
 #include "platform/fatal_error.h"
 
 JobWindow::JobWindow(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips)
-    : QWidget(nullptr) {
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+    // A fixed-size window has nothing to maximise.
     // No owner: a job window lives beside the main menu, not on top of it, and
     // is gone (and created afresh next time) once closed.
     setObjectName(name);

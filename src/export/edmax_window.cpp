@@ -5,36 +5,31 @@
 #include <QPushButton>
 
 #include "app/app_state.h"
+#include "export/choice_row.h"
 #include "export/edmax_writer.h"
 #include "export/working_db.h"
 #include "platform/message_box.h"
 
 ZTAdrF05::ZTAdrF05()
-    : JobWindow(QStringLiteral("ZTAdrF05"), QStringLiteral("EdMax アドレス帳作成"), 4680, 2190) {
-    Label1 = new QLabel(QStringLiteral("メモ欄の扱い"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    メモ選択 = new QComboBox(this);
-    メモ選択->setObjectName(QStringLiteral("メモ選択"));
-    メモ選択->setEditable(false);
-    メモ選択->addItems({
-        QStringLiteral("1 会社名 [Tab] 部署名 [Tab] 役職"),
-        QStringLiteral("2 会社名 [Tab] 部署名"),
-        QStringLiteral("3 会社名 [Tab] 役職"),
-        QStringLiteral("4 会社名"),
-        QStringLiteral("5 会社名,部署名,役職"),
-        QStringLiteral("6 会社名,部署名"),
-        QStringLiteral("7 会社名,役職"),
-        QStringLiteral("8 [出力なし]"),
-    });
-
-    // The caption and the list share the top row, the status lies below them,
-    // the run button at the lower right.
-    place(Label1, 100, 80, 1200, 195);
-    メモ選択->move(px(1300), 0);
-    メモ選択->resize(px(3200), メモ選択->sizeHint().height());
-    place(状況表示, 300, 500, 4000, 800);
-    place(処理実行, 2500, 1500, 1800, 400);
-    setTabOrder(メモ選択, 処理実行);
+    : JobWindow(QStringLiteral("ZTAdrF05"), QStringLiteral("EdMax アドレス帳作成"), 5400, 2190) {
+    // The window is wider than its Tsurukame sibling so that the longest
+    // layout, item 1, shows whole.
+    const ChoiceRow row = addChoiceRow(this, QStringLiteral("メモ欄の扱い"), QStringLiteral("メモ選択"),
+                                       {
+                                           QStringLiteral("1 会社名 [Tab] 部署名 [Tab] 役職"),
+                                           QStringLiteral("2 会社名 [Tab] 部署名"),
+                                           QStringLiteral("3 会社名 [Tab] 役職"),
+                                           QStringLiteral("4 会社名"),
+                                           QStringLiteral("5 会社名,部署名,役職"),
+                                           QStringLiteral("6 会社名,部署名"),
+                                           QStringLiteral("7 会社名,役職"),
+                                           QStringLiteral("8 [出力なし]"),
+                                       },
+                                       3900);
+    Label1 = row.label;
+    メモ選択 = row.list;
+    place(状況表示, 300, 500, 4800, 800);
+    place(処理実行, 3400, 1500, 1800, 400);
 
     Form_Load();
 }
@@ -47,8 +42,7 @@ void ZTAdrF05::Form_Load() {
 
 void ZTAdrF05::runJob() {
     zt::Database& db = workingDatabase();
-    const QString choice = メモ選択->currentText();
-    const QChar layout = choice.isEmpty() ? QChar() : choice.at(0);
+    const QChar layout = choiceCharacter(メモ選択);
 
     zt::writeEdMax(db, OutputPath, layout, [this](zt::EdMaxPass pass) {
         setStatus(pass == zt::EdMaxPass::Groups ? QStringLiteral("グループ出力中")

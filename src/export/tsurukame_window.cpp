@@ -5,31 +5,26 @@
 #include <QPushButton>
 
 #include "app/app_state.h"
+#include "export/choice_row.h"
 #include "export/tsurukame_writer.h"
 #include "export/working_db.h"
 #include "platform/message_box.h"
 
 ZTAdrF06::ZTAdrF06()
     : JobWindow(QStringLiteral("ZTAdrF06"), QStringLiteral("鶴亀アドレス帳作成"), 4680, 2190) {
-    Label1 = new QLabel(QStringLiteral("備考欄の扱い"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    備考選択 = new QComboBox(this);
-    備考選択->setObjectName(QStringLiteral("備考選択"));
-    備考選択->setEditable(false);
-    備考選択->addItems({
-        QStringLiteral("1 会社名,部署名,役職"),
-        QStringLiteral("2 会社名,部署名"),
-        QStringLiteral("3 会社名,役職"),
-        QStringLiteral("4 会社名"),
-        QStringLiteral("5 [出力なし]"),
-    });
-
-    place(Label1, 100, 80, 1200, 195);
-    備考選択->move(px(1300), 0);
-    備考選択->resize(px(3200), 備考選択->sizeHint().height());
+    const ChoiceRow row = addChoiceRow(this, QStringLiteral("備考欄の扱い"), QStringLiteral("備考選択"),
+                                       {
+                                           QStringLiteral("1 会社名,部署名,役職"),
+                                           QStringLiteral("2 会社名,部署名"),
+                                           QStringLiteral("3 会社名,役職"),
+                                           QStringLiteral("4 会社名"),
+                                           QStringLiteral("5 [出力なし]"),
+                                       },
+                                       3200);
+    Label1 = row.label;
+    備考選択 = row.list;
     place(状況表示, 300, 500, 4000, 800);
     place(処理実行, 2500, 1500, 1800, 400);
-    setTabOrder(備考選択, 処理実行);
 
     Form_Load();
 }
@@ -42,8 +37,7 @@ void ZTAdrF06::Form_Load() {
 
 void ZTAdrF06::runJob() {
     zt::Database& db = workingDatabase();
-    const QString text = 備考選択->currentText();
-    const QChar choice = text.isEmpty() ? QChar() : text.at(0);
+    const QChar choice = choiceCharacter(備考選択);
 
     setStatus(QStringLiteral("出力中"));
     zt::writeTsurukame(db, OutputPath, choice);
