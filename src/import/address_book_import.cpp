@@ -1,13 +1,18 @@
 #include "import/address_book_import.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <memory>
 
 #include "db/database.h"
 #include "import/card_reader.h"
 #include "platform/ansi_text_file.h"
+#include "platform/cp932.h"
 #include "platform/error.h"
 
 namespace zt {
@@ -123,11 +128,49 @@ QDir listableFolder(const QString& path) {
 
 // Ordinary files only: hidden files and anything that is not a regular file
 // (a folder named like a card file, a dangling link) are not ours to read.
+// QDir::Files still lets through a link to a device or a FIFO, and reading
+// /dev/zero never ends while a FIFO blocks for good, so links are followed
+// and checked here.
 QStringList visibleFiles(const QDir& folder, const QString& pattern) {
-    return sortedForListing(folder.entryList({pattern}, QDir::Files, QDir::NoSort));
+    QStringList names = folder.entryList({pattern}, QDir::Files, QDir::NoSort);
+    names.removeIf([&folder](const QString& name) { return !QFileInfo(folder.filePath(name)).isFile(); });
+    return sortedForListing(names);
+}
+
+enum class Wanted { GroupFolders, CardFiles };
+
+// Qt's listing leaves out every name that is not UTF-8, as in an address book
+// unpacked with its Windows (CP932) names: such a group folder or card file
+// would be passed over without a word and its cards lost. The raw listing is
+// searched for them so that the import stops and names the culprit, decoded
+// as the user knows it.
+void refuseUnlistableNames(const QDir& folder, Wanted wanted) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(QFile::encodeName(folder.path()).constData()),
+                                                  ::closedir);
+    if (!dir) {
+        return;  // an unreadable folder is listableFolder's to report
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.') || QFile::encodeName(QFile::decodeName(name)) == name) {
+            continue;
+        }
+        struct stat info {};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) != 0) {
+            continue;
+        }
+        const bool matters = wanted == Wanted::GroupFolders
+                                 ? S_ISDIR(info.st_mode)
+                                 : S_ISREG(info.st_mode) && name.toLower().endsWith(".nrk");
+        if (matters) {
+            throw Error(QStringLiteral("名前を読み取れません: %1（UTF-8 の名前ではありません）")
+                            .arg(QDir::toNativeSeparators(folder.path() + u'/' + cp932::decode(name))));
+        }
+    }
 }
 
 QString findCardFile(const QDir& groupFolder) {
+    refuseUnlistableNames(groupFolder, Wanted::CardFiles);
     const QStringList found = visibleFiles(groupFolder, QStringLiteral("*.nrk"));
     return found.isEmpty() ? QString() : found.first();
 }
@@ -143,6 +186,7 @@ QString findIndexFile(const QDir& groupFolder) {
 
 QStringList groupFolderNames(const QString& folderPath) {
     const QDir folder = listableFolder(folderPath);
+    refuseUnlistableNames(folder, Wanted::GroupFolders);
     return sortedForListing(folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
 }
 
