@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "export/csv_writer.h"
-#include "export_fixture.h"
+#include "test_support.h"
 
 class TestCsvWriter : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include <QtTest>
 
 #include "export/edmax_writer.h"
-#include "export_fixture.h"
+#include "test_support.h"
 
 class TestEdMaxWriter : public QObject {
     Q_OBJECT

@@ -8,8 +8,8 @@
 #include "export/csv_writer.h"
 #include "export/edmax_writer.h"
 #include "export/tsurukame_writer.h"
-#include "export_fixture.h"
 #include "platform/error.h"
+#include "test_support.h"
 
 enum class Writer { Csv, EdMax, Tsurukame };
 Q_DECLARE_METATYPE(Writer)
@@ -29,6 +29,9 @@ void run(Writer writer, zt::Database& db, const QString& path) {
 
 const QByteArray kOldRun("an earlier run\r\n");
 
+const std::pair<const char*, Writer> kWriters[] = {
+    {"CSV", Writer::Csv}, {"EdMax", Writer::EdMax}, {"Tsurukame", Writer::Tsurukame}};
+
 }  // namespace
 
 class TestExportFiles : public QObject {
@@ -42,17 +45,15 @@ private slots:
 
 void TestExportFiles::emptyDatabaseReplacesOldFile_data() {
     QTest::addColumn<Writer>("writer");
-    QTest::newRow("CSV") << Writer::Csv;
-    QTest::newRow("EdMax") << Writer::EdMax;
-    QTest::newRow("Tsurukame") << Writer::Tsurukame;
+    for (const auto& [label, writer] : kWriters) {
+        QTest::newRow(label) << writer;
+    }
 }
 
 void TestExportFiles::emptyDatabaseReplacesOldFile() {
     QFETCH(Writer, writer);
     WorkDb w;
-    QFile old(w.out("book.txt"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldRun) == kOldRun.size());
-    old.close();
+    writeFile(w.out("book.txt"), kOldRun);
 
     run(writer, *w.db, w.out("book.txt"));
 
@@ -80,8 +81,7 @@ void TestExportFiles::failureKeepsOldFile_data() {
         {"target is a folder", "", "folder"},
     };
     for (const auto& fault : faults) {
-        for (const auto& [label, writer] : {std::pair{"CSV", Writer::Csv}, std::pair{"EdMax", Writer::EdMax},
-                                            std::pair{"Tsurukame", Writer::Tsurukame}}) {
+        for (const auto& [label, writer] : kWriters) {
             QTest::addRow("%s, %s", label, fault.name) << writer << fault.sabotage << fault.target;
         }
     }
@@ -93,9 +93,7 @@ void TestExportFiles::failureKeepsOldFile() {
     QFETCH(QString, target);
     WorkDb w;
     w.person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
-    QFile old(w.out("book.txt"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write(kOldRun) == kOldRun.size());
-    old.close();
+    writeFile(w.out("book.txt"), kOldRun);
     QVERIFY(QDir(w.outDir()).mkdir("folder"));
     if (!sabotage.isEmpty()) {
         QCOMPARE(sqlite3_exec(w.db->handle(), sabotage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);

@@ -1,5 +1,3 @@
-#include <sqlite3.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -10,11 +8,10 @@
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
-#include "export_fixture.h"
 #include "platform/desktop.h"
-#include "platform/fatal_error.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "test_support.h"
 
 namespace {
 
@@ -39,13 +36,11 @@ bool shownCompletion(const QString& text) {
 class TestExportWindows : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { zt::enableTestSeams(); }
     void init();
     void cleanup();
     void csvWindow();
     void edmaxWindow();
     void tsurukameWindow();
-    void failedRunIsReported();
 
 private:
     std::unique_ptr<WorkDb> work_;
@@ -56,9 +51,7 @@ void TestExportWindows::init() {
     work_->person(QString("G"), "n", "a", QString("c"), QString(""), QString("t"));
     ZTAdrM1::AppPath = work_->outDir();
     ZTAdrM1::Db = work_->db.get();
-    zt::MessageBox::clearShown();
-    zt::Desktop::clearOpened();
-    zt::clearFatalErrors();
+    zt::enableTestSeams();
 }
 
 void TestExportWindows::cleanup() {
@@ -128,25 +121,6 @@ void TestExportWindows::tsurukameWindow() {
     QVERIFY(
         shownCompletion("鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
                         "C:\\TuruKameData フォルダにコピーしてください。"));
-}
-
-// A failed run is reported as a fatal error and closes the window; the CSV
-// file is not handed to the desktop and no completion message claims success.
-void TestExportWindows::failedRunIsReported() {
-    QCOMPARE(sqlite3_exec(work_->db->handle(), "DROP VIEW 出力情報", nullptr, nullptr, nullptr), SQLITE_OK);
-    const QList<JobWindow*> windows{new ZTAdrF02, new ZTAdrF05, new ZTAdrF06};
-    for (JobWindow* raw : windows) {
-        QPointer<JobWindow> window = raw;
-        window->show();
-        QTest::mouseClick(window->処理実行, Qt::LeftButton);
-        QTRY_VERIFY(window.isNull());
-    }
-    QCOMPARE(zt::fatalErrorsReported().size(), 3);
-    QVERIFY(zt::Desktop::opened().isEmpty());
-    for (const zt::MessageBox::Shown& message : zt::MessageBox::shown()) {
-        QVERIFY(message.title != "処理完了");
-    }
-    QCOMPARE(work_->outFiles(), QStringList{});
 }
 
 QTEST_MAIN(TestExportWindows)

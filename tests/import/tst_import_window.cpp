@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "address_book_fixture.h"
 #include "app/app_state.h"
 #include "import/address_book_import.h"
 #include "import/import_window.h"
@@ -11,6 +10,7 @@
 #include "platform/folder_dialog.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "test_support.h"
 
 using zt::MessageBox;
 
@@ -35,7 +35,7 @@ QString describe(const MessageBox::Shown& s) {
 }
 
 QByteArray card(const QByteArray& name) {
-    return "FN:" + name + "\r\nEMAIL;PREF:" + name + "@x\r\nEND:VCARD\r\n";
+    return card(name, name + "@x");
 }
 
 }  // namespace
