@@ -36,7 +36,7 @@ private slots:
         QTemporaryDir program;
         QTemporaryDir elsewhere;
         QVERIFY(program.isValid() && elsewhere.isValid());
-        zt::Database::create(program.filePath(baseName + QStringLiteral(".mdb")));
+        zt::Database::create(program.filePath(baseName + u".mdb"_qs));
         QVERIFY(QDir::setCurrent(elsewhere.path()));
 
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), baseName);
@@ -65,34 +65,33 @@ private slots:
         QFETCH(QString, kind);
         QTemporaryDir program;
         QVERIFY(program.isValid());
-        const QString path = program.filePath(QStringLiteral("ZTADRCNV.mdb"));
-        if (kind == QLatin1String("other name")) {
-            zt::Database::create(program.filePath(QStringLiteral("FOO.mdb")));
-        } else if (kind == QLatin1String("empty")) {
+        const QString path = program.filePath(u"ZTADRCNV.mdb"_qs);
+        if (kind == u"other name"_qs) {
+            zt::Database::create(program.filePath(u"FOO.mdb"_qs));
+        } else if (kind == u"empty"_qs) {
             writeFile(path, QByteArray());
-        } else if (kind == QLatin1String("random")) {
+        } else if (kind == u"random"_qs) {
             QByteArray noise(8192, Qt::Uninitialized);
             QRandomGenerator rng(20240601);
             for (char& c : noise)
                 c = char(rng.bounded(256));
             writeFile(path, noise);
-        } else if (kind == QLatin1String("foreign")) {
+        } else if (kind == u"foreign"_qs) {
             rawSql(path, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');");
-        } else if (kind == QLatin1String("folder")) {
-            QVERIFY(QDir(program.path()).mkdir(QStringLiteral("ZTADRCNV.mdb")));
+        } else if (kind == u"folder"_qs) {
+            QVERIFY(QDir(program.path()).mkdir(u"ZTADRCNV.mdb"_qs));
         }
         const bool existed = QFileInfo::exists(path);
         const QByteArray before = fileBytes(path);
 
-        std::unique_ptr<zt::Database> db =
-            ZTAdrM1::OpenWorkingDatabase(program.path(), QStringLiteral("ZTADRCNV"));
+        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs);
         QVERIFY(!db);
         QCOMPARE(ZTAdrM1::Db, nullptr);
         QCOMPARE(zt::MessageBox::shown().size(), 1);
         const zt::MessageBox::Shown box = zt::MessageBox::shown().first();
         QCOMPARE(box.icon, zt::MessageBox::Icon::Critical);
         QCOMPARE(box.buttons, zt::MessageBox::Buttons::Ok);
-        const QStringList lines = box.text.split(QStringLiteral("\r\n"));
+        const QStringList lines = box.text.split(u"\r\n"_qs);
         QVERIFY2(lines.size() >= 2, qPrintable(box.text));
         QVERIFY2(!lines.first().trimmed().isEmpty(), "the engine's own text comes first");
         QCOMPARE(lines.last(), path);
@@ -107,10 +106,10 @@ private slots:
         ZTAdrM1::PrepareApplication(*static_cast<QApplication*>(QCoreApplication::instance()));
         QMessageBox box;
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok);
-        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい")),
+        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"はい"_qs),
                  qPrintable(box.button(QMessageBox::Yes)->text()));
-        QVERIFY(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
-        QVERIFY(box.button(QMessageBox::Ok)->text().contains(QStringLiteral("OK")));
+        QVERIFY(box.button(QMessageBox::No)->text().contains(u"いいえ"_qs));
+        QVERIFY(box.button(QMessageBox::Ok)->text().contains(u"OK"_qs));
     }
 };
 

@@ -83,7 +83,7 @@ bool run(Window which) {
 
 bool claimedSuccess() {
     for (const zt::MessageBox::Shown& shown : zt::MessageBox::shown()) {
-        if (shown.title == QStringLiteral("処理完了")) {
+        if (shown.title == u"処理完了"_qs) {
             return true;
         }
     }
