@@ -35,29 +35,29 @@ struct Token {
 const QChar kBad(0xFFFD);
 
 const QList<Token>& tokens() {
-    static const QList<Token> list{
-        {"a", u"a"_qs},
-        {"Z", u"Z"_qs},
-        {"7", u"7"_qs},
-        {" ", u" "_qs},
-        {"'", u"'"_qs},
-        {"\"", u"\""_qs},
-        {",", u","_qs},
-        {QByteArray(1, '\0'), QString(QChar(0))},
-        // Bytes that are never a character, alone.
-        {"\x80", kBad},
-        {"\xa0", kBad},
-        {"\xfd", kBad},
-        {"\xff", kBad},
-        {"\xb1", u"ｱ"_qs},  // half-width katakana
-        {"\x88\x9f", u"亜"_qs},
-        {"\x87\x8a", u"㈱"_qs},  // NEC row 13
-        {"\xfb\xfc", u"髙"_qs},  // IBM extension
-        {"\x87\x40", u"①"_qs},
-        {"\x82 ", QString(kBad) + u' '},            // a lead byte, then no trail: the blank survives
-        {"\x81\x7f", QString(kBad) + QChar(0x7F)},  // 7F is no trail byte
-        {"\x85\x40", QString(2, kBad)},             // a pair in a row the code page leaves empty
-    };
+    // Bytes that are never a character, alone; NEC row 13; an IBM extension; a
+    // lead byte with no trail (the blank survives); 7F is no trail byte; a pair
+    // in a row the code page leaves empty.
+    static const QList<Token> list{{"a", u"a"_qs},
+                                   {"Z", u"Z"_qs},
+                                   {"7", u"7"_qs},
+                                   {" ", u" "_qs},
+                                   {"'", u"'"_qs},
+                                   {"\"", u"\""_qs},
+                                   {",", u","_qs},
+                                   {QByteArray(1, '\0'), QString(QChar(0))},
+                                   {"\x80", kBad},
+                                   {"\xa0", kBad},
+                                   {"\xfd", kBad},
+                                   {"\xff", kBad},
+                                   {"\xb1", u"ｱ"_qs},
+                                   {"\x88\x9f", u"亜"_qs},
+                                   {"\x87\x8a", u"㈱"_qs},
+                                   {"\xfb\xfc", u"髙"_qs},
+                                   {"\x87\x40", u"①"_qs},
+                                   {"\x82 ", QString(kBad) + u' '},
+                                   {"\x81\x7f", QString(kBad) + QChar(0x7F)},
+                                   {"\x85\x40", QString(2, kBad)}};
     return list;
 }
 
