@@ -95,135 +95,131 @@ bool claimedSuccess() {
 class TestExportFaults : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void unwritableTarget_data();
-    void unwritableTarget();
-    void databaseLocked();
-    void edmaxFailsBetweenPasses();
+
+    void init() {
+        zt::enableTestSeams();
+        work_ = std::make_unique<WorkDb>();
+        work_->person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
+        work_->person(QString("H"), "m", "b", QString("c"), QString("d"), kNull);
+        ZTAdrM1::AppPath = work_->outDir();
+        ZTAdrM1::Db = work_->db.get();
+    }
+
+    void cleanup() {
+        ZTAdrM1::Db = nullptr;
+        work_.reset();
+    }
+
+    void unwritableTarget_data() {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("message");  // %1: the target
+        const std::pair<const char*, Window> windows[] = {
+            {"CSV", Window::Csv}, {"EdMax", Window::EdMax}, {"Tsurukame", Window::Tsurukame}};
+        for (const auto& [label, window] : windows) {
+            QTest::addRow("%s, target is a folder", label)
+                << window << Fault::TargetIsFolder
+                << u"ファイルを作成できません: %1（同じ名前のフォルダーがあります）"_qs;
+            QTest::addRow("%s, program folder gone", label)
+                << window << Fault::FolderGone
+                << u"ファイルを作成できません: %1（フォルダーが見つかりません）"_qs;
+            QTest::addRow("%s, old file cannot be replaced", label)
+                << window << Fault::Immutable
+                << u"ファイルを作成できません: %1（ファイルが読み取り専用です）"_qs;
+            QTest::addRow("%s, disk full", label)
+                << window << Fault::DiskFull << u"ファイルに書き込めません: %1（File too large）"_qs;
+        }
+    }
+
+    void unwritableTarget() {
+        QFETCH(Window, window);
+        QFETCH(Fault, fault);
+        QFETCH(QString, message);
+        if (fault == Fault::FolderGone) {
+            ZTAdrM1::AppPath = work_->out("gone");
+        }
+        const QString target = ZTAdrM1::AppPath + u'/' + fileName(window);
+        ImmutableGuard guard;
+        if (fault == Fault::TargetIsFolder) {
+            QVERIFY(QDir().mkdir(target));
+        } else if (fault != Fault::FolderGone) {
+            writeFile(target, kOldRun);
+        }
+        if (fault == Fault::Immutable) {
+            if (!setImmutable(target, true)) {
+                QSKIP("this file system or process cannot make a file immutable");
+            }
+            guard.path = target;
+        }
+
+        // For a full disk, no byte more may be written to any file.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
+        const bool closed = run(window);
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QVERIFY(closed);
+        QCOMPARE(zt::fatalErrorsReported(), QStringList{message.arg(target)});
+        QVERIFY(!claimedSuccess());
+        QCOMPARE(work_->outFiles(),
+                 fault == Fault::FolderGone ? QStringList{} : QStringList{fileName(window)});
+        if (fault == Fault::TargetIsFolder) {
+            QVERIFY(QDir(target).isEmpty());
+        } else if (fault != Fault::FolderGone) {
+            QCOMPARE(fileBytes(target), kOldRun);
+        }
+    }
+
+    // Each lock costs the database layer's full wait before it gives up, so the
+    // lock is met once, by the CSV window; every window runs the same guard.
+    void databaseLocked() {
+        const Window window = Window::Csv;
+        const QString target = work_->out(fileName(window));
+        writeFile(target, kOldRun);
+        {
+            Lock lock(work_->db->path());
+            QVERIFY(lock.locked());
+            QVERIFY(run(window));
+        }
+        QCOMPARE(zt::fatalErrorsReported(), QStringList{"database is locked"});
+        QVERIFY(!claimedSuccess());
+        QCOMPARE(work_->outFiles(), QStringList{fileName(window)});
+        QCOMPARE(fileBytes(target), kOldRun);
+    }
+
+    // The group records are already written when the old file becomes
+    // unreplaceable; none of them may reach it or stay behind in a temporary file.
+    void edmaxFailsBetweenPasses() {
+        const QString target = work_->out(fileName(Window::EdMax));
+        writeFile(target, kOldRun);
+        ImmutableGuard guard;
+        const auto strike = [&](zt::EdMaxPass pass) {
+            if (pass == zt::EdMaxPass::Entries && setImmutable(target, true)) {
+                guard.path = target;
+            }
+        };
+
+        QString error;
+        try {
+            zt::writeEdMax(*work_->db, target, u'1', strike);
+        } catch (const zt::Error& e) {
+            error = e.text();
+        }
+        if (guard.path.isEmpty()) {
+            QSKIP("this file system or process cannot make a file immutable");
+        }
+        QCOMPARE(error, u"ファイルを保存できません: %1（Operation not permitted）"_qs.arg(target));
+        QCOMPARE(work_->outFiles(), QStringList{fileName(Window::EdMax)});
+        QCOMPARE(fileBytes(target), kOldRun);
+    }
 
 private:
     std::unique_ptr<WorkDb> work_;
 };
-
-void TestExportFaults::init() {
-    zt::enableTestSeams();
-    work_ = std::make_unique<WorkDb>();
-    work_->person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
-    work_->person(QString("H"), "m", "b", QString("c"), QString("d"), kNull);
-    ZTAdrM1::AppPath = work_->outDir();
-    ZTAdrM1::Db = work_->db.get();
-}
-
-void TestExportFaults::cleanup() {
-    ZTAdrM1::Db = nullptr;
-    work_.reset();
-}
-
-void TestExportFaults::unwritableTarget_data() {
-    QTest::addColumn<Window>("window");
-    QTest::addColumn<Fault>("fault");
-    QTest::addColumn<QString>("message");  // %1: the target
-    const std::pair<const char*, Window> windows[] = {
-        {"CSV", Window::Csv}, {"EdMax", Window::EdMax}, {"Tsurukame", Window::Tsurukame}};
-    for (const auto& [label, window] : windows) {
-        QTest::addRow("%s, target is a folder", label)
-            << window << Fault::TargetIsFolder
-            << u"ファイルを作成できません: %1（同じ名前のフォルダーがあります）"_qs;
-        QTest::addRow("%s, program folder gone", label)
-            << window << Fault::FolderGone
-            << u"ファイルを作成できません: %1（フォルダーが見つかりません）"_qs;
-        QTest::addRow("%s, old file cannot be replaced", label)
-            << window << Fault::Immutable << u"ファイルを作成できません: %1（ファイルが読み取り専用です）"_qs;
-        QTest::addRow("%s, disk full", label)
-            << window << Fault::DiskFull << u"ファイルに書き込めません: %1（File too large）"_qs;
-    }
-}
-
-void TestExportFaults::unwritableTarget() {
-    QFETCH(Window, window);
-    QFETCH(Fault, fault);
-    QFETCH(QString, message);
-    if (fault == Fault::FolderGone) {
-        ZTAdrM1::AppPath = work_->out("gone");
-    }
-    const QString target = ZTAdrM1::AppPath + u'/' + fileName(window);
-    ImmutableGuard guard;
-    if (fault == Fault::TargetIsFolder) {
-        QVERIFY(QDir().mkdir(target));
-    } else if (fault != Fault::FolderGone) {
-        writeFile(target, kOldRun);
-    }
-    if (fault == Fault::Immutable) {
-        if (!setImmutable(target, true)) {
-            QSKIP("this file system or process cannot make a file immutable");
-        }
-        guard.path = target;
-    }
-
-    // For a full disk, no byte more may be written to any file.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit none = saved;
-    none.rlim_cur = 0;
-    std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
-    const bool closed = run(window);
-    setrlimit(RLIMIT_FSIZE, &saved);
-
-    QVERIFY(closed);
-    QCOMPARE(zt::fatalErrorsReported(), QStringList{message.arg(target)});
-    QVERIFY(!claimedSuccess());
-    QCOMPARE(work_->outFiles(), fault == Fault::FolderGone ? QStringList{} : QStringList{fileName(window)});
-    if (fault == Fault::TargetIsFolder) {
-        QVERIFY(QDir(target).isEmpty());
-    } else if (fault != Fault::FolderGone) {
-        QCOMPARE(fileBytes(target), kOldRun);
-    }
-}
-
-// Each lock costs the database layer's full wait before it gives up, so the
-// lock is met once, by the CSV window; every window runs the same guard.
-void TestExportFaults::databaseLocked() {
-    const Window window = Window::Csv;
-    const QString target = work_->out(fileName(window));
-    writeFile(target, kOldRun);
-    {
-        Lock lock(work_->db->path());
-        QVERIFY(lock.locked());
-        QVERIFY(run(window));
-    }
-    QCOMPARE(zt::fatalErrorsReported(), QStringList{"database is locked"});
-    QVERIFY(!claimedSuccess());
-    QCOMPARE(work_->outFiles(), QStringList{fileName(window)});
-    QCOMPARE(fileBytes(target), kOldRun);
-}
-
-// The group records are already written when the old file becomes
-// unreplaceable; none of them may reach it or stay behind in a temporary file.
-void TestExportFaults::edmaxFailsBetweenPasses() {
-    const QString target = work_->out(fileName(Window::EdMax));
-    writeFile(target, kOldRun);
-    ImmutableGuard guard;
-    const auto strike = [&](zt::EdMaxPass pass) {
-        if (pass == zt::EdMaxPass::Entries && setImmutable(target, true)) {
-            guard.path = target;
-        }
-    };
-
-    QString error;
-    try {
-        zt::writeEdMax(*work_->db, target, u'1', strike);
-    } catch (const zt::Error& e) {
-        error = e.text();
-    }
-    if (guard.path.isEmpty()) {
-        QSKIP("this file system or process cannot make a file immutable");
-    }
-    QCOMPARE(error, u"ファイルを保存できません: %1（Operation not permitted）"_qs.arg(target));
-    QCOMPARE(work_->outFiles(), QStringList{fileName(Window::EdMax)});
-    QCOMPARE(fileBytes(target), kOldRun);
-}
 
 QTEST_MAIN(TestExportFaults)
 #include "tst_export_faults.moc"

@@ -37,74 +37,70 @@ const std::pair<const char*, Writer> kWriters[] = {
 class TestExportFiles : public QObject {
     Q_OBJECT
 private slots:
-    void emptyDatabaseReplacesOldFile_data();
-    void emptyDatabaseReplacesOldFile();
-    void failureKeepsOldFile_data();
-    void failureKeepsOldFile();
-};
-
-void TestExportFiles::emptyDatabaseReplacesOldFile_data() {
-    QTest::addColumn<Writer>("writer");
-    for (const auto& [label, writer] : kWriters) {
-        QTest::newRow(label) << writer;
-    }
-}
-
-void TestExportFiles::emptyDatabaseReplacesOldFile() {
-    QFETCH(Writer, writer);
-    WorkDb w;
-    writeFile(w.out("book.txt"), kOldRun);
-
-    run(writer, *w.db, w.out("book.txt"));
-
-    QCOMPARE(fileBytes(w.out("book.txt")), QByteArray(""));
-    QCOMPARE(w.outFiles(), QStringList{"book.txt"});
-}
-
-// `sabotage` is SQL run through the handle before the writer starts, or empty;
-// `target` is the path written to, relative to the output folder, where
-// "book.txt" holds an earlier run and "folder" is a directory.
-void TestExportFiles::failureKeepsOldFile_data() {
-    QTest::addColumn<Writer>("writer");
-    QTest::addColumn<QByteArray>("sabotage");
-    QTest::addColumn<QString>("target");
-    const struct {
-        const char* name;
-        QByteArray sabotage;
-        QString target;
-    } faults[] = {
-        // The EdMax group pass succeeds before its entry pass fails: the partly
-        // written file must not replace the earlier one.
-        {"query missing", "DROP VIEW 出力情報", "book.txt"},
-        {"group table missing", "DROP TABLE グループ情報", "book.txt"},
-        {"folder missing", "", "missing/book.txt"},
-        {"target is a folder", "", "folder"},
-    };
-    for (const auto& fault : faults) {
+    void emptyDatabaseReplacesOldFile_data() {
+        QTest::addColumn<Writer>("writer");
         for (const auto& [label, writer] : kWriters) {
-            QTest::addRow("%s, %s", label, fault.name) << writer << fault.sabotage << fault.target;
+            QTest::newRow(label) << writer;
         }
     }
-}
 
-void TestExportFiles::failureKeepsOldFile() {
-    QFETCH(Writer, writer);
-    QFETCH(QByteArray, sabotage);
-    QFETCH(QString, target);
-    WorkDb w;
-    w.person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
-    writeFile(w.out("book.txt"), kOldRun);
-    QVERIFY(QDir(w.outDir()).mkdir("folder"));
-    if (!sabotage.isEmpty()) {
-        QCOMPARE(sqlite3_exec(w.db->handle(), sabotage.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    void emptyDatabaseReplacesOldFile() {
+        QFETCH(Writer, writer);
+        WorkDb w;
+        writeFile(w.out("book.txt"), kOldRun);
+
+        run(writer, *w.db, w.out("book.txt"));
+
+        QCOMPARE(fileBytes(w.out("book.txt")), QByteArray(""));
+        QCOMPARE(w.outFiles(), QStringList{"book.txt"});
     }
 
-    QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out(target)));
+    // `sabotage` is SQL run through the handle before the writer starts, or empty;
+    // `target` is the path written to, relative to the output folder, where
+    // "book.txt" holds an earlier run and "folder" is a directory.
+    void failureKeepsOldFile_data() {
+        QTest::addColumn<Writer>("writer");
+        QTest::addColumn<QByteArray>("sabotage");
+        QTest::addColumn<QString>("target");
+        const struct {
+            const char* name;
+            QByteArray sabotage;
+            QString target;
+        } faults[] = {
+            // The EdMax group pass succeeds before its entry pass fails: the partly
+            // written file must not replace the earlier one.
+            {"query missing", "DROP VIEW 出力情報", "book.txt"},
+            {"group table missing", "DROP TABLE グループ情報", "book.txt"},
+            {"folder missing", "", "missing/book.txt"},
+            {"target is a folder", "", "folder"},
+        };
+        for (const auto& fault : faults) {
+            for (const auto& [label, writer] : kWriters) {
+                QTest::addRow("%s, %s", label, fault.name) << writer << fault.sabotage << fault.target;
+            }
+        }
+    }
 
-    QCOMPARE(fileBytes(w.out("book.txt")), kOldRun);
-    QCOMPARE(w.outFiles(), (QStringList{"book.txt", "folder"}));
-    QVERIFY(QDir(w.out("folder")).isEmpty());
-}
+    void failureKeepsOldFile() {
+        QFETCH(Writer, writer);
+        QFETCH(QByteArray, sabotage);
+        QFETCH(QString, target);
+        WorkDb w;
+        w.person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
+        writeFile(w.out("book.txt"), kOldRun);
+        QVERIFY(QDir(w.outDir()).mkdir("folder"));
+        if (!sabotage.isEmpty()) {
+            QCOMPARE(sqlite3_exec(w.db->handle(), sabotage.constData(), nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        }
+
+        QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out(target)));
+
+        QCOMPARE(fileBytes(w.out("book.txt")), kOldRun);
+        QCOMPARE(w.outFiles(), (QStringList{"book.txt", "folder"}));
+        QVERIFY(QDir(w.out("folder")).isEmpty());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestExportFiles)
 #include "tst_export_files.moc"
