@@ -36,7 +36,7 @@ class TestDatabase : public QObject {
     Database* db_ = nullptr;
 
     void addEntry(const FieldValue& name, const FieldValue& addr, const FieldValue& company,
-                  const FieldValue& dept = QString(), const FieldValue& title = std::nullopt) {
+                  const FieldValue& dept = "", const FieldValue& title = std::nullopt) {
         work_->entry(name, addr, company, dept, title);
     }
     void addMember(const QString& group, const QString& name, const QString& addr) {
@@ -79,7 +79,7 @@ private slots:
     }
 
     void createNeverOverwrites() {
-        addEntry(u"a"_qs, u"b"_qs, u"c"_qs);
+        addEntry("a", "b", "c");
         QVERIFY_THROWS_EXCEPTION(zt::Error, Database::create(db_->path()));
         QCOMPARE(outputRows(*db_, u"出力情報"_qs).size(), 1);
     }
@@ -193,19 +193,19 @@ private slots:
 
     void outputQueryPairsEntriesAndGroups() {
         // Stored as the import stores them: membership, then entry, card by card.
-        addMember(u"仕事"_qs, u"伊藤"_qs, u"i@x"_qs);
-        addEntry(u"伊藤"_qs, u"i@x"_qs, u"南北工業"_qs, QString(), u"部長"_qs);
-        addMember(u"友人"_qs, u"伊藤"_qs,
-                  u"i@x"_qs);  // second card, other group
-        addEntry(u"伊藤"_qs, u"i@x"_qs, u"別会社"_qs);
-        addMember(u"仕事"_qs, u"伊藤"_qs,
-                  u"i@x"_qs);  // twice in one group
-        addEntry(u"伊藤"_qs, u"i@x"_qs, u"三番目"_qs);
-        addMember(u"仕事"_qs, u"幽霊"_qs, u"g@x"_qs);  // no entry: no row
-        addEntry(u"田中"_qs, u"t@x"_qs, u"東西商事"_qs,
-                 u"営業部"_qs);  // no membership: NULL group
-        addMember(u"営業'部"_qs, u"佐藤"_qs, u"s@x"_qs);
-        addEntry(u"佐藤"_qs, u"s@x"_qs, QString());
+        // The second card is in another group, the third in the same group
+        // again; a membership with no entry gives no row, an entry with no
+        // membership a NULL group.
+        addMember("仕事", "伊藤", "i@x");
+        addEntry("伊藤", "i@x", "南北工業", "", "部長");
+        addMember("友人", "伊藤", "i@x");
+        addEntry("伊藤", "i@x", "別会社");
+        addMember("仕事", "伊藤", "i@x");
+        addEntry("伊藤", "i@x", "三番目");
+        addMember("仕事", "幽霊", "g@x");
+        addEntry("田中", "t@x", "東西商事", "営業部");
+        addMember("営業'部", "佐藤", "s@x");
+        addEntry("佐藤", "s@x", "");
 
         const QStringList expected{
             "仕事|伊藤|i@x|南北工業||部長",
@@ -221,11 +221,11 @@ private slots:
     }
 
     void transactionRollsBackWhatItDid() {
-        addEntry(u"old"_qs, u"o@x"_qs, QString());
+        addEntry("old", "o@x", "");
         try {
             zt::Transaction t(*db_);
             db_->Execute(u"DELETE FROM アドレス情報"_qs);
-            addEntry(u"new"_qs, u"n@x"_qs, QString());
+            addEntry("new", "n@x", "");
             throw zt::Error(u"boom"_qs);
         } catch (const zt::Error&) {
         }
@@ -252,8 +252,8 @@ private slots:
     }
 
     void sameQueryOpenTwiceReadsIndependently() {
-        addEntry(u"a"_qs, u"1"_qs, QString());
-        addEntry(u"b"_qs, u"2"_qs, QString());
+        addEntry("a", "1", "");
+        addEntry("b", "2", "");
         const QString sql = u"SELECT 名前 FROM アドレス情報 ORDER BY 名前"_qs;
         auto outer = db_->OpenRecordset(sql);
         auto inner = db_->OpenRecordset(sql);

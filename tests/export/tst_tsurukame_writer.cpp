@@ -115,20 +115,6 @@ private slots:
                                                              "w,aw,2024/04/01\r\n"
                                                              "x,ax,2024/04/01\r\n"));
     }
-
-    void dateReadPerLine() {
-        WorkDb w;
-        w.entry(QString("a"), QString("1"), kNull, kNull, kNull);
-        w.entry(QString("b"), QString("2"), kNull, kNull, kNull);
-        int calls = 0;
-        const auto passingMidnight = [&calls] {
-            return calls++ == 0 ? QDate(2023, 12, 31) : QDate(2024, 1, 1);
-        };
-
-        zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), u'5', passingMidnight);
-
-        QCOMPARE(fileBytes(w.out("AdrBook.txt")), QByteArray("a,1,2023/12/31\r\nb,2,2024/01/01\r\n"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTsurukameWriter)

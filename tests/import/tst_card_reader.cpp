@@ -72,28 +72,6 @@ private slots:
         }
         QCOMPARE(read, cards);
     }
-
-    void splitTabFields_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("expected");  // the eight slots joined with "|"
-
-        QTest::newRow("empty line") << QString() << 1 << u"|||||||"_qs;
-        QTest::newRow("trailing TAB") << u"a\t"_qs << 2 << u"a|||||||"_qs;
-        QTest::newRow("six fields") << u"1\t\t3\t髙橋①\tt@x\t課長"_qs << 6 << u"1||3|髙橋①|t@x|課長||"_qs;
-        QTest::newRow("past the eighth ignored")
-            << u"1\t2\t3\t4\t5\t6\t7\t8\t9\t10"_qs << 8 << u"1|2|3|4|5|6|7|8"_qs;
-    }
-
-    void splitTabFields() {
-        QFETCH(QString, line);
-        QFETCH(int, count);
-        QFETCH(QString, expected);
-        zt::TabFields fields;
-        fields.fill(u"left from an earlier line"_qs);
-        QCOMPARE(zt::SplitTabFields(line, fields), count);
-        QCOMPARE(QStringList(fields.begin(), fields.end()).join(u'|'), expected);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestCardReader)
