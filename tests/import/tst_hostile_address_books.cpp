@@ -304,9 +304,7 @@ private slots:
         QFETCH(QByteArray, folder);
         QFETCH(QByteArray, file);
         QFETCH(QString, unreadable);
-        AddressBookTree old({{u"old/c.nrk"_qs, card("O", "o@")}});
-        zt::importAddressBook(*db_, old.picked());
-        const QStringList oldEntries = entryRows(*db_);
+        const QStringList oldEntries = importOld();
 
         AddressBookTree book({{u"a/c.nrk"_qs, card("A", "a@")}});
         // Qt can neither create nor remove these names; the test does both itself.
@@ -344,9 +342,7 @@ private slots:
     // engine's own text as a fatal error, and the old data is still there once
     // the other program lets go.
     void databaseLockedDuringImport() {
-        AddressBookTree old({{u"old/c.nrk"_qs, card("O", "o@")}});
-        zt::importAddressBook(*db_, old.picked());
-        const QStringList oldEntries = entryRows(*db_);
+        const QStringList oldEntries = importOld();
         AddressBookTree book({{u"g/c.nrk"_qs, card("N", "n@")}});
 
         {
@@ -370,6 +366,13 @@ private slots:
     }
 
 private:
+    // Fills the database with an earlier import and returns its entries.
+    QStringList importOld() {
+        AddressBookTree old({{u"old/c.nrk"_qs, card("O", "o@")}});
+        zt::importAddressBook(*db_, old.picked());
+        return entryRows(*db_);
+    }
+
     QTemporaryDir dbDir_;
     int count_ = 0;
     std::unique_ptr<zt::Database> db_;
