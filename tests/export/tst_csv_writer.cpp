@@ -33,12 +33,10 @@ private slots:
 
     void workedExample() {
         WorkDb w;
-        w.person(QString("Work"), "Jiro Tanaka", "addr-2", QString("Sample Trading, Ltd."), QString("Sales"),
-                 kNull);
-        w.person(QString("Family"), "Hanako \"Hana\" Sato", "addr-1", QString(""), QString(""), kNull);
-        w.person(kNull, "Ken Ito", "addr-4", QString("Alpha \"Beta\", Inc."), QString(""), kNull);
-        w.person(QString("Work"), "Kazumi Takahashi", "addr-3", QString("Sample Trading"),
-                 QString("営業部、第一課"), QString("Manager"));
+        w.person("Work", "Jiro Tanaka", "addr-2", "Sample Trading, Ltd.", "Sales", kNull);
+        w.person("Family", "Hanako \"Hana\" Sato", "addr-1", "", "", kNull);
+        w.person(kNull, "Ken Ito", "addr-4", "Alpha \"Beta\", Inc.", "", kNull);
+        w.person("Work", "Kazumi Takahashi", "addr-3", "Sample Trading", "営業部、第一課", "Manager");
 
         zt::writeCsv(*w.db, w.out("ZTAdrF02.txt"));
         QCOMPARE(fileBytes(w.out("ZTAdrF02.txt")),

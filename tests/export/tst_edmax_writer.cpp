@@ -8,12 +8,10 @@ class TestEdMaxWriter : public QObject {
 private slots:
     void workedExample() {
         WorkDb w;
-        w.person(QString("Work"), "Kazumi Takahashi", "addr-3", QString("Sample Trading"), QString(""),
-                 QString("Manager"));
-        w.person(QString("Family"), "Hanako Sato", "addr-1", QString(""), QString(""), kNull);
-        w.person(kNull, "Ken Ito", "addr-4", QString(""), QString(""), kNull);
-        w.person(QString("Work"), "Jiro Tanaka", "addr-2", QString("Sample Trading"), QString("Sales"),
-                 kNull);
+        w.person("Work", "Kazumi Takahashi", "addr-3", "Sample Trading", "", "Manager");
+        w.person("Family", "Hanako Sato", "addr-1", "", "", kNull);
+        w.person(kNull, "Ken Ito", "addr-4", "", "", kNull);
+        w.person("Work", "Jiro Tanaka", "addr-2", "Sample Trading", "Sales", kNull);
 
         QList<zt::EdMaxPass> passes;
         zt::writeEdMax(*w.db, w.out("a.adr"), u'5', [&](zt::EdMaxPass pass) { passes << pass; });
@@ -73,7 +71,7 @@ private slots:
         QFETCH(zt::FieldValue, title);
         QFETCH(QByteArray, memo);
         WorkDb w;
-        w.entry(QString("n"), QString("a"), company, department, title);
+        w.entry("n", "a", company, department, title);
 
         zt::writeEdMax(*w.db, w.out("a.adr"), layout);
 
@@ -85,7 +83,7 @@ private slots:
     void groupWithoutEntries() {
         WorkDb w;
         w.member("仕事", "gone", "x");
-        w.person(QString("友人"), "中村", "a4", QString(""), QString(""), QString(""));
+        w.person("友人", "中村", "a4", "", "", "");
 
         zt::writeEdMax(*w.db, w.out("a.adr"), u'4');
 

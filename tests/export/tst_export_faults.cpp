@@ -99,8 +99,8 @@ private slots:
     void init() {
         zt::enableTestSeams();
         work_ = std::make_unique<WorkDb>();
-        work_->person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
-        work_->person(QString("H"), "m", "b", QString("c"), QString("d"), kNull);
+        work_->person("G", "n", "a", "c", "d", "t");
+        work_->person("H", "m", "b", "c", "d", kNull);
         ZTAdrM1::AppPath = work_->outDir();
         ZTAdrM1::Db = work_->db.get();
     }

@@ -48,7 +48,7 @@ private:
 
 void TestExportWindows::init() {
     work_ = std::make_unique<WorkDb>();
-    work_->person(QString("G"), "n", "a", QString("c"), QString(""), QString("t"));
+    work_->person("G", "n", "a", "c", "", "t");
     ZTAdrM1::AppPath = work_->outDir();
     ZTAdrM1::Db = work_->db.get();
     zt::enableTestSeams();

@@ -43,10 +43,10 @@ private slots:
         QFETCH(QChar, choice);
         QFETCH(QByteArrayList, remarks);
         WorkDb w;
-        w.person(kNull, "田中太郎", "a1", QString("東西商事"), QString("営業部"), QString("課長"));
-        w.person(QString("仕事"), "伊藤一郎", "a2", QString("南北工業"), QString(""), QString("部長"));
-        w.person(QString("仕事"), "佐藤花子", "a3", QString("東西商事"), QString("総務部"), kNull);
-        w.person(QString("友人"), "中村", "a4", QString(""), QString(""), QString(""));
+        w.person(kNull, "田中太郎", "a1", "東西商事", "営業部", "課長");
+        w.person("仕事", "伊藤一郎", "a2", "南北工業", "", "部長");
+        w.person("仕事", "佐藤花子", "a3", "東西商事", "総務部", kNull);
+        w.person("友人", "中村", "a4", "", "", "");
 
         zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), choice, aprilFirst);
 
@@ -93,7 +93,7 @@ private slots:
         QFETCH(zt::FieldValue, title);
         QFETCH(QByteArray, remarks);
         WorkDb w;
-        w.entry(QString("n"), QString("a"), company, department, title);
+        w.entry("n", "a", company, department, title);
 
         zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), choice, aprilFirst);
 
@@ -104,8 +104,8 @@ private slots:
     // no entry keeps its heading.
     void groupsBoundAndEmpty() {
         WorkDb w;
-        w.person(QString("営業'部"), "x", "ax", QString(""), QString(""), kNull);
-        w.person(QString("営業'部"), "w", "aw", QString(""), QString(""), kNull);
+        w.person("営業'部", "x", "ax", "", "", kNull);
+        w.person("営業'部", "w", "aw", "", "", kNull);
         w.member("営業", "gone", "ay");
 
         zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), u'5', aprilFirst);
