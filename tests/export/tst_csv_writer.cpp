@@ -1,80 +1,52 @@
 #include <QtTest>
 
 #include "export/csv_writer.h"
-#include "export_fixture.h"
+#include "test_support.h"
 
 class TestCsvWriter : public QObject {
     Q_OBJECT
 private slots:
-    void quoteField_data();
-    void quoteField();
-    void workedExample();
-    void characterEncoding_data();
-    void characterEncoding();
+    void quoteField_data() {
+        QTest::addColumn<zt::FieldValue>("value");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("NULL") << kNull << "";
+        QTest::newRow("empty") << zt::FieldValue("") << "";
+        QTest::newRow("plain") << zt::FieldValue("Sales") << "Sales";
+        QTest::newRow("quote only") << zt::FieldValue("\"") << "\"\"\"\"";
+        QTest::newRow("quotes") << zt::FieldValue("Hanako \"Hana\" Sato") << "\"Hanako \"\"Hana\"\" Sato\"";
+        QTest::newRow("comma") << zt::FieldValue("a,b") << "\"a,b\"";
+        QTest::newRow("comma and quote")
+            << zt::FieldValue("Alpha \"Beta\", Inc.") << "\"Alpha \"\"Beta\"\", Inc.\"";
+        QTest::newRow("blanks at ends") << zt::FieldValue("  x  ") << "  x  ";
+        QTest::newRow("ideographic comma") << zt::FieldValue("営業部、第一課") << "営業部、第一課";
+        QTest::newRow("full-width comma") << zt::FieldValue("a，b") << "a，b";
+        QTest::newRow("full-width quote") << zt::FieldValue("＂a＂") << "＂a＂";
+        QTest::newRow("TAB") << zt::FieldValue("a\tb") << "a\tb";
+        QTest::newRow("line break") << zt::FieldValue("a\r\nb") << "a\r\nb";
+    }
+
+    void quoteField() {
+        QFETCH(zt::FieldValue, value);
+        QFETCH(QString, expected);
+        QCOMPARE(zt::QuoteCsvField(value), expected);
+    }
+
+    void workedExample() {
+        WorkDb w;
+        w.person("Work", "Jiro Tanaka", "addr-2", "Sample Trading, Ltd.", "Sales", kNull);
+        w.person("Family", "Hanako \"Hana\" Sato", "addr-1", "", "", kNull);
+        w.person(kNull, "Ken Ito", "addr-4", "Alpha \"Beta\", Inc.", "", kNull);
+        w.person("Work", "Kazumi Takahashi", "addr-3", "Sample Trading", "営業部、第一課", "Manager");
+
+        zt::writeCsv(*w.db, w.out("ZTAdrF02.txt"));
+        QCOMPARE(fileBytes(w.out("ZTAdrF02.txt")),
+                 QByteArray("Work,Jiro Tanaka,addr-2,\"Sample Trading, Ltd.\",Sales,\r\n"
+                            "Family,\"Hanako \"\"Hana\"\" Sato\",addr-1,,,\r\n"
+                            ",Ken Ito,addr-4,\"Alpha \"\"Beta\"\", Inc.\",,\r\n"
+                            "Work,Kazumi Takahashi,addr-3,Sample Trading,"
+                            "\x89\x63\x8b\xc6\x95\x94\x81\x41\x91\xe6\x88\xea\x89\xdb,Manager\r\n"));
+    }
 };
-
-void TestCsvWriter::quoteField_data() {
-    QTest::addColumn<zt::FieldValue>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("NULL") << kNull << "";
-    QTest::newRow("empty") << zt::FieldValue("") << "";
-    QTest::newRow("plain") << zt::FieldValue("Sales") << "Sales";
-    QTest::newRow("quote only") << zt::FieldValue("\"") << "\"\"\"\"";
-    QTest::newRow("quotes") << zt::FieldValue("Hanako \"Hana\" Sato") << "\"Hanako \"\"Hana\"\" Sato\"";
-    QTest::newRow("comma") << zt::FieldValue("a,b") << "\"a,b\"";
-    QTest::newRow("comma and quote") << zt::FieldValue("Alpha \"Beta\", Inc.")
-                                     << "\"Alpha \"\"Beta\"\", Inc.\"";
-    QTest::newRow("blanks at ends") << zt::FieldValue("  x  ") << "  x  ";
-    QTest::newRow("ideographic comma") << zt::FieldValue("営業部、第一課") << "営業部、第一課";
-    QTest::newRow("full-width comma") << zt::FieldValue("a，b") << "a，b";
-    QTest::newRow("full-width quote") << zt::FieldValue("＂a＂") << "＂a＂";
-    QTest::newRow("TAB") << zt::FieldValue("a\tb") << "a\tb";
-    QTest::newRow("line break") << zt::FieldValue("a\r\nb") << "a\r\nb";
-}
-
-void TestCsvWriter::quoteField() {
-    QFETCH(zt::FieldValue, value);
-    QFETCH(QString, expected);
-    QCOMPARE(zt::QuoteCsvField(value), expected);
-}
-
-void TestCsvWriter::workedExample() {
-    WorkDb w;
-    w.person(QString("Work"), "Jiro Tanaka", "addr-2", QString("Sample Trading, Ltd."), QString("Sales"),
-             kNull);
-    w.person(QString("Family"), "Hanako \"Hana\" Sato", "addr-1", QString(""), QString(""), kNull);
-    w.person(kNull, "Ken Ito", "addr-4", QString("Alpha \"Beta\", Inc."), QString(""), kNull);
-    w.person(QString("Work"), "Kazumi Takahashi", "addr-3", QString("Sample Trading"),
-             QString("営業部、第一課"), QString("Manager"));
-
-    zt::writeCsv(*w.db, w.out("ZTAdrF02.txt"));
-    QCOMPARE(fileBytes(w.out("ZTAdrF02.txt")),
-             QByteArray("Work,Jiro Tanaka,addr-2,\"Sample Trading, Ltd.\",Sales,\r\n"
-                        "Family,\"Hanako \"\"Hana\"\" Sato\",addr-1,,,\r\n"
-                        ",Ken Ito,addr-4,\"Alpha \"\"Beta\"\", Inc.\",,\r\n"
-                        "Work,Kazumi Takahashi,addr-3,Sample Trading,"
-                        "\x89\x63\x8b\xc6\x95\x94\x81\x41\x91\xe6\x88\xea\x89\xdb,Manager\r\n"));
-}
-
-void TestCsvWriter::characterEncoding_data() {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("expected");
-    // NEC and IBM extension characters must keep the codes Windows writes.
-    QTest::newRow("extensions") << QString("㈱髙①") << QByteArray("\x87\x8a\xfb\xfc\x87\x40");
-    QTest::newRow("half-width kana") << QString("ｱｲ") << QByteArray("\xb1\xb2");
-    QTest::newRow("not in the code page") << QString("한국x") << QByteArray("??x");
-}
-
-void TestCsvWriter::characterEncoding() {
-    QFETCH(QString, value);
-    QFETCH(QByteArray, expected);
-    WorkDb w;
-    w.person(kNull, value, "a", QString(""), QString(""), QString(""));
-
-    zt::writeCsv(*w.db, w.out("ZTAdrF02.txt"));
-
-    QCOMPARE(fileBytes(w.out("ZTAdrF02.txt")), QByteArray(",") + expected + QByteArray(",a,,,\r\n"));
-}
 
 QTEST_GUILESS_MAIN(TestCsvWriter)
 #include "tst_csv_writer.moc"

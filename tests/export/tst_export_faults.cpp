@@ -4,7 +4,6 @@
 // the earlier output file stays as it was and no temporary file is left.
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <sqlite3.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -19,12 +18,12 @@
 #include "export/edmax_window.h"
 #include "export/edmax_writer.h"
 #include "export/tsurukame_window.h"
-#include "export_fixture.h"
 #include "platform/desktop.h"
 #include "platform/error.h"
 #include "platform/fatal_error.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "test_support.h"
 
 enum class Window { Csv, EdMax, Tsurukame };
 enum class Fault { TargetIsFolder, FolderGone, Immutable, DiskFull };
@@ -36,34 +35,15 @@ namespace {
 const QByteArray kOldRun("an earlier run\r\n");
 
 JobWindow* openWindow(Window window) {
-    switch (window) {
-        case Window::Csv:
-            return new ZTAdrF02;
-        case Window::EdMax:
-            return new ZTAdrF05;
-        case Window::Tsurukame:
-            return new ZTAdrF06;
-    }
-    return nullptr;
+    return window == Window::Csv     ? static_cast<JobWindow*>(new ZTAdrF02)
+           : window == Window::EdMax ? static_cast<JobWindow*>(new ZTAdrF05)
+                                     : new ZTAdrF06;
 }
 
 QString fileName(Window window) {
-    switch (window) {
-        case Window::Csv:
-            return QStringLiteral("ZTAdrF02.txt");
-        case Window::EdMax:
-            return QStringLiteral("常用アドレス.adr");
-        case Window::Tsurukame:
-            return QStringLiteral("AdrBook.txt");
-    }
-    return {};
-}
-
-void writeOld(const QString& path) {
-    QFile old(path);
-    if (!old.open(QIODevice::WriteOnly) || old.write(kOldRun) != kOldRun.size()) {
-        qFatal("cannot write %s", qPrintable(path));
-    }
+    return window == Window::Csv     ? u"ZTAdrF02.txt"_qs
+           : window == Window::EdMax ? u"常用アドレス.adr"_qs
+                                     : u"AdrBook.txt"_qs;
 }
 
 // The immutable flag stops even root from replacing or changing a file.
@@ -92,24 +72,6 @@ struct ImmutableGuard {
     }
 };
 
-// Another program's connection holding the database exclusively.
-class Lock {
-public:
-    explicit Lock(const QString& path) {
-        sqlite3_open(QFile::encodeName(path).constData(), &db_);
-        locked_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~Lock() {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
-    }
-    bool locked() const { return locked_; }
-
-private:
-    sqlite3* db_ = nullptr;
-    bool locked_ = false;
-};
-
 // Clicks the run button; returns once the window is gone.
 bool run(Window which) {
     QPointer<JobWindow> window = openWindow(which);
@@ -121,18 +83,11 @@ bool run(Window which) {
 
 bool claimedSuccess() {
     for (const zt::MessageBox::Shown& shown : zt::MessageBox::shown()) {
-        if (shown.title == QStringLiteral("処理完了")) {
+        if (shown.title == u"処理完了"_qs) {
             return true;
         }
     }
     return !zt::Desktop::opened().isEmpty();
-}
-
-void addWindowRows(const char* fault, Fault value) {
-    for (const auto& [label, window] : {std::pair{"CSV", Window::Csv}, std::pair{"EdMax", Window::EdMax},
-                                        std::pair{"Tsurukame", Window::Tsurukame}}) {
-        QTest::addRow("%s, %s", label, fault) << window << value;
-    }
 }
 
 }  // namespace
@@ -140,172 +95,131 @@ void addWindowRows(const char* fault, Fault value) {
 class TestExportFaults : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void unwritableTarget_data();
-    void unwritableTarget();
-    void databaseLocked_data();
-    void databaseLocked();
-    void edmaxFailsBetweenPasses_data();
-    void edmaxFailsBetweenPasses();
 
-private:
-    std::unique_ptr<WorkDb> work_;
-};
-
-void TestExportFaults::init() {
-    zt::enableTestSeams();
-    work_ = std::make_unique<WorkDb>();
-    work_->person(QString("G"), "n", "a", QString("c"), QString("d"), QString("t"));
-    work_->person(QString("H"), "m", "b", QString("c"), QString("d"), kNull);
-    ZTAdrM1::AppPath = work_->outDir();
-    ZTAdrM1::Db = work_->db.get();
-}
-
-void TestExportFaults::cleanup() {
-    ZTAdrM1::Db = nullptr;
-    work_.reset();
-}
-
-void TestExportFaults::unwritableTarget_data() {
-    QTest::addColumn<Window>("window");
-    QTest::addColumn<Fault>("fault");
-    addWindowRows("target is a folder", Fault::TargetIsFolder);
-    addWindowRows("program folder gone", Fault::FolderGone);
-    addWindowRows("old file cannot be replaced", Fault::Immutable);
-    addWindowRows("disk full", Fault::DiskFull);
-}
-
-void TestExportFaults::unwritableTarget() {
-    QFETCH(Window, window);
-    QFETCH(Fault, fault);
-    if (fault == Fault::FolderGone) {
-        ZTAdrM1::AppPath = work_->out("gone");
+    void init() {
+        zt::enableTestSeams();
+        work_ = std::make_unique<WorkDb>();
+        work_->person("G", "n", "a", "c", "d", "t");
+        work_->person("H", "m", "b", "c", "d", kNull);
+        ZTAdrM1::AppPath = work_->outDir();
+        ZTAdrM1::Db = work_->db.get();
     }
-    const QString target = ZTAdrM1::AppPath + u'/' + fileName(window);
-    QStringList left{fileName(window)};
-    QString message;
-    ImmutableGuard guard;
-    rlimit saved{};
-    switch (fault) {
-        case Fault::TargetIsFolder:
+
+    void cleanup() {
+        ZTAdrM1::Db = nullptr;
+        work_.reset();
+    }
+
+    void unwritableTarget_data() {
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("message");  // %1: the target
+        const std::pair<const char*, Window> windows[] = {
+            {"CSV", Window::Csv}, {"EdMax", Window::EdMax}, {"Tsurukame", Window::Tsurukame}};
+        for (const auto& [label, window] : windows) {
+            QTest::addRow("%s, target is a folder", label)
+                << window << Fault::TargetIsFolder
+                << u"ファイルを作成できません: %1（同じ名前のフォルダーがあります）"_qs;
+            QTest::addRow("%s, program folder gone", label)
+                << window << Fault::FolderGone
+                << u"ファイルを作成できません: %1（フォルダーが見つかりません）"_qs;
+            QTest::addRow("%s, old file cannot be replaced", label)
+                << window << Fault::Immutable
+                << u"ファイルを作成できません: %1（ファイルが読み取り専用です）"_qs;
+            QTest::addRow("%s, disk full", label)
+                << window << Fault::DiskFull << u"ファイルに書き込めません: %1（File too large）"_qs;
+        }
+    }
+
+    void unwritableTarget() {
+        QFETCH(Window, window);
+        QFETCH(Fault, fault);
+        QFETCH(QString, message);
+        if (fault == Fault::FolderGone) {
+            ZTAdrM1::AppPath = work_->out("gone");
+        }
+        const QString target = ZTAdrM1::AppPath + u'/' + fileName(window);
+        ImmutableGuard guard;
+        if (fault == Fault::TargetIsFolder) {
             QVERIFY(QDir().mkdir(target));
-            message = "ファイルを作成できません: " + target + "（同じ名前のフォルダーがあります）";
-            break;
-        case Fault::FolderGone:
-            left.clear();
-            message = "ファイルを作成できません: " + target + "（フォルダーが見つかりません）";
-            break;
-        case Fault::Immutable:
-            writeOld(target);
+        } else if (fault != Fault::FolderGone) {
+            writeFile(target, kOldRun);
+        }
+        if (fault == Fault::Immutable) {
             if (!setImmutable(target, true)) {
                 QSKIP("this file system or process cannot make a file immutable");
             }
             guard.path = target;
-            message = "ファイルを作成できません: " + target + "（ファイルが読み取り専用です）";
-            break;
-        case Fault::DiskFull:
-            writeOld(target);
-            message = "ファイルに書き込めません: " + target + "（File too large）";
-            break;
-    }
+        }
 
-    bool closed = false;
-    if (fault == Fault::DiskFull) {
-        // No byte more may be written to any file: the disk is full.
+        // For a full disk, no byte more may be written to any file.
+        rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
         rlimit none = saved;
         none.rlim_cur = 0;
         std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
-        closed = run(window);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
+        const bool closed = run(window);
         setrlimit(RLIMIT_FSIZE, &saved);
-    } else {
-        closed = run(window);
+
+        QVERIFY(closed);
+        QCOMPARE(zt::fatalErrorsReported(), QStringList{message.arg(target)});
+        QVERIFY(!claimedSuccess());
+        QCOMPARE(work_->outFiles(),
+                 fault == Fault::FolderGone ? QStringList{} : QStringList{fileName(window)});
+        if (fault == Fault::TargetIsFolder) {
+            QVERIFY(QDir(target).isEmpty());
+        } else if (fault != Fault::FolderGone) {
+            QCOMPARE(fileBytes(target), kOldRun);
+        }
     }
 
-    QVERIFY(closed);
-    QCOMPARE(zt::fatalErrorsReported(), QStringList{message});
-    QVERIFY(!claimedSuccess());
-    QCOMPARE(work_->outFiles(), left);
-    if (fault == Fault::TargetIsFolder) {
-        QVERIFY(QDir(target).isEmpty());
-    } else if (!left.isEmpty()) {
+    // Each lock costs the database layer's full wait before it gives up, so the
+    // lock is met once, by the CSV window; every window runs the same guard.
+    void databaseLocked() {
+        const Window window = Window::Csv;
+        const QString target = work_->out(fileName(window));
+        writeFile(target, kOldRun);
+        {
+            Lock lock(work_->db->path());
+            QVERIFY(lock.locked());
+            QVERIFY(run(window));
+        }
+        QCOMPARE(zt::fatalErrorsReported(), QStringList{"database is locked"});
+        QVERIFY(!claimedSuccess());
+        QCOMPARE(work_->outFiles(), QStringList{fileName(window)});
         QCOMPARE(fileBytes(target), kOldRun);
     }
-}
 
-// Each lock costs the database layer's full wait before it gives up, so only
-// two windows are shown here; EdMax meets the lock below, between its passes.
-void TestExportFaults::databaseLocked_data() {
-    QTest::addColumn<Window>("window");
-    QTest::newRow("CSV") << Window::Csv;
-    QTest::newRow("Tsurukame") << Window::Tsurukame;
-}
+    // The group records are already written when the old file becomes
+    // unreplaceable; none of them may reach it or stay behind in a temporary file.
+    void edmaxFailsBetweenPasses() {
+        const QString target = work_->out(fileName(Window::EdMax));
+        writeFile(target, kOldRun);
+        ImmutableGuard guard;
+        const auto strike = [&](zt::EdMaxPass pass) {
+            if (pass == zt::EdMaxPass::Entries && setImmutable(target, true)) {
+                guard.path = target;
+            }
+        };
 
-void TestExportFaults::databaseLocked() {
-    QFETCH(Window, window);
-    const QString target = work_->out(fileName(window));
-    writeOld(target);
-    {
-        Lock lock(work_->db->path());
-        QVERIFY(lock.locked());
-        QVERIFY(run(window));
-    }
-    QCOMPARE(zt::fatalErrorsReported(), QStringList{"database is locked"});
-    QVERIFY(!claimedSuccess());
-    QCOMPARE(work_->outFiles(), QStringList{fileName(window)});
-    QCOMPARE(fileBytes(target), kOldRun);
-}
-
-// The group records are already written when the fault strikes; none of them
-// may reach the target or stay behind in a temporary file.
-void TestExportFaults::edmaxFailsBetweenPasses_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("message");  // {path}: the target
-    QTest::newRow("database locked") << "lock"
-                                     << "database is locked";
-    QTest::newRow("old file cannot be replaced")
-        << "immutable"
-        << "ファイルを保存できません: {path}（Operation not permitted）";
-}
-
-void TestExportFaults::edmaxFailsBetweenPasses() {
-    QFETCH(QString, fault);
-    QFETCH(QString, message);
-    const QString target = work_->out(fileName(Window::EdMax));
-    writeOld(target);
-    std::unique_ptr<Lock> lock;
-    ImmutableGuard guard;
-    bool struck = false;
-    const auto strike = [&](zt::EdMaxPass pass) {
-        if (pass != zt::EdMaxPass::Entries) {
-            return;
+        QString error;
+        try {
+            zt::writeEdMax(*work_->db, target, u'1', strike);
+        } catch (const zt::Error& e) {
+            error = e.text();
         }
-        if (fault == "lock") {
-            lock = std::make_unique<Lock>(work_->db->path());
-            struck = lock->locked();
-        } else if (setImmutable(target, true)) {
-            guard.path = target;
-            struck = true;
+        if (guard.path.isEmpty()) {
+            QSKIP("this file system or process cannot make a file immutable");
         }
-    };
+        QCOMPARE(error, u"ファイルを保存できません: %1（Operation not permitted）"_qs.arg(target));
+        QCOMPARE(work_->outFiles(), QStringList{fileName(Window::EdMax)});
+        QCOMPARE(fileBytes(target), kOldRun);
+    }
 
-    QString error;
-    try {
-        zt::writeEdMax(*work_->db, target, u'1', strike);
-    } catch (const zt::Error& e) {
-        error = e.text();
-    }
-    lock.reset();
-    if (!struck && fault == "immutable") {
-        QSKIP("this file system or process cannot make a file immutable");
-    }
-    QVERIFY(struck);
-    QCOMPARE(error, message.replace("{path}", target));
-    QCOMPARE(work_->outFiles(), QStringList{fileName(Window::EdMax)});
-    QCOMPARE(fileBytes(target), kOldRun);
-}
+private:
+    std::unique_ptr<WorkDb> work_;
+};
 
 QTEST_MAIN(TestExportFaults)
 #include "tst_export_faults.moc"

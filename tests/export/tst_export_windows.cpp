@@ -1,5 +1,3 @@
-#include <sqlite3.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
@@ -10,11 +8,10 @@
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
-#include "export_fixture.h"
 #include "platform/desktop.h"
-#include "platform/fatal_error.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "test_support.h"
 
 namespace {
 
@@ -39,13 +36,11 @@ bool shownCompletion(const QString& text) {
 class TestExportWindows : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { zt::enableTestSeams(); }
     void init();
     void cleanup();
     void csvWindow();
-    void edmaxWindow();
-    void tsurukameWindow();
-    void failedRunIsReported();
+    void choiceWindows_data();
+    void choiceWindows();
 
 private:
     std::unique_ptr<WorkDb> work_;
@@ -53,12 +48,10 @@ private:
 
 void TestExportWindows::init() {
     work_ = std::make_unique<WorkDb>();
-    work_->person(QString("G"), "n", "a", QString("c"), QString(""), QString("t"));
+    work_->person("G", "n", "a", "c", "", "t");
     ZTAdrM1::AppPath = work_->outDir();
     ZTAdrM1::Db = work_->db.get();
-    zt::MessageBox::clearShown();
-    zt::Desktop::clearOpened();
-    zt::clearFatalErrors();
+    zt::enableTestSeams();
 }
 
 void TestExportWindows::cleanup() {
@@ -83,70 +76,59 @@ void TestExportWindows::csvWindow() {
     QCOMPARE(fileBytes(path), QByteArray("G,n,a,c,,t\r\n"));
 }
 
-void TestExportWindows::edmaxWindow() {
-    QPointer<ZTAdrF05> window = new ZTAdrF05;
-    window->show();
-    const QString path = work_->out("常用アドレス.adr");
-    QCOMPARE(window->windowTitle(), QString("EdMax アドレス帳作成"));
-    QCOMPARE(window->Label1->text(), QString("メモ欄の扱い"));
-    QCOMPARE(items(window->メモ選択),
-             (QStringList{"1 会社名 [Tab] 部署名 [Tab] 役職", "2 会社名 [Tab] 部署名", "3 会社名 [Tab] 役職",
-                          "4 会社名", "5 会社名,部署名,役職", "6 会社名,部署名", "7 会社名,役職",
-                          "8 [出力なし]"}));
-    QCOMPARE(window->メモ選択->currentIndex(), 0);
-    QVERIFY(!window->メモ選択->isEditable());
-    QCOMPARE(window->状況表示->text(), path + "\nに出力します。");
+// The choice lists, the chosen entry's effect on the file, and the one
+// completion message.
+void TestExportWindows::choiceWindows_data() {
+    QTest::addColumn<bool>("edmax");
+    QTest::addColumn<QStringList>("choices");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");  // {today}: the date of the run
+    QTest::addColumn<QString>("message");
+    QTest::newRow("EdMax") << true
+                           << QStringList{"1 会社名 [Tab] 部署名 [Tab] 役職",
+                                          "2 会社名 [Tab] 部署名",
+                                          "3 会社名 [Tab] 役職",
+                                          "4 会社名",
+                                          "5 会社名,部署名,役職",
+                                          "6 会社名,部署名",
+                                          "7 会社名,役職",
+                                          "8 [出力なし]"}
+                           << 4 << u"常用アドレス.adr"_qs
+                           << QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n")
+                           << u"EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
+                              "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"_qs;
+    QTest::newRow("Tsurukame") << false
+                               << QStringList{"1 会社名,部署名,役職", "2 会社名,部署名", "3 会社名,役職",
+                                              "4 会社名", "5 [出力なし]"}
+                               << 2 << u"AdrBook.txt"_qs << QByteArray("G1 G\r\nn,a,{today},c,t\r\n")
+                               << u"鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
+                                  "C:\\TuruKameData フォルダにコピーしてください。"_qs;
+}
 
-    window->メモ選択->setCurrentIndex(4);
+void TestExportWindows::choiceWindows() {
+    QFETCH(bool, edmax);
+    QFETCH(QStringList, choices);
+    QFETCH(int, chosen);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    QPointer<JobWindow> window = edmax ? static_cast<JobWindow*>(new ZTAdrF05) : new ZTAdrF06;
+    window->show();
+    auto* list = window->findChild<QComboBox*>(edmax ? u"メモ選択"_qs : u"備考選択"_qs);
+    QVERIFY(list);
+    QCOMPARE(items(list), choices);
+    QCOMPARE(list->currentIndex(), 0);
+    QVERIFY(!list->isEditable());
+    QCOMPARE(window->状況表示->text(), work_->out(file) + "\nに出力します。");
+
+    list->setCurrentIndex(chosen);
     QTest::mouseClick(window->処理実行, Qt::LeftButton);
 
     QTRY_VERIFY(window.isNull());
-    QCOMPARE(fileBytes(path), QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n"));
-    QVERIFY(
-        shownCompletion("EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
-                        "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"));
-}
-
-void TestExportWindows::tsurukameWindow() {
-    QPointer<ZTAdrF06> window = new ZTAdrF06;
-    window->show();
-    const QString path = work_->out("AdrBook.txt");
-    QCOMPARE(window->windowTitle(), QString("鶴亀アドレス帳作成"));
-    QCOMPARE(window->Label1->text(), QString("備考欄の扱い"));
-    QCOMPARE(items(window->備考選択), (QStringList{"1 会社名,部署名,役職", "2 会社名,部署名", "3 会社名,役職",
-                                                   "4 会社名", "5 [出力なし]"}));
-    QCOMPARE(window->備考選択->currentIndex(), 0);
-    QVERIFY(!window->備考選択->isEditable());
-    QCOMPARE(window->状況表示->text(), path + "\nに出力します。");
-
-    window->備考選択->setCurrentIndex(2);
-    QTest::mouseClick(window->処理実行, Qt::LeftButton);
-
-    QTRY_VERIFY(window.isNull());
-    const QByteArray today = QDate::currentDate().toString("yyyy/MM/dd").toLatin1();
-    QCOMPARE(fileBytes(path), "G1 G\r\nn,a," + today + ",c,t\r\n");
-    QVERIFY(
-        shownCompletion("鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
-                        "C:\\TuruKameData フォルダにコピーしてください。"));
-}
-
-// A failed run is reported as a fatal error and closes the window; the CSV
-// file is not handed to the desktop and no completion message claims success.
-void TestExportWindows::failedRunIsReported() {
-    QCOMPARE(sqlite3_exec(work_->db->handle(), "DROP VIEW 出力情報", nullptr, nullptr, nullptr), SQLITE_OK);
-    const QList<JobWindow*> windows{new ZTAdrF02, new ZTAdrF05, new ZTAdrF06};
-    for (JobWindow* raw : windows) {
-        QPointer<JobWindow> window = raw;
-        window->show();
-        QTest::mouseClick(window->処理実行, Qt::LeftButton);
-        QTRY_VERIFY(window.isNull());
-    }
-    QCOMPARE(zt::fatalErrorsReported().size(), 3);
-    QVERIFY(zt::Desktop::opened().isEmpty());
-    for (const zt::MessageBox::Shown& message : zt::MessageBox::shown()) {
-        QVERIFY(message.title != "処理完了");
-    }
-    QCOMPARE(work_->outFiles(), QStringList{});
+    QCOMPARE(fileBytes(work_->out(file)),
+             bytes.replace("{today}", QDate::currentDate().toString("yyyy/MM/dd").toLatin1()));
+    QVERIFY(shownCompletion(message));
 }
 
 QTEST_MAIN(TestExportWindows)

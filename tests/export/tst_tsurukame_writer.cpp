@@ -1,157 +1,121 @@
 #include <QtTest>
 
 #include "export/tsurukame_writer.h"
-#include "export_fixture.h"
+#include "test_support.h"
 
 namespace {
 
-const QDate kAprilFirst(2024, 4, 1);
 QDate aprilFirst() {
-    return kAprilFirst;
+    return QDate(2024, 4, 1);
 }
 
-// The CP932 bytes of the worked example's names.
-const QByteArray Tanaka("\x93\x63\x92\x86\x91\xbe\x98\x59");   // 田中太郎
-const QByteArray Ito("\x88\xc9\x93\xa1\x88\xea\x98\x59");      // 伊藤一郎
-const QByteArray Sato("\x8d\xb2\x93\xa1\x89\xd4\x8e\x71");     // 佐藤花子
-const QByteArray Nakamura("\x92\x86\x91\xba");                 // 中村
-const QByteArray Touzai("\x93\x8c\x90\xbc\x8f\xa4\x8e\x96");   // 東西商事
-const QByteArray Nanboku("\x93\xec\x96\x6b\x8d\x48\x8b\xc6");  // 南北工業
-const QByteArray Eigyoubu("\x89\x63\x8b\xc6\x95\x94");         // 営業部
-const QByteArray Soumubu("\x91\x8d\x96\xb1\x95\x94");          // 総務部
-const QByteArray Kachou("\x89\xdb\x92\xb7");                   // 課長
-const QByteArray Buchou("\x95\x94\x92\xb7");                   // 部長
-const QByteArray Shigoto("\x8e\x64\x8e\x96");                  // 仕事
-const QByteArray Yuujin("\x97\x46\x90\x6c");                   // 友人
+// The CP932 bytes of the worked example's names: 田中太郎 伊藤一郎 佐藤花子 中村,
+// 東西商事 南北工業 営業部 総務部 課長 部長 仕事 友人.
+const QByteArray Tanaka("\x93\x63\x92\x86\x91\xbe\x98\x59"), Ito("\x88\xc9\x93\xa1\x88\xea\x98\x59"),
+    Sato("\x8d\xb2\x93\xa1\x89\xd4\x8e\x71"), Nakamura("\x92\x86\x91\xba"),
+    Touzai("\x93\x8c\x90\xbc\x8f\xa4\x8e\x96"), Nanboku("\x93\xec\x96\x6b\x8d\x48\x8b\xc6"),
+    Eigyoubu("\x89\x63\x8b\xc6\x95\x94"), Soumubu("\x91\x8d\x96\xb1\x95\x94"), Kachou("\x89\xdb\x92\xb7"),
+    Buchou("\x95\x94\x92\xb7"), Shigoto("\x8e\x64\x8e\x96"), Yuujin("\x97\x46\x90\x6c");
 
 }  // namespace
 
 class TestTsurukameWriter : public QObject {
     Q_OBJECT
 private slots:
-    void workedExample_data();
-    void workedExample();
-    void remarks_data();
-    void remarks();
-    void groupsBoundAndEmpty();
-    void dateReadPerLine();
-    void cachedDateIsTodays();
-};
-
-void TestTsurukameWriter::workedExample_data() {
-    QTest::addColumn<QChar>("choice");
-    QTest::addColumn<QByteArrayList>("remarks");  // after the date, for 田中, 伊藤, 佐藤, 中村
-    QTest::newRow("1") << QChar('1')
-                       << QByteArrayList{"," + Touzai + "," + Eigyoubu + "," + Kachou,
-                                         "," + Nanboku + ",," + Buchou, "," + Touzai + "," + Soumubu, ","};
-    QTest::newRow("2") << QChar('2')
-                       << QByteArrayList{"," + Touzai + "," + Eigyoubu, "," + Nanboku,
-                                         "," + Touzai + "," + Soumubu, ","};
-    QTest::newRow("3") << QChar('3')
-                       << QByteArrayList{"," + Touzai + "," + Kachou, "," + Nanboku + "," + Buchou,
-                                         "," + Touzai, ","};
-    QTest::newRow("4") << QChar('4') << QByteArrayList{"," + Touzai, "," + Nanboku, "," + Touzai, ","};
-    QTest::newRow("5") << QChar('5') << QByteArrayList{"", "", "", ""};
-}
-
-void TestTsurukameWriter::workedExample() {
-    QFETCH(QChar, choice);
-    QFETCH(QByteArrayList, remarks);
-    WorkDb w;
-    w.person(kNull, "田中太郎", "a1", QString("東西商事"), QString("営業部"), QString("課長"));
-    w.person(QString("仕事"), "伊藤一郎", "a2", QString("南北工業"), QString(""), QString("部長"));
-    w.person(QString("仕事"), "佐藤花子", "a3", QString("東西商事"), QString("総務部"), kNull);
-    w.person(QString("友人"), "中村", "a4", QString(""), QString(""), QString(""));
-
-    zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), choice, aprilFirst);
-
-    QCOMPARE(fileBytes(w.out("AdrBook.txt")),
-             Tanaka + ",a1,2024/04/01" + remarks[0] + "\r\n" +    //
-                 "G1 " + Shigoto + "\r\n" +                       //
-                 Ito + ",a2,2024/04/01" + remarks[1] + "\r\n" +   //
-                 Sato + ",a3,2024/04/01" + remarks[2] + "\r\n" +  //
-                 "G1 " + Yuujin + "\r\n" +                        //
-                 Nakamura + ",a4,2024/04/01" + remarks[3] + "\r\n");
-}
-
-// One entry in no group: the file is "n,a,2024/04/01" + remarks + CR LF.
-void TestTsurukameWriter::remarks_data() {
-    QTest::addColumn<QChar>("choice");
-    QTest::addColumn<zt::FieldValue>("company");
-    QTest::addColumn<zt::FieldValue>("department");
-    QTest::addColumn<zt::FieldValue>("title");
-    QTest::addColumn<QByteArray>("remarks");
-    const zt::FieldValue c("C"), d("D"), t("T"), empty(""), blank(" ");
-
-    QTest::newRow("1 title, empty department") << QChar('1') << c << empty << t << QByteArray(",C,,T");
-    QTest::newRow("1 title, NULL department") << QChar('1') << c << kNull << t << QByteArray(",C,,T");
-    QTest::newRow("1 department, NULL title") << QChar('1') << c << d << kNull << QByteArray(",C,D");
-    QTest::newRow("1 neither") << QChar('1') << c << empty << empty << QByteArray(",C");
-    QTest::newRow("1 all NULL") << QChar('1') << kNull << kNull << kNull << QByteArray(",");
-    QTest::newRow("1 blank department") << QChar('1') << c << blank << kNull << QByteArray(",C, ");
-    QTest::newRow("2 ignores the title") << QChar('2') << c << empty << t << QByteArray(",C");
-    QTest::newRow("2 department") << QChar('2') << c << d << t << QByteArray(",C,D");
-    QTest::newRow("3 ignores the department") << QChar('3') << c << d << empty << QByteArray(",C");
-    QTest::newRow("3 blank title") << QChar('3') << c << d << blank << QByteArray(",C, ");
-    QTest::newRow("4 empty company") << QChar('4') << empty << d << t << QByteArray(",");
-    QTest::newRow("4 comma kept") << QChar('4') << zt::FieldValue("A, Inc.") << d << t
-                                  << QByteArray(",A, Inc.");
-    QTest::newRow("5") << QChar('5') << c << d << t << QByteArray();
-    QTest::newRow("other digit") << QChar('0') << c << d << t << QByteArray();
-    QTest::newRow("no choice") << QChar() << c << d << t << QByteArray();
-}
-
-void TestTsurukameWriter::remarks() {
-    QFETCH(QChar, choice);
-    QFETCH(zt::FieldValue, company);
-    QFETCH(zt::FieldValue, department);
-    QFETCH(zt::FieldValue, title);
-    QFETCH(QByteArray, remarks);
-    WorkDb w;
-    w.entry(QString("n"), QString("a"), company, department, title);
-
-    zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), choice, aprilFirst);
-
-    QCOMPARE(fileBytes(w.out("AdrBook.txt")), "n,a,2024/04/01" + remarks + "\r\n");
-}
-
-// A quote in a group name is data, not SQL; a group whose memberships lead to
-// no entry keeps its heading.
-void TestTsurukameWriter::groupsBoundAndEmpty() {
-    WorkDb w;
-    w.person(QString("営業'部"), "x", "ax", QString(""), QString(""), kNull);
-    w.person(QString("営業'部"), "w", "aw", QString(""), QString(""), kNull);
-    w.member("営業", "gone", "ay");
-
-    zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), u'5', aprilFirst);
-
-    QCOMPARE(fileBytes(w.out("AdrBook.txt")), QByteArray("G1 \x89\x63\x8b\xc6\r\n"
-                                                         "G1 \x89\x63\x8b\xc6'\x95\x94\r\n"
-                                                         "w,aw,2024/04/01\r\n"
-                                                         "x,ax,2024/04/01\r\n"));
-}
-
-void TestTsurukameWriter::dateReadPerLine() {
-    WorkDb w;
-    w.entry(QString("a"), QString("1"), kNull, kNull, kNull);
-    w.entry(QString("b"), QString("2"), kNull, kNull, kNull);
-    int calls = 0;
-    const auto passingMidnight = [&calls] { return calls++ == 0 ? QDate(2023, 12, 31) : QDate(2024, 1, 1); };
-
-    zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), u'5', passingMidnight);
-
-    QCOMPARE(fileBytes(w.out("AdrBook.txt")), QByteArray("a,1,2023/12/31\r\nb,2,2024/01/01\r\n"));
-}
-
-// The date the window's runs use is kept between lines; it must still be the
-// clock's own.
-void TestTsurukameWriter::cachedDateIsTodays() {
-    for (int i = 0; i < 2; ++i) {
-        const QDate before = QDate::currentDate();
-        const QDate date = zt::currentLocalDate();
-        QVERIFY(date == before || date == QDate::currentDate());
+    void workedExample_data() {
+        QTest::addColumn<QChar>("choice");
+        QTest::addColumn<QByteArrayList>("remarks");  // after the date, for 田中, 伊藤, 佐藤, 中村
+        QTest::newRow("1") << QChar('1')
+                           << QByteArrayList{"," + Touzai + "," + Eigyoubu + "," + Kachou,
+                                             "," + Nanboku + ",," + Buchou, "," + Touzai + "," + Soumubu,
+                                             ","};
+        QTest::newRow("2") << QChar('2')
+                           << QByteArrayList{"," + Touzai + "," + Eigyoubu, "," + Nanboku,
+                                             "," + Touzai + "," + Soumubu, ","};
+        QTest::newRow("3") << QChar('3')
+                           << QByteArrayList{"," + Touzai + "," + Kachou, "," + Nanboku + "," + Buchou,
+                                             "," + Touzai, ","};
+        QTest::newRow("4") << QChar('4') << QByteArrayList{"," + Touzai, "," + Nanboku, "," + Touzai, ","};
+        QTest::newRow("5") << QChar('5') << QByteArrayList{"", "", "", ""};
     }
-}
+
+    void workedExample() {
+        QFETCH(QChar, choice);
+        QFETCH(QByteArrayList, remarks);
+        WorkDb w;
+        w.person(kNull, "田中太郎", "a1", "東西商事", "営業部", "課長");
+        w.person("仕事", "伊藤一郎", "a2", "南北工業", "", "部長");
+        w.person("仕事", "佐藤花子", "a3", "東西商事", "総務部", kNull);
+        w.person("友人", "中村", "a4", "", "", "");
+
+        zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), choice, aprilFirst);
+
+        QCOMPARE(fileBytes(w.out("AdrBook.txt")),
+                 Tanaka + ",a1,2024/04/01" + remarks[0] + "\r\n" +    //
+                     "G1 " + Shigoto + "\r\n" +                       //
+                     Ito + ",a2,2024/04/01" + remarks[1] + "\r\n" +   //
+                     Sato + ",a3,2024/04/01" + remarks[2] + "\r\n" +  //
+                     "G1 " + Yuujin + "\r\n" +                        //
+                     Nakamura + ",a4,2024/04/01" + remarks[3] + "\r\n");
+    }
+
+    // One entry in no group: the file is "n,a,2024/04/01" + remarks + CR LF.
+    void remarks_data() {
+        QTest::addColumn<QChar>("choice");
+        QTest::addColumn<zt::FieldValue>("company");
+        QTest::addColumn<zt::FieldValue>("department");
+        QTest::addColumn<zt::FieldValue>("title");
+        QTest::addColumn<QByteArray>("remarks");
+        const zt::FieldValue c("C"), d("D"), t("T"), empty(""), blank(" ");
+
+        QTest::newRow("1 title, empty department") << QChar('1') << c << empty << t << QByteArray(",C,,T");
+        QTest::newRow("1 title, NULL department") << QChar('1') << c << kNull << t << QByteArray(",C,,T");
+        QTest::newRow("1 department, NULL title") << QChar('1') << c << d << kNull << QByteArray(",C,D");
+        QTest::newRow("1 neither") << QChar('1') << c << empty << empty << QByteArray(",C");
+        QTest::newRow("1 all NULL") << QChar('1') << kNull << kNull << kNull << QByteArray(",");
+        QTest::newRow("1 blank department") << QChar('1') << c << blank << kNull << QByteArray(",C, ");
+        QTest::newRow("2 ignores the title") << QChar('2') << c << empty << t << QByteArray(",C");
+        QTest::newRow("2 department") << QChar('2') << c << d << t << QByteArray(",C,D");
+        QTest::newRow("3 ignores the department") << QChar('3') << c << d << empty << QByteArray(",C");
+        QTest::newRow("3 blank title") << QChar('3') << c << d << blank << QByteArray(",C, ");
+        QTest::newRow("4 empty company") << QChar('4') << empty << d << t << QByteArray(",");
+        QTest::newRow("4 comma kept")
+            << QChar('4') << zt::FieldValue("A, Inc.") << d << t << QByteArray(",A, Inc.");
+        QTest::newRow("5") << QChar('5') << c << d << t << QByteArray();
+        QTest::newRow("other digit") << QChar('0') << c << d << t << QByteArray();
+        QTest::newRow("no choice") << QChar() << c << d << t << QByteArray();
+    }
+
+    void remarks() {
+        QFETCH(QChar, choice);
+        QFETCH(zt::FieldValue, company);
+        QFETCH(zt::FieldValue, department);
+        QFETCH(zt::FieldValue, title);
+        QFETCH(QByteArray, remarks);
+        WorkDb w;
+        w.entry("n", "a", company, department, title);
+
+        zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), choice, aprilFirst);
+
+        QCOMPARE(fileBytes(w.out("AdrBook.txt")), "n,a,2024/04/01" + remarks + "\r\n");
+    }
+
+    // A quote in a group name is data, not SQL; a group whose memberships lead to
+    // no entry keeps its heading.
+    void groupsBoundAndEmpty() {
+        WorkDb w;
+        w.person("営業'部", "x", "ax", "", "", kNull);
+        w.person("営業'部", "w", "aw", "", "", kNull);
+        w.member("営業", "gone", "ay");
+
+        zt::writeTsurukame(*w.db, w.out("AdrBook.txt"), u'5', aprilFirst);
+
+        QCOMPARE(fileBytes(w.out("AdrBook.txt")), QByteArray("G1 \x89\x63\x8b\xc6\r\n"
+                                                             "G1 \x89\x63\x8b\xc6'\x95\x94\r\n"
+                                                             "w,aw,2024/04/01\r\n"
+                                                             "x,ax,2024/04/01\r\n"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTsurukameWriter)
 #include "tst_tsurukame_writer.moc"

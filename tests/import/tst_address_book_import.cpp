@@ -1,18 +1,14 @@
 #include <QtTest>
 
-#include "address_book_fixture.h"
 #include "import/address_book_import.h"
 #include "platform/error.h"
+#include "test_support.h"
 
 namespace {
 
-QByteArray card(const QByteArray& name, const QByteArray& address, const QByteArray& org = "A;B;") {
-    return "BEGIN:VCARD\r\nFN:" + name + "\r\nORG:" + org + "\r\nEMAIL;PREF:" + address + "\r\nEND:VCARD\r\n";
-}
-
-// An index line: three unused fields, then name, address and title.
-QByteArray title(const QByteArray& name, const QByteArray& address, const QByteArray& title) {
-    return "0\tx\t\t" + name + "\t" + address + "\t" + title + "\r\n";
+// Every card here has the same company and department unless it says otherwise.
+QByteArray abCard(const QByteArray& name, const QByteArray& address, const QByteArray& org = "A;B;") {
+    return card(name, address, org);
 }
 
 const QByteArray kTakahashi = "\xfb\xfc\x8b\xb4\x87\x40";  // 髙橋① in CP932
@@ -24,150 +20,125 @@ class TestAddressBookImport : public QObject {
     Q_OBJECT
 private slots:
     void init() { db_ = createDatabase(dbDir_.filePath(u"%1.mdb"_qs.arg(++count_))); }
-    void import_data();
-    void import();
-    void folderReaderTitlesOlderEntries();
-    void statusTexts();
-    void failureKeepsOldData_data();
-    void failureKeepsOldData();
+
+    void import_data() {
+        QTest::addColumn<FileTree>("tree");
+        QTest::addColumn<int>("groups");
+        QTest::addColumn<QStringList>("memberships");
+        QTest::addColumn<QStringList>("entries");
+
+        // Groups come in listing order regardless of case: A before b before 友人.
+        QTest::newRow("groups, cards, Japanese title")
+            << FileTree{{u"友人/a.nrk"_qs, abCard(kTakahashi, "t@x", "\x87\x8a;") + "END:VCARD\r\n"},
+                        {u"友人/Group.idx"_qs, titleLine(kTakahashi, "t@x", kKacho)},
+                        {u"b/c.nrk"_qs, abCard("Y", "y@")},
+                        {u"A/"_qs, {}}}
+            << 3 << QStringList{u"b|Y|y@"_qs, u"友人|髙橋①|t@x"_qs, u"友人||"_qs}
+            << QStringList{u"Y|y@|A|B|∅"_qs, u"髙橋①|t@x|㈱||課長"_qs, u"||||∅"_qs};
+        QTest::newRow("title on the first stored, across folders")
+            << FileTree{{u"A/c.nrk"_qs, abCard("X", "x@") + abCard("X", "x@")},
+                        {u"B/c.nrk"_qs, abCard("X", "x@")},
+                        {u"B/Group.idx"_qs, titleLine("X", "x@", "T")}}
+            << 2 << QStringList{u"A|X|x@"_qs, u"A|X|x@"_qs, u"B|X|x@"_qs}
+            << QStringList{u"X|x@|A|B|T"_qs, u"X|x@|A|B|∅"_qs, u"X|x@|A|B|∅"_qs};
+        // Five fields name no title; nothing of the line before may fill the gap.
+        QTest::newRow("index lines stand alone")
+            << FileTree{{u"g/c.nrk"_qs, abCard("X", "x@") + abCard("Y", "y@") + abCard("", "", "")},
+                        {u"g/Group.idx"_qs, titleLine("X", "x@", "T") + "0\tx\t\tY\ty@\r\na\tb\r\n\r\n" +
+                                                "1\t2\t3\tY\tz@\tU\r\n" + "1\t2\t3\tX\tx@\t\t7\t8\t9\r\n"}}
+            << 1 << QStringList{u"g|X|x@"_qs, u"g|Y|y@"_qs, u"g||"_qs}
+            << QStringList{u"X|x@|A|B|"_qs, u"Y|y@|A|B|∅"_qs, u"||||∅"_qs};
+        // Within one folder the first card of a pair gets the title of the last
+        // line naming it; a title for a pair first stored in an earlier folder
+        // goes there, even when this folder holds the pair too.
+        QTest::newRow("repeated pairs and lines")
+            << FileTree{{u"A/c.nrk"_qs, abCard("Y", "y@")},
+                        {u"B/c.nrk"_qs, abCard("X", "x@") + abCard("Y", "y@") + abCard("X", "x@")},
+                        {u"B/Group.idx"_qs,
+                         titleLine("X", "x@", "T1") + titleLine("Y", "y@", "U") + titleLine("X", "x@", "T2")}}
+            << 2 << QStringList{u"A|Y|y@"_qs, u"B|X|x@"_qs, u"B|Y|y@"_qs, u"B|X|x@"_qs}
+            << QStringList{u"Y|y@|A|B|U"_qs, u"X|x@|A|B|T2"_qs, u"Y|y@|A|B|∅"_qs, u"X|x@|A|B|∅"_qs};
+        QTest::newRow("quotes are data")
+            << FileTree{{u"O'N/c.nrk"_qs, abCard("O'B", "o'b@", "'")},
+                        {u"O'N/Group.idx"_qs, titleLine("O'B", "o'b@", "'")}}
+            << 1 << QStringList{u"O'N|O'B|o'b@"_qs} << QStringList{u"O'B|o'b@|'||'"_qs};
+        QTest::newRow("missing or empty files, index name in another case")
+            << FileTree{{u"A/c.nrk"_qs, abCard("X", "x@")},
+                        {u"B/GROUP.IDX"_qs, titleLine("X", "x@", "T")},
+                        {u"C/"_qs, {}},
+                        {u"D/c.nrk"_qs, {}}}
+            << 4 << QStringList{u"A|X|x@"_qs} << QStringList{u"X|x@|A|B|T"_qs};
+        QTest::newRow("first visible card file, extension in any case")
+            << FileTree{{u"g/b.nrk"_qs, abCard("B", "b@")},
+                        {u"g/a.NRK"_qs, abCard("A", "a@")},
+                        {u"g/.0.nrk"_qs, abCard("H", "h@")},
+                        {u"g/0.nrk/"_qs, {}}}
+            << 1 << QStringList{u"g|A|a@"_qs} << QStringList{u"A|a@|A|B|∅"_qs};
+        QTest::newRow("only the group folders are read")
+            << FileTree{{u"c.nrk"_qs, abCard("Top", "t@")},
+                        {u".hidden/c.nrk"_qs, abCard("H", "h@")},
+                        {u"g/sub/c.nrk"_qs, abCard("Deep", "d@")}}
+            << 1 << QStringList{} << QStringList{};
+    }
+
+    void import() {
+        QFETCH(FileTree, tree);
+        QFETCH(int, groups);
+        QFETCH(QStringList, memberships);
+        QFETCH(QStringList, entries);
+
+        AddressBookTree book(tree);
+        QCOMPARE(zt::importAddressBook(*db_, book.picked()), groups);
+        QCOMPARE(membershipRows(*db_), memberships);
+        QCOMPARE(entryRows(*db_), entries);
+    }
+
+    void failureKeepsOldData_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("chosen folder gone") << u"folder"_qs;
+        QTest::newRow("database refuses the last card") << u"database"_qs;
+        QTest::newRow("failure in the second group") << u"status"_qs;
+    }
+
+    void failureKeepsOldData() {
+        QFETCH(QString, failure);
+        AddressBookTree old(
+            {{u"old/c.nrk"_qs, abCard("O", "o@")}, {u"old/Group.idx"_qs, titleLine("O", "o@", "T")}});
+        zt::importAddressBook(*db_, old.picked());
+        const QStringList oldEntries = entryRows(*db_);
+        const QStringList oldMemberships = membershipRows(*db_);
+
+        // By the time it fails, the import has cleared, stored and titled rows.
+        AddressBookTree book({{u"g1/c.nrk"_qs, abCard("A", "a@")},
+                              {u"g1/Group.idx"_qs, titleLine("A", "a@", "T")},
+                              {u"g2/c.nrk"_qs, abCard("B", "b@") + abCard("boom", "x@")}});
+        zt::StatusCallback status;
+        if (failure == u"database"_qs) {
+            db_->Execute(
+                u"CREATE TRIGGER refuse BEFORE INSERT ON アドレス情報 WHEN NEW.名前 = 'boom' "
+                "BEGIN SELECT RAISE(ABORT, 'refused'); END"_qs);
+        } else if (failure == u"status"_qs) {
+            status = [](const QString& text) {
+                if (text.startsWith(u"g2"_qs)) {
+                    throw zt::Error(u"stopped"_qs);
+                }
+            };
+        }
+        const QString folder = book.picked() + (failure == u"folder"_qs ? u"/gone"_qs : QString());
+        QVERIFY_THROWS_EXCEPTION(zt::Error, zt::importAddressBook(*db_, folder, status));
+        QCOMPARE(entryRows(*db_), oldEntries);
+        QCOMPARE(membershipRows(*db_), oldMemberships);
+
+        // Nothing is left half-open: the next import goes through.
+        AddressBookTree good({{u"g/c.nrk"_qs, abCard("N", "n@")}});
+        QCOMPARE(zt::importAddressBook(*db_, good.picked()), 1);
+    }
 
 private:
     QTemporaryDir dbDir_;
     int count_ = 0;
     std::unique_ptr<zt::Database> db_;
 };
-
-void TestAddressBookImport::import_data() {
-    QTest::addColumn<FileTree>("tree");
-    QTest::addColumn<int>("groups");
-    QTest::addColumn<QStringList>("memberships");
-    QTest::addColumn<QStringList>("entries");
-
-    // Groups come in listing order regardless of case: A before b before 友人.
-    QTest::newRow("groups, cards, Japanese title")
-        << FileTree{{u"友人/a.nrk"_qs, card(kTakahashi, "t@x", "\x87\x8a;") + "END:VCARD\r\n"},
-                    {u"友人/Group.idx"_qs, title(kTakahashi, "t@x", kKacho)},
-                    {u"b/c.nrk"_qs, card("Y", "y@")},
-                    {u"A/"_qs, {}}}
-        << 3 << QStringList{u"b|Y|y@"_qs, u"友人|髙橋①|t@x"_qs, u"友人||"_qs}
-        << QStringList{u"Y|y@|A|B|∅"_qs, u"髙橋①|t@x|㈱||課長"_qs, u"||||∅"_qs};
-    QTest::newRow("title on the first stored, across folders")
-        << FileTree{{u"A/c.nrk"_qs, card("X", "x@") + card("X", "x@")},
-                    {u"B/c.nrk"_qs, card("X", "x@")},
-                    {u"B/Group.idx"_qs, title("X", "x@", "T")}}
-        << 2 << QStringList{u"A|X|x@"_qs, u"A|X|x@"_qs, u"B|X|x@"_qs}
-        << QStringList{u"X|x@|A|B|T"_qs, u"X|x@|A|B|∅"_qs, u"X|x@|A|B|∅"_qs};
-    // Five fields name no title; nothing of the line before may fill the gap.
-    QTest::newRow("index lines stand alone")
-        << FileTree{{u"g/c.nrk"_qs, card("X", "x@") + card("Y", "y@") + card("", "", "")},
-                    {u"g/Group.idx"_qs, title("X", "x@", "T") + "0\tx\t\tY\ty@\r\na\tb\r\n\r\n" +
-                                            "1\t2\t3\tY\tz@\tU\r\n" + "1\t2\t3\tX\tx@\t\t7\t8\t9\r\n"}}
-        << 1 << QStringList{u"g|X|x@"_qs, u"g|Y|y@"_qs, u"g||"_qs}
-        << QStringList{u"X|x@|A|B|"_qs, u"Y|y@|A|B|∅"_qs, u"||||∅"_qs};
-    // Within one folder the first card of a pair gets the title of the last
-    // line naming it; a title for a pair first stored in an earlier folder
-    // goes there, even when this folder holds the pair too.
-    QTest::newRow("repeated pairs and lines")
-        << FileTree{{u"A/c.nrk"_qs, card("Y", "y@")},
-                    {u"B/c.nrk"_qs, card("X", "x@") + card("Y", "y@") + card("X", "x@")},
-                    {u"B/Group.idx"_qs,
-                     title("X", "x@", "T1") + title("Y", "y@", "U") + title("X", "x@", "T2")}}
-        << 2 << QStringList{u"A|Y|y@"_qs, u"B|X|x@"_qs, u"B|Y|y@"_qs, u"B|X|x@"_qs}
-        << QStringList{u"Y|y@|A|B|U"_qs, u"X|x@|A|B|T2"_qs, u"Y|y@|A|B|∅"_qs, u"X|x@|A|B|∅"_qs};
-    QTest::newRow("quotes are data") << FileTree{{u"O'N/c.nrk"_qs, card("O'B", "o'b@", "'")},
-                                                 {u"O'N/Group.idx"_qs, title("O'B", "o'b@", "'")}}
-                                     << 1 << QStringList{u"O'N|O'B|o'b@"_qs}
-                                     << QStringList{u"O'B|o'b@|'||'"_qs};
-    QTest::newRow("missing or empty files, index name in another case")
-        << FileTree{{u"A/c.nrk"_qs, card("X", "x@")},
-                    {u"B/GROUP.IDX"_qs, title("X", "x@", "T")},
-                    {u"C/"_qs, {}},
-                    {u"D/c.nrk"_qs, {}}}
-        << 4 << QStringList{u"A|X|x@"_qs} << QStringList{u"X|x@|A|B|T"_qs};
-    QTest::newRow("first visible card file, extension in any case")
-        << FileTree{{u"g/b.nrk"_qs, card("B", "b@")},
-                    {u"g/a.NRK"_qs, card("A", "a@")},
-                    {u"g/.0.nrk"_qs, card("H", "h@")},
-                    {u"g/0.nrk/"_qs, {}}}
-        << 1 << QStringList{u"g|A|a@"_qs} << QStringList{u"A|a@|A|B|∅"_qs};
-    QTest::newRow("only the group folders are read") << FileTree{{u"c.nrk"_qs, card("Top", "t@")},
-                                                                 {u".hidden/c.nrk"_qs, card("H", "h@")},
-                                                                 {u"g/sub/c.nrk"_qs, card("Deep", "d@")}}
-                                                     << 1 << QStringList{} << QStringList{};
-}
-
-void TestAddressBookImport::import() {
-    QFETCH(FileTree, tree);
-    QFETCH(int, groups);
-    QFETCH(QStringList, memberships);
-    QFETCH(QStringList, entries);
-
-    AddressBookTree book(tree);
-    QCOMPARE(zt::importAddressBook(*db_, book.picked()), groups);
-    QCOMPARE(membershipRows(*db_), memberships);
-    QCOMPARE(entryRows(*db_), entries);
-}
-
-// Called on its own, the folder reader knows nothing of what the table held
-// before, and a title still goes to the first-stored entry of its pair.
-void TestAddressBookImport::folderReaderTitlesOlderEntries() {
-    db_->Execute(u"INSERT INTO アドレス情報 (名前, アドレス, 会社名) VALUES ('X', 'x@', 'old')"_qs);
-    AddressBookTree book({{u"g/c.nrk"_qs, card("X", "x@") + card("Y", "y@")},
-                          {u"g/Group.idx"_qs, title("X", "x@", "T") + title("Y", "y@", "U")}});
-    zt::Recordset entries = db_->OpenRecordset(u"アドレス情報"_qs);
-    zt::Recordset memberships = db_->OpenRecordset(u"グループ情報"_qs);
-    zt::ReadGroupFolder(book.picked(), u"g"_qs, entries, memberships);
-    QCOMPARE(entryRows(*db_), (QStringList{u"X|x@|old|∅|T"_qs, u"X|x@|A|B|∅"_qs, u"Y|y@|A|B|U"_qs}));
-}
-
-void TestAddressBookImport::statusTexts() {
-    AddressBookTree book({{u"g1/c.nrk"_qs, card("X", "x@")}, {u"g2/"_qs, {}}});
-    QStringList shown;
-    zt::importAddressBook(*db_, book.picked(), [&](const QString& text) { shown << text; });
-    const QString folder = book.picked() + u"\r\nから読み込み"_qs;
-    QCOMPARE(shown, (QStringList{u"g1\r\nから読み込み"_qs, folder, folder, u"g2\r\nから読み込み"_qs, folder,
-                                 folder}));
-}
-
-void TestAddressBookImport::failureKeepsOldData_data() {
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("chosen folder gone") << u"folder"_qs;
-    QTest::newRow("database refuses the last card") << u"database"_qs;
-    QTest::newRow("failure in the second group") << u"status"_qs;
-}
-
-void TestAddressBookImport::failureKeepsOldData() {
-    QFETCH(QString, failure);
-    AddressBookTree old({{u"old/c.nrk"_qs, card("O", "o@")}, {u"old/Group.idx"_qs, title("O", "o@", "T")}});
-    zt::importAddressBook(*db_, old.picked());
-    const QStringList oldEntries = entryRows(*db_);
-    const QStringList oldMemberships = membershipRows(*db_);
-
-    // By the time it fails, the import has cleared, stored and titled rows.
-    AddressBookTree book({{u"g1/c.nrk"_qs, card("A", "a@")},
-                          {u"g1/Group.idx"_qs, title("A", "a@", "T")},
-                          {u"g2/c.nrk"_qs, card("B", "b@") + card("boom", "x@")}});
-    zt::StatusCallback status;
-    if (failure == u"database"_qs) {
-        db_->Execute(
-            u"CREATE TRIGGER refuse BEFORE INSERT ON アドレス情報 WHEN NEW.名前 = 'boom' "
-            "BEGIN SELECT RAISE(ABORT, 'refused'); END"_qs);
-    } else if (failure == u"status"_qs) {
-        status = [](const QString& text) {
-            if (text.startsWith(u"g2"_qs)) {
-                throw zt::Error(u"stopped"_qs);
-            }
-        };
-    }
-    const QString folder = book.picked() + (failure == u"folder"_qs ? u"/gone"_qs : QString());
-    QVERIFY_THROWS_EXCEPTION(zt::Error, zt::importAddressBook(*db_, folder, status));
-    QCOMPARE(entryRows(*db_), oldEntries);
-    QCOMPARE(membershipRows(*db_), oldMemberships);
-
-    // Nothing is left half-open: the next import goes through.
-    AddressBookTree good({{u"g/c.nrk"_qs, card("N", "n@")}});
-    QCOMPARE(zt::importAddressBook(*db_, good.picked()), 1);
-}
 
 QTEST_GUILESS_MAIN(TestAddressBookImport)
 #include "tst_address_book_import.moc"

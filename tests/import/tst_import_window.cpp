@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "address_book_fixture.h"
 #include "app/app_state.h"
 #include "import/address_book_import.h"
 #include "import/import_window.h"
@@ -11,6 +10,7 @@
 #include "platform/folder_dialog.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "test_support.h"
 
 using zt::MessageBox;
 
@@ -35,7 +35,7 @@ QString describe(const MessageBox::Shown& s) {
 }
 
 QByteArray card(const QByteArray& name) {
-    return "FN:" + name + "\r\nEMAIL;PREF:" + name + "@x\r\nEND:VCARD\r\n";
+    return card(name, name + "@x");
 }
 
 }  // namespace
@@ -43,104 +43,98 @@ QByteArray card(const QByteArray& name) {
 class TestImportWindow : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanupTestCase();
-    void run_data();
-    void run();
+
+    void initTestCase() {
+        db_ = createDatabase(dir_.filePath(u"ZTADRCNV.mdb"_qs));
+        ZTAdrM1::Db = db_.get();
+    }
+
+    void cleanupTestCase() { ZTAdrM1::Db = nullptr; }
+
+    void init() {
+        AddressBookTree old({{u"old/c.nrk"_qs, card("Old")}});
+        zt::importAddressBook(*db_, old.picked());
+        oldEntries_ = entryRows(*db_);
+        zt::enableTestSeams();  // also drops answers a failed row left queued
+    }
+
+    void run_data() {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("folder");  // under the temporary root; empty: the dialog is cancelled
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::addColumn<QStringList>("entries");  // "old": the rows before the run
+        QTest::addColumn<bool>("fatal");
+
+        const QStringList old{u"old"_qs};
+        QTest::newRow("answer No") << false << QString() << QStringList{kConfirm} << u"実行確認"_qs << old
+                                   << false;
+        QTest::newRow("dialog cancelled") << true << QString() << QStringList{kConfirm, kNoFolder}
+                                          << u"アドレス帳フォルダ指定"_qs << old << false;
+        QTest::newRow("AddrBook itself")
+            << true << u"AddrBook"_qs << QStringList{kConfirm, kRefused.arg(u"AddrBook"_qs)}
+            << u"アドレス帳フォルダ指定"_qs << old << false;
+        QTest::newRow("lower-case addrbook")
+            << true << u"addrbook/picked"_qs << QStringList{kConfirm, kRefused.arg(u"addrbook/picked"_qs)}
+            << u"アドレス帳フォルダ指定"_qs << old << false;
+        QTest::newRow("no sub-folders") << true << u"AddrBook/empty"_qs << QStringList{kConfirm, kDone.arg(0)}
+                                        << u"データクリア"_qs << QStringList{} << false;
+        QTest::newRow("import") << true << u"AddrBook/picked"_qs << QStringList{kConfirm, kDone.arg(2)}
+                                << u"{root}/AddrBook/picked\nから読み込み"_qs
+                                << QStringList{u"髙橋①|髙橋①@x|||∅"_qs, u"Y|Y@x|||∅"_qs} << false;
+        QTest::newRow("vanished folder")
+            << true << u"AddrBook/gone"_qs << QStringList{kConfirm} << u"データクリア"_qs << old << true;
+    }
+
+    void run() {
+        QFETCH(bool, confirm);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, lastStatus);
+        QFETCH(QStringList, entries);
+        QFETCH(bool, fatal);
+
+        AddressBookTree book(
+            {{u"g1/c.nrk"_qs, card("\xfb\xfc\x8b\xb4\x87\x40")}, {u"g2/c.nrk"_qs, card("Y")}});
+        QVERIFY(QDir().mkpath(book.root() + u"/AddrBook/empty"_qs));
+        QVERIFY(QDir().mkpath(book.root() + u"/addrbook/picked/g"_qs));
+        messages.replaceInStrings(u"{root}"_qs, book.root());
+        lastStatus.replace(u"{root}"_qs, book.root());
+
+        MessageBox::setNextAnswer(confirm ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+        if (confirm) {
+            zt::FolderDialog::setNextFolder(folder.isEmpty() ? QString() : book.root() + u'/' + folder);
+        }
+        QPointer<ZTAdrF01> window = new ZTAdrF01;
+        QCOMPARE(window->windowTitle(), u"アドレス帳データを取り込み"_qs);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTest::mouseClick(window->処理実行, Qt::LeftButton);
+
+        QStringList shown;
+        for (const MessageBox::Shown& s : MessageBox::shown()) {
+            if (s.icon != MessageBox::Icon::Critical) {
+                QCOMPARE(s.owner, window.data());
+                shown << describe(s);
+            }
+        }
+        QCOMPARE(shown, messages);
+        QCOMPARE(zt::FolderDialog::titlesShown(),
+                 confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
+        QCOMPARE(zt::fatalErrorsReported().size(), fatal ? 1 : 0);
+        QCOMPARE(entryRows(*db_), entries == QStringList{u"old"_qs} ? oldEntries_ : entries);
+
+        QVERIFY(window && !window->isVisible() && !window->処理実行->isEnabled());
+        QCOMPARE(window->状況表示->text(), lastStatus);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
+    }
 
 private:
     QTemporaryDir dir_;
     std::unique_ptr<zt::Database> db_;
     QStringList oldEntries_;
 };
-
-void TestImportWindow::initTestCase() {
-    db_ = createDatabase(dir_.filePath(u"ZTADRCNV.mdb"_qs));
-    ZTAdrM1::Db = db_.get();
-}
-
-void TestImportWindow::cleanupTestCase() {
-    ZTAdrM1::Db = nullptr;
-}
-
-void TestImportWindow::init() {
-    AddressBookTree old({{u"old/c.nrk"_qs, card("Old")}});
-    zt::importAddressBook(*db_, old.picked());
-    oldEntries_ = entryRows(*db_);
-    zt::enableTestSeams();  // also drops answers a failed row left queued
-}
-
-void TestImportWindow::run_data() {
-    QTest::addColumn<bool>("confirm");
-    QTest::addColumn<QString>("folder");  // under the temporary root; empty: the dialog is cancelled
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QString>("lastStatus");
-    QTest::addColumn<QStringList>("entries");  // "old": the rows before the run
-    QTest::addColumn<bool>("fatal");
-
-    const QStringList old{u"old"_qs};
-    QTest::newRow("answer No") << false << QString() << QStringList{kConfirm} << u"実行確認"_qs << old
-                               << false;
-    QTest::newRow("dialog cancelled") << true << QString() << QStringList{kConfirm, kNoFolder}
-                                      << u"アドレス帳フォルダ指定"_qs << old << false;
-    QTest::newRow("AddrBook itself") << true << u"AddrBook"_qs
-                                     << QStringList{kConfirm, kRefused.arg(u"AddrBook"_qs)}
-                                     << u"アドレス帳フォルダ指定"_qs << old << false;
-    QTest::newRow("lower-case addrbook")
-        << true << u"addrbook/picked"_qs << QStringList{kConfirm, kRefused.arg(u"addrbook/picked"_qs)}
-        << u"アドレス帳フォルダ指定"_qs << old << false;
-    QTest::newRow("no sub-folders") << true << u"AddrBook/empty"_qs << QStringList{kConfirm, kDone.arg(0)}
-                                    << u"データクリア"_qs << QStringList{} << false;
-    QTest::newRow("import") << true << u"AddrBook/picked"_qs << QStringList{kConfirm, kDone.arg(2)}
-                            << u"{root}/AddrBook/picked\nから読み込み"_qs
-                            << QStringList{u"髙橋①|髙橋①@x|||∅"_qs, u"Y|Y@x|||∅"_qs} << false;
-    QTest::newRow("vanished folder") << true << u"AddrBook/gone"_qs << QStringList{kConfirm}
-                                     << u"データクリア"_qs << old << true;
-}
-
-void TestImportWindow::run() {
-    QFETCH(bool, confirm);
-    QFETCH(QString, folder);
-    QFETCH(QStringList, messages);
-    QFETCH(QString, lastStatus);
-    QFETCH(QStringList, entries);
-    QFETCH(bool, fatal);
-
-    AddressBookTree book({{u"g1/c.nrk"_qs, card("\xfb\xfc\x8b\xb4\x87\x40")}, {u"g2/c.nrk"_qs, card("Y")}});
-    QVERIFY(QDir().mkpath(book.root() + u"/AddrBook/empty"_qs));
-    QVERIFY(QDir().mkpath(book.root() + u"/addrbook/picked/g"_qs));
-    messages.replaceInStrings(u"{root}"_qs, book.root());
-    lastStatus.replace(u"{root}"_qs, book.root());
-
-    MessageBox::setNextAnswer(confirm ? MessageBox::Answer::Yes : MessageBox::Answer::No);
-    if (confirm) {
-        zt::FolderDialog::setNextFolder(folder.isEmpty() ? QString() : book.root() + u'/' + folder);
-    }
-    QPointer<ZTAdrF01> window = new ZTAdrF01;
-    QCOMPARE(window->windowTitle(), u"アドレス帳データを取り込み"_qs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QTest::mouseClick(window->処理実行, Qt::LeftButton);
-
-    QStringList shown;
-    for (const MessageBox::Shown& s : MessageBox::shown()) {
-        if (s.icon != MessageBox::Icon::Critical) {
-            QCOMPARE(s.owner, window.data());
-            shown << describe(s);
-        }
-    }
-    QCOMPARE(shown, messages);
-    QCOMPARE(zt::FolderDialog::titlesShown(),
-             confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
-    QCOMPARE(zt::fatalErrorsReported().size(), fatal ? 1 : 0);
-    QCOMPARE(entryRows(*db_), entries == QStringList{u"old"_qs} ? oldEntries_ : entries);
-
-    QVERIFY(window && !window->isVisible() && !window->処理実行->isEnabled());
-    QCOMPARE(window->状況表示->text(), lastStatus);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(window.isNull());
-}
 
 QTEST_MAIN(TestImportWindow)
 #include "tst_import_window.moc"

@@ -5,172 +5,138 @@
 
 #include "platform/ansi_text_file.h"
 #include "platform/error.h"
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QStringList entries(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-}  // namespace
+#include "test_support.h"
 
 class TestAnsiTextFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void readLines_data();
-    void readLines();
-    void refusedPaths_data();
-    void refusedPaths();
-    void commitReplacesOldFile();
-    void uncommittedWriterLeavesOldFile();
-    void failedWriteKeepsOldFile();
-};
+    void readLines_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("expected");
 
-void TestAnsiTextFile::readLines_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
-    QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
-    QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
-    QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd\r\n") << QStringList{"a", "b", "c", "d"};
-    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
-    QTest::newRow("LF CR") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
-    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
-    QTest::newRow("trailing empty lines") << QByteArray("a\r\n\r\n\r\n") << QStringList{"a", "", ""};
-    QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0", 6)
-                               << QStringList{QString::fromUtf16(u"a\0b", 3), QString(QChar(0))};
-    QTest::newRow("CP932 with 0x5C trail") << QByteArray("\x83\x5C\x95\x5C\t\x87\x8A\xFB\xFC\r\n")
-                                           << QStringList{QString::fromUtf16(u"ソ表\t㈱髙")};
-    QTest::newRow("lead byte before CR LF") << QByteArray("\x82\r\nx") << QStringList{"\uFFFD", "x"};
-    const QByteArray longLine(10 * 1024 * 1024, 'x');
-    QTest::newRow("10 MB line") << longLine + "\r\nend" << QStringList{QString(longLine), "end"};
-}
-
-// Each table row is read twice: from memory and from a file on disk.
-void TestAnsiTextFile::readLines() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, expected);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath("in.txt");
-    writeFile(path, bytes);
-    for (zt::AnsiTextReader reader : {zt::AnsiTextReader::fromBytes(bytes), zt::AnsiTextReader(path)}) {
-        QStringList lines;
-        while (!reader.atEnd()) {
-            lines << reader.readLine();
-        }
-        QCOMPARE(lines, expected);
-        QVERIFY_THROWS_EXCEPTION(zt::Error, reader.readLine());
+        QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+        QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+        QTest::newRow("lone CR") << QByteArray("a\rb\r") << QStringList{"a", "b"};
+        QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd\r\n") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
+        QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{};
+        QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
+        QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0", 6)
+                                   << QStringList{QString::fromUtf16(u"a\0b", 3), QString(QChar(0))};
+        QTest::newRow("CP932 with 0x5C trail") << QByteArray("\x83\x5C\x95\x5C\t\x87\x8A\xFB\xFC\r\n")
+                                               << QStringList{QString::fromUtf16(u"ソ表\t㈱髙")};
+        QTest::newRow("lead byte before CR LF") << QByteArray("\x82\r\nx") << QStringList{"\uFFFD", "x"};
     }
-}
 
-void TestAnsiTextFile::refusedPaths_data() {
-    QTest::addColumn<bool>("writing");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("read missing file") << false << "missing.txt"
-                                       << "ファイルを開けません: %1（ファイルが見つかりません）";
-    QTest::newRow("read folder") << false << "sub"
-                                 << "ファイルを開けません: %1（フォルダーです）";
-    QTest::newRow("write into missing folder")
-        << true << "nowhere/out.txt"
-        << "ファイルを作成できません: %1（フォルダーが見つかりません）";
-    QTest::newRow("write over folder") << true << "sub"
-                                       << "ファイルを作成できません: %1（同じ名前のフォルダーがあります）";
-}
+    // Each table row is read twice: from memory and from a file on disk.
+    void readLines() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, expected);
 
-void TestAnsiTextFile::refusedPaths() {
-    QFETCH(bool, writing);
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("sub"));
-    const QString path = dir.filePath(name);
-    try {
-        if (writing) {
-            zt::AnsiTextWriter writer(path);
-        } else {
-            zt::AnsiTextReader reader(path);
-        }
-        QFAIL("no error thrown");
-    } catch (const zt::Error& e) {
-        QCOMPARE(e.text(), expected.arg(path));
-    }
-    QCOMPARE(entries(dir.path()), QStringList{"sub"});
-    QVERIFY(entries(dir.filePath("sub")).isEmpty());
-}
-
-void TestAnsiTextFile::commitReplacesOldFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("out.txt");
-    writeFile(path, "old\r\n");
-    zt::AnsiTextWriter writer(path);
-    for (const char16_t* line : {u"ABC", u"㈱髙①", u"", u"ｱ\\~", u"\U0001F600"}) {
-        writer.writeLine(QString::fromUtf16(line));
-    }
-    QCOMPARE(readAll(path), QByteArray("old\r\n"));
-    writer.commit();
-    QCOMPARE(readAll(path), QByteArray("ABC\r\n\x87\x8A\xFB\xFC\x87\x40\r\n\r\n\xB1\\~\r\n?\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"out.txt"});
-    QVERIFY_THROWS_EXCEPTION(zt::Error, writer.writeLine(u"late"));
-}
-
-void TestAnsiTextFile::uncommittedWriterLeavesOldFile() {
-    QTemporaryDir dir;
-    writeFile(dir.filePath("old.txt"), "old\r\n");
-    {
-        zt::AnsiTextWriter replacing(dir.filePath("old.txt"));
-        zt::AnsiTextWriter creating(dir.filePath("new.txt"));
-        for (int i = 0; i < 50000; ++i) {
-            replacing.writeLine(u"line");
-            creating.writeLine(u"line");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("in.txt");
+        writeFile(path, bytes);
+        for (zt::AnsiTextReader reader : {zt::AnsiTextReader::fromBytes(bytes), zt::AnsiTextReader(path)}) {
+            QStringList lines;
+            while (!reader.atEnd()) {
+                lines << reader.readLine();
+            }
+            QCOMPARE(lines, expected);
+            QVERIFY_THROWS_EXCEPTION(zt::Error, reader.readLine());
         }
     }
-    QCOMPARE(readAll(dir.filePath("old.txt")), QByteArray("old\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"old.txt"});
-}
 
-// A file size limit makes the disk "full" after 100 KB.
-void TestAnsiTextFile::failedWriteKeepsOldFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("out.txt");
-    writeFile(path, "old\r\n");
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100 * 1024;
-    std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool thrown = false;
-    try {
+    // Writing to such paths is covered with the job windows.
+    void refusedPaths_data() {
+        QTest::addColumn<bool>("writing");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("read missing file") << false << "missing.txt"
+                                           << "ファイルを開けません: %1（ファイルが見つかりません）";
+        QTest::newRow("read folder") << false << "sub"
+                                     << "ファイルを開けません: %1（フォルダーです）";
+    }
+
+    void refusedPaths() {
+        QFETCH(bool, writing);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        const QString path = dir.filePath(name);
+        try {
+            if (writing) {
+                zt::AnsiTextWriter writer(path);
+            } else {
+                zt::AnsiTextReader reader(path);
+            }
+            QFAIL("no error thrown");
+        } catch (const zt::Error& e) {
+            QCOMPARE(e.text(), expected.arg(path));
+        }
+        QCOMPARE(dirEntries(dir.path()), QStringList{"sub"});
+        QVERIFY(dirEntries(dir.filePath("sub")).isEmpty());
+    }
+
+    void commitReplacesOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("out.txt");
+        writeFile(path, "old\r\n");
         zt::AnsiTextWriter writer(path);
-        for (int i = 0; i < 20000; ++i) {
-            writer.writeLine(u"0123456789abcdef");
+        for (const char16_t* line : {u"ABC", u"㈱髙①", u"", u"ｱ\\~", u"\U0001F600"}) {
+            writer.writeLine(QString::fromUtf16(line));
         }
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
         writer.commit();
-    } catch (const zt::Error& e) {
-        thrown = e.text().startsWith("ファイルに書き込めません: " + path + "（");
+        QCOMPARE(fileBytes(path), QByteArray("ABC\r\n\x87\x8A\xFB\xFC\x87\x40\r\n\r\n\xB1\\~\r\n?\r\n"));
+        QCOMPARE(dirEntries(dir.path()), QStringList{"out.txt"});
+        QVERIFY_THROWS_EXCEPTION(zt::Error, writer.writeLine(u"late"));
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    QVERIFY(thrown);
-    QCOMPARE(readAll(path), QByteArray("old\r\n"));
-    QCOMPARE(entries(dir.path()), QStringList{"out.txt"});
-}
+
+    void uncommittedWriterLeavesOldFile() {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("old.txt"), "old\r\n");
+        {
+            zt::AnsiTextWriter replacing(dir.filePath("old.txt"));
+            zt::AnsiTextWriter creating(dir.filePath("new.txt"));
+            for (int i = 0; i < 50000; ++i) {
+                replacing.writeLine(u"line");
+                creating.writeLine(u"line");
+            }
+        }
+        QCOMPARE(fileBytes(dir.filePath("old.txt")), QByteArray("old\r\n"));
+        QCOMPARE(dirEntries(dir.path()), QStringList{"old.txt"});
+    }
+
+    // A file size limit makes the disk "full" after 100 KB.
+    void failedWriteKeepsOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("out.txt");
+        writeFile(path, "old\r\n");
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 100 * 1024;
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        bool thrown = false;
+        try {
+            zt::AnsiTextWriter writer(path);
+            for (int i = 0; i < 20000; ++i) {
+                writer.writeLine(u"0123456789abcdef");
+            }
+            writer.commit();
+        } catch (const zt::Error& e) {
+            thrown = e.text().startsWith("ファイルに書き込めません: " + path + "（");
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(thrown);
+        QCOMPARE(fileBytes(path), QByteArray("old\r\n"));
+        QCOMPARE(dirEntries(dir.path()), QStringList{"out.txt"});
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAnsiTextFile)
 #include "tst_ansi_text_file.moc"

@@ -6,109 +6,99 @@ class TestCp932 : public QObject {
     Q_OBJECT
 
 private slots:
-    void decode_data();
-    void decode();
-    void encode_data();
-    void encode();
-    void everyCodeRoundTrips();
-};
+    void decode_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
 
-void TestCp932::decode_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, QByteArray bytes, const char16_t* expected) {
+            QTest::newRow(name) << bytes << QString::fromUtf16(expected);
+        };
+        row("ascii, backslash, tilde", "a\\~Z", u"a\\~Z");
+        QTest::newRow("NUL is kept") << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\0b", 3);
+        row("half-width kana", "\xB1\xDF\xA1", u"\uFF71\uFF9F\uFF61");
+        row("kanji with 0x5C trail", "\x8A\xBF\x8E\x9A\x83\x5C\x95\x5C", u"漢字ソ表");
+        row("NEC row 13", "\x87\x40\x87\x8A\x87\x54", u"①㈱Ⅰ");
+        row("IBM extensions", "\xFB\xFC\xFA\x40\xFA\x5C", u"髙ⅰ纊");
+        row("NEC-selected IBM", "\xED\x40\xEE\xEF", u"纊ⅰ");
+        row("JIS symbols", "\x81\xE6\x81\xCA\x81\x60", u"∵\uFFE2\uFF5E");
+        row("user-defined area", "\xF0\x40\xF0\x7E\xF0\x80\xF9\xFC", u"\uE000\uE03E\uE03F\uE757");
+        row("stray 0x80", "a\x80z", u"a\uFFFDz");
+        row("stray 0xA0, 0xFD-0xFF", "\xA0\xFD\xFE\xFF", u"\uFFFD\uFFFD\uFFFD\uFFFD");
+        row("lead at the end", "a\x82", u"a\uFFFD");
+        row("lead before 0x7F", "\x82\x7F", u"\uFFFD\u007F");
+        row("lead before a lead", "\x82\x20\x82\xA0", u"\uFFFD \u3042");
+        row("unmapped pair", "\x85\x40Z", u"\uFFFD\uFFFDZ");
+        row("unmapped IBM pair", "\xFC\x4C", u"\uFFFD\uFFFD");
+    }
 
-    auto row = [](const char* name, QByteArray bytes, const char16_t* expected) {
-        QTest::newRow(name) << bytes << QString::fromUtf16(expected);
-    };
-    row("ascii, backslash, tilde", "a\\~Z", u"a\\~Z");
-    QTest::newRow("NUL is kept") << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\0b", 3);
-    row("half-width kana", "\xB1\xDF\xA1", u"\uFF71\uFF9F\uFF61");
-    row("kanji with 0x5C trail", "\x8A\xBF\x8E\x9A\x83\x5C\x95\x5C", u"漢字ソ表");
-    row("NEC row 13", "\x87\x40\x87\x8A\x87\x54", u"①㈱Ⅰ");
-    row("IBM extensions", "\xFB\xFC\xFA\x40\xFA\x5C", u"髙ⅰ纊");
-    row("NEC-selected IBM", "\xED\x40\xEE\xEF", u"纊ⅰ");
-    row("JIS symbols", "\x81\xE6\x81\xCA\x81\x60", u"∵\uFFE2\uFF5E");
-    row("user-defined area", "\xF0\x40\xF0\x7E\xF0\x80\xF9\xFC", u"\uE000\uE03E\uE03F\uE757");
-    row("stray 0x80", "a\x80z", u"a\uFFFDz");
-    row("stray 0xA0", "\xA0", u"\uFFFD");
-    row("stray 0xFD-0xFF", "\xFD\xFE\xFF", u"\uFFFD\uFFFD\uFFFD");
-    row("lead at the end", "a\x82", u"a\uFFFD");
-    row("lead before 0x7F", "\x82\x7F", u"\uFFFD\u007F");
-    row("lead before a lead", "\x82\x20\x82\xA0", u"\uFFFD \u3042");
-    row("unmapped pair", "\x85\x40Z", u"\uFFFD\uFFFDZ");
-    row("unmapped IBM pair", "\xFC\x4C", u"\uFFFD\uFFFD");
-}
+    void decode() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        QCOMPARE(zt::cp932::decode(bytes), expected);
+    }
 
-void TestCp932::decode() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, expected);
-    QCOMPARE(zt::cp932::decode(bytes), expected);
-}
+    void encode_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("expected");
 
-void TestCp932::encode_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("expected");
+        auto row = [](const char* name, const char16_t* text, QByteArray expected) {
+            QTest::newRow(name) << QString::fromUtf16(text) << expected;
+        };
+        row("ascii", u"a\\~\t", "a\\~\t");
+        row("half-width kana", u"\uFF71\uFF9F", "\xB1\xDF");
+        row("kanji", u"漢字ソ", "\x8A\xBF\x8E\x9A\x83\x5C");
+        // Where the code page holds a character twice, Windows' choice wins:
+        // JIS X 0208, then NEC row 13, then IBM, then NEC-selected IBM.
+        row("髙 from IBM, not NEC-selected", u"髙", "\xFB\xFC");
+        row("ⅰ from IBM, not NEC-selected", u"ⅰ", "\xFA\x40");
+        row("Ⅰ from NEC row 13, not IBM", u"Ⅰ", "\x87\x54");
+        row("㈱ from NEC row 13", u"㈱", "\x87\x8A");
+        row("∵ from JIS, not NEC or IBM", u"∵", "\x81\xE6");
+        row("full-width not sign from JIS", u"\uFFE2", "\x81\xCA");
+        row("user-defined area", u"\uE000\uE757", "\xF0\x40\xF9\xFC");
+        row("yen sign is not in the code page", u"\u00A5", "?");
+        row("wave dash is not in the code page", u"\u301C", "?");
+        row("emoji is one character", u"a\U0001F600b", "a?b");
+        row("lone high surrogate",
+            u"a\xD800"
+            u"b",
+            "a?b");
+        row("lone low surrogate at the end", u"a\xDC00", "a?");
+    }
 
-    auto row = [](const char* name, const char16_t* text, QByteArray expected) {
-        QTest::newRow(name) << QString::fromUtf16(text) << expected;
-    };
-    row("ascii", u"a\\~\t", "a\\~\t");
-    row("half-width kana", u"\uFF71\uFF9F", "\xB1\xDF");
-    row("kanji", u"漢字ソ", "\x8A\xBF\x8E\x9A\x83\x5C");
-    // Where the code page holds a character twice, Windows' choice wins:
-    // JIS X 0208, then NEC row 13, then IBM, then NEC-selected IBM.
-    row("髙 from IBM, not NEC-selected", u"髙", "\xFB\xFC");
-    row("纊 from IBM, not NEC-selected", u"纊", "\xFA\x5C");
-    row("ⅰ from IBM, not NEC-selected", u"ⅰ", "\xFA\x40");
-    row("Ⅰ from NEC row 13, not IBM", u"Ⅰ", "\x87\x54");
-    row("㈱ from NEC row 13", u"㈱", "\x87\x8A");
-    row("∵ from JIS, not NEC or IBM", u"∵", "\x81\xE6");
-    row("≒ from JIS, not NEC", u"≒", "\x81\xE0");
-    row("full-width not sign from JIS", u"\uFFE2", "\x81\xCA");
-    row("user-defined area", u"\uE000\uE757", "\xF0\x40\xF9\xFC");
-    row("yen sign is not in the code page", u"\u00A5", "?");
-    row("overline is not in the code page", u"\u203E", "?");
-    row("wave dash is not in the code page", u"\u301C", "?");
-    row("emoji is one character", u"a\U0001F600b", "a?b");
-    row("lone high surrogate",
-        u"a\xD800"
-        u"b",
-        "a?b");
-    row("lone low surrogate at the end", u"a\xDC00", "a?");
-}
+    void encode() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(zt::cp932::encode(text), expected);
+    }
 
-void TestCp932::encode() {
-    QFETCH(QString, text);
-    QFETCH(QByteArray, expected);
-    QCOMPARE(zt::cp932::encode(text), expected);
-}
-
-// Every code that decodes must encode to a code that decodes to the same
-// character; a code that is its character's only code must come back as is.
-void TestCp932::everyCodeRoundTrips() {
-    int exact = 0;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
-            const QByteArray code(pair, 2);
-            const QString text = zt::cp932::decode(code);
-            if (text.size() != 1) {
-                continue;
+    // Every code that decodes must encode to a code that decodes to the same
+    // character; a code that is its character's only code must come back as is.
+    void everyCodeRoundTrips() {
+        int exact = 0;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+                const QByteArray code(pair, 2);
+                const QString text = zt::cp932::decode(code);
+                if (text.size() != 1) {
+                    continue;
+                }
+                const QByteArray back = zt::cp932::encode(text);
+                QCOMPARE(zt::cp932::decode(back), text);
+                exact += back == code;
             }
-            const QByteArray back = zt::cp932::encode(text);
-            QCOMPARE(zt::cp932::decode(back), text);
-            exact += back == code;
+        }
+        // 7,724 mapped pairs plus 1,880 user-defined, less 398 duplicates.
+        QCOMPARE(exact, 7724 + 1880 - 398);
+        for (int b = 0; b < 0x100; ++b) {
+            if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) {
+                const QByteArray code(1, static_cast<char>(b));
+                QCOMPARE(zt::cp932::encode(zt::cp932::decode(code)), code);
+            }
         }
     }
-    // 7,724 mapped pairs plus 1,880 user-defined, less 398 duplicates.
-    QCOMPARE(exact, 7724 + 1880 - 398);
-    for (int b = 0; b < 0x100; ++b) {
-        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) {
-            const QByteArray code(1, static_cast<char>(b));
-            QCOMPARE(zt::cp932::encode(zt::cp932::decode(code)), code);
-        }
-    }
-}
+};
 
 QTEST_APPLESS_MAIN(TestCp932)
 #include "tst_cp932.moc"

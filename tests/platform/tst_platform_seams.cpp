@@ -4,10 +4,10 @@
 #include <functional>
 
 #include "platform/fatal_error.h"
-#include "platform/folder_dialog.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "test_support.h"
 
 using zt::MessageBox;
 
@@ -24,12 +24,6 @@ void whenBoxShows(std::function<void(QMessageBox*)> act) {
     });
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 }  // namespace
 
 class TestPlatformSeams : public QObject {
@@ -37,129 +31,92 @@ class TestPlatformSeams : public QObject {
 
 private slots:
     void init() { zt::enableTestSeams(); }
-    void messageBoxSeam();
-    void realMessageBox_data();
-    void realMessageBox();
-    void folderDialogSeam();
-    void helpFile_data();
-    void helpFile();
-    void fatalErrors();
-};
+    void realMessageBox_data() {
+        QTest::addColumn<MessageBox::Buttons>("buttons");
+        QTest::addColumn<MessageBox::Answer>("defaultAnswer");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<MessageBox::Answer>("expected");
+        using B = MessageBox::Buttons;
+        using A = MessageBox::Answer;
+        QTest::newRow("Enter takes default Yes") << B::YesNo << A::Yes << int(Qt::Key_Return) << A::Yes;
+        QTest::newRow("Enter takes default No") << B::YesNo << A::No << int(Qt::Key_Return) << A::No;
+        QTest::newRow("Escape means No") << B::YesNo << A::Yes << int(Qt::Key_Escape) << A::No;
+        QTest::newRow("OK") << B::Ok << A::Ok << int(Qt::Key_Escape) << A::Ok;
+    }
 
-// Queued answers first, then each box's own default.
-void TestPlatformSeams::messageBoxSeam() {
-    QWidget owner;
-    MessageBox::setNextAnswer(MessageBox::Answer::No);
-    for (MessageBox::Answer expected : {MessageBox::Answer::No, MessageBox::Answer::Yes}) {
-        QCOMPARE(MessageBox::show(&owner, "a\r\nb", "t", MessageBox::Buttons::YesNo,
-                                  MessageBox::Icon::Question, MessageBox::Answer::Yes),
+    void realMessageBox() {
+        QFETCH(MessageBox::Buttons, buttons);
+        QFETCH(MessageBox::Answer, defaultAnswer);
+        QFETCH(int, key);
+        QFETCH(MessageBox::Answer, expected);
+        MessageBox::setTesting(false);
+        QString text;
+        whenBoxShows([&](QMessageBox* box) {
+            text = box->text();
+            QTest::keyClick(box, Qt::Key(key));
+        });
+        QCOMPARE(MessageBox::show(nullptr, "一行目\r\n二行目", "題", buttons, MessageBox::Icon::Exclamation,
+                                  defaultAnswer),
                  expected);
+        QCOMPARE(text, "一行目\n二行目");
     }
-    QCOMPARE(MessageBox::shown().size(), 2);
-    QCOMPARE(MessageBox::shown().first().text, "a\r\nb");
-    QCOMPARE(MessageBox::shown().first().owner, &owner);
-}
 
-void TestPlatformSeams::realMessageBox_data() {
-    QTest::addColumn<MessageBox::Buttons>("buttons");
-    QTest::addColumn<MessageBox::Answer>("defaultAnswer");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<MessageBox::Answer>("expected");
-    using B = MessageBox::Buttons;
-    using A = MessageBox::Answer;
-    QTest::newRow("Enter takes default Yes") << B::YesNo << A::Yes << int(Qt::Key_Return) << A::Yes;
-    QTest::newRow("Enter takes default No") << B::YesNo << A::No << int(Qt::Key_Return) << A::No;
-    QTest::newRow("Escape means No") << B::YesNo << A::Yes << int(Qt::Key_Escape) << A::No;
-    QTest::newRow("OK") << B::Ok << A::Ok << int(Qt::Key_Escape) << A::Ok;
-}
-
-void TestPlatformSeams::realMessageBox() {
-    QFETCH(MessageBox::Buttons, buttons);
-    QFETCH(MessageBox::Answer, defaultAnswer);
-    QFETCH(int, key);
-    QFETCH(MessageBox::Answer, expected);
-    MessageBox::setTesting(false);
-    QString text;
-    whenBoxShows([&](QMessageBox* box) {
-        text = box->text();
-        QTest::keyClick(box, Qt::Key(key));
-    });
-    QCOMPARE(MessageBox::show(nullptr, "一行目\r\n二行目", "題", buttons, MessageBox::Icon::Exclamation,
-                              defaultAnswer),
-             expected);
-    QCOMPARE(text, "一行目\n二行目");
-}
-
-void TestPlatformSeams::folderDialogSeam() {
-    zt::FolderDialog::setNextFolder("/data/AddrBook/work/");
-    zt::FolderDialog::setNextFolder("/");
-    QCOMPARE(zt::FolderDialog::browse(nullptr, "選んで"), "/data/AddrBook/work");
-    QCOMPARE(zt::FolderDialog::browse(nullptr, "二回目"), "/");
-    QCOMPARE(zt::FolderDialog::browse(nullptr, "取消"), QString());
-    QCOMPARE(zt::FolderDialog::titlesShown(), (QStringList{"選んで", "二回目", "取消"}));
-}
-
-void TestPlatformSeams::helpFile_data() {
-    QTest::addColumn<QByteArray>("bytes");  // null: no file
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("missing") << QByteArray() << "ヘルプファイルが見つかりません。"
-                             << "";
-    QTest::newRow("empty") << QByteArray("") << "ヘルプファイルを表示できません。"
-                           << "";
-    QTest::newRow("HTML in UTF-8") << QByteArray("  <h1>目次</h1><p>取り込み</p>") << ""
-                                   << "目次\n取り込み";
-    QTest::newRow("plain text in CP932") << QByteArray("\x96\xDA\x8E\x9F <b>\r\n\x87\x8A") << ""
-                                         << "目次 <b>\n㈱";
-}
-
-// The engine runs for real here; only its complaints go to the message box seam.
-void TestPlatformSeams::helpFile() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-    QFETCH(QString, shown);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("ZTADRCNV.hlp");
-    if (!bytes.isNull()) {
-        writeFile(path, bytes);
+    void helpFile_data() {
+        QTest::addColumn<QByteArray>("bytes");  // null: no file
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("missing") << QByteArray() << "ヘルプファイルが見つかりません。"
+                                 << "";
+        QTest::newRow("empty") << QByteArray("") << "ヘルプファイルを表示できません。"
+                               << "";
+        QTest::newRow("HTML in UTF-8") << QByteArray("  <h1>目次</h1><p>取り込み</p>") << ""
+                                       << "目次\n取り込み";
+        QTest::newRow("plain text in CP932") << QByteArray("\x96\xDA\x8E\x9F <b>\r\n\x87\x8A") << ""
+                                             << "目次 <b>\n㈱";
     }
-    zt::HelpEngine::setTesting(false);
-    QWidget owner;
-    zt::HelpEngine::showContents(&owner, path);
-    zt::HelpEngine::showContents(&owner, path);  // a second F1 raises the same window
-    const QList<QTextBrowser*> browsers = owner.findChildren<QTextBrowser*>();
-    if (message.isEmpty()) {
-        QCOMPARE(browsers.size(), 1);
-        QCOMPARE(browsers.first()->toPlainText(), shown);
-        QCOMPARE(browsers.first()->window()->windowTitle(), "ヘルプ");
-        QVERIFY(browsers.first()->window()->isVisible());
-        QVERIFY(MessageBox::shown().isEmpty());
-    } else {
-        QVERIFY(browsers.isEmpty());
+
+    // The engine runs for real here; only its complaints go to the message box seam.
+    void helpFile() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ZTADRCNV.hlp");
+        if (!bytes.isNull()) {
+            writeFile(path, bytes);
+        }
+        zt::HelpEngine::setTesting(false);
+        QWidget owner;
+        zt::HelpEngine::showContents(&owner, path);
+        zt::HelpEngine::showContents(&owner, path);  // a second F1 raises the same window
+        const QList<QTextBrowser*> browsers = owner.findChildren<QTextBrowser*>();
+        if (message.isEmpty()) {
+            QCOMPARE(browsers.size(), 1);
+            QCOMPARE(browsers.first()->toPlainText(), shown);
+            QCOMPARE(browsers.first()->window()->windowTitle(), "ヘルプ");
+            QVERIFY(browsers.first()->window()->isVisible());
+            QVERIFY(MessageBox::shown().isEmpty());
+        } else {
+            QVERIFY(browsers.isEmpty());
+            QCOMPARE(MessageBox::shown().size(), 2);
+            QCOMPARE(MessageBox::shown().first().text, message + "\r\n" + path);
+            QCOMPARE(MessageBox::shown().first().title, "ヘルプ");
+            QCOMPARE(MessageBox::shown().first().icon, MessageBox::Icon::Exclamation);
+        }
+    }
+
+    void fatalErrors() {
+        QVERIFY(zt::runGuarded(nullptr, [] {}));
+        QVERIFY(!zt::runGuarded(nullptr, [] { throw zt::Error("ディスクがいっぱいです"); }));
+        QVERIFY(!zt::runGuarded(nullptr, [] { throw 42; }));
+        QVERIFY(zt::fatalErrorReported());
+        QCOMPARE(zt::fatalErrorsReported(),
+                 (QStringList{"ディスクがいっぱいです", "不明なエラーが発生しました。"}));
         QCOMPARE(MessageBox::shown().size(), 2);
-        QCOMPARE(MessageBox::shown().first().text, message + "\r\n" + path);
-        QCOMPARE(MessageBox::shown().first().title, "ヘルプ");
-        QCOMPARE(MessageBox::shown().first().icon, MessageBox::Icon::Exclamation);
+        QCOMPARE(MessageBox::shown().first().text, "ディスクがいっぱいです");
+        QCOMPARE(MessageBox::shown().first().icon, MessageBox::Icon::Critical);
     }
-}
-
-void TestPlatformSeams::fatalErrors() {
-    QVERIFY(!zt::fatalErrorReported());
-    QVERIFY(zt::runGuarded(nullptr, [] {}));
-    QVERIFY(!zt::runGuarded(nullptr, [] { throw zt::Error("ディスクがいっぱいです"); }));
-    QVERIFY(!zt::runGuarded(nullptr, [] { throw 42; }));
-    QVERIFY(zt::fatalErrorReported());
-    QCOMPARE(zt::fatalErrorsReported(),
-             (QStringList{"ディスクがいっぱいです", "不明なエラーが発生しました。"}));
-    QCOMPARE(MessageBox::shown().size(), 2);
-    QCOMPARE(MessageBox::shown().first().text, "ディスクがいっぱいです");
-    QCOMPARE(MessageBox::shown().first().icon, MessageBox::Icon::Critical);
-    QCOMPARE(MessageBox::shown().first().buttons, MessageBox::Buttons::Ok);
-    QVERIFY(!MessageBox::shown().first().title.isEmpty());
-    zt::enableTestSeams();
-    QVERIFY(!zt::fatalErrorReported());
-    QVERIFY(zt::fatalErrorsReported().isEmpty());
-}
+};
 
 QTEST_MAIN(TestPlatformSeams)
 #include "tst_platform_seams.moc"

@@ -1,0 +1,161 @@
+#pragma once
+
+// Helpers shared by the tests: files in and out, a fresh working database,
+// throw-away address books, and another program holding the database.
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMetaType>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <optional>
+
+#include "db/database.h"
+
+Q_DECLARE_METATYPE(zt::FieldValue)
+
+inline const zt::FieldValue kNull = std::nullopt;
+
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+}
+
+// Everything in a folder, hidden files included.
+inline QStringList dirEntries(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Runs SQL on a file through a connection of its own, as another program would.
+inline void rawSql(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    const bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+                    sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    if (!ok) {
+        qFatal("cannot run SQL on %s", qPrintable(path));
+    }
+}
+
+// Another program's connection holding the database exclusively.
+class Lock {
+public:
+    explicit Lock(const QString& path) {
+        sqlite3_open(QFile::encodeName(path).constData(), &db_);
+        locked_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~Lock() {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
+    bool locked() const { return locked_; }
+
+private:
+    sqlite3* db_ = nullptr;
+    bool locked_ = false;
+};
+
+inline std::unique_ptr<zt::Database> createDatabase(const QString& path) {
+    zt::Database::create(path);
+    return zt::Database::open(path);
+}
+
+// A fresh working database in a temporary folder, filled by plain INSERTs so
+// that a test can store NULLs and odd values the import never would. Output
+// files go to a folder of their own, so a test can see everything a run left.
+class WorkDb {
+public:
+    WorkDb() : db(createDatabase(dir.filePath(QStringLiteral("work.mdb")))) {
+        QDir(dir.path()).mkdir(QStringLiteral("out"));
+    }
+
+    QString outDir() const { return dir.filePath(QStringLiteral("out")); }
+    QString out(const QString& name) const { return outDir() + u'/' + name; }
+    QStringList outFiles() const { return dirEntries(outDir()); }
+
+    void entry(const zt::FieldValue& name, const zt::FieldValue& address, const zt::FieldValue& company,
+               const zt::FieldValue& department, const zt::FieldValue& title) {
+        db->Execute(u"INSERT INTO アドレス情報 (名前,アドレス,会社名,部署名,役職) VALUES (?,?,?,?,?)"_qs,
+                    {name, address, company, department, title});
+    }
+    void member(const zt::FieldValue& group, const zt::FieldValue& name, const zt::FieldValue& address) {
+        db->Execute(u"INSERT INTO グループ情報 (グループ,名前,アドレス) VALUES (?,?,?)"_qs,
+                    {group, name, address});
+    }
+    // As the import stores a card: the membership (if any), then the entry.
+    void person(const zt::FieldValue& group, const QString& name, const QString& address,
+                const zt::FieldValue& company, const zt::FieldValue& department,
+                const zt::FieldValue& title) {
+        if (group) {
+            member(group, name, address);
+        }
+        entry(name, address, company, department, title);
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<zt::Database> db;
+};
+
+// Paths under the picked folder with their bytes; a path ending in "/" is an empty folder.
+using FileTree = QList<QPair<QString, QByteArray>>;
+
+// A throw-away address book: <root>/AddrBook/picked/<group>/...
+class AddressBookTree {
+public:
+    explicit AddressBookTree(const FileTree& tree = {}) {
+        QDir().mkpath(picked());
+        for (const auto& [path, bytes] : tree) {
+            const QString full = picked() + u'/' + path;
+            QDir().mkpath(path.endsWith(u'/') ? full : QFileInfo(full).path());
+            if (!path.endsWith(u'/')) {
+                writeFile(full, bytes);
+            }
+        }
+    }
+    QString root() const { return dir_.path(); }
+    QString picked() const { return dir_.path() + u"/AddrBook/picked"_qs; }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A card; a null `org` writes no ORG line.
+inline QByteArray card(const QByteArray& name, const QByteArray& address, const QByteArray& org = {}) {
+    const QByteArray orgLine = org.isNull() ? QByteArray() : "ORG:" + org + "\r\n";
+    return "BEGIN:VCARD\r\nFN:" + name + "\r\n" + orgLine + "EMAIL;PREF:" + address + "\r\nEND:VCARD\r\n";
+}
+
+// An index line: three unused fields, then name, address and title.
+inline QByteArray titleLine(const QByteArray& name, const QByteArray& address, const QByteArray& title) {
+    return "1\t2\t3\t" + name + "\t" + address + "\t" + title + "\r\n";
+}
+
+// Rows in stored order, fields joined with "|", NULL shown as "∅".
+inline QStringList rows(zt::Database& db, const QString& table, const QString& fields) {
+    QStringList out;
+    for (auto rs = db.OpenRecordset(u"SELECT %1 FROM %2 ORDER BY rowid"_qs.arg(fields, table)); !rs.Eof();
+         rs.MoveNext()) {
+        QStringList values;
+        for (int i = 0; i < rs.FieldCount(); ++i) {
+            values << rs.Fields(i).value_or(u"∅"_qs);
+        }
+        out << values.join(u'|');
+    }
+    return out;
+}
+inline QStringList entryRows(zt::Database& db) {
+    return rows(db, u"アドレス情報"_qs, u"名前, アドレス, 会社名, 部署名, 役職"_qs);
+}
+inline QStringList membershipRows(zt::Database& db) {
+    return rows(db, u"グループ情報"_qs, u"グループ, 名前, アドレス"_qs);
+}
