@@ -6,42 +6,13 @@ using zt::Database;
 using zt::FieldValue;
 using zt::Params;
 
-namespace {
-
-// One output row as text: NULL shows as <NULL> so it stays distinct from "".
-QString show(const FieldValue& v) {
-    return v ? *v : u"<NULL>"_qs;
-}
-
-QStringList outputRows(Database& db, const QString& source) {
-    QStringList rows;
-    auto rs = db.OpenRecordset(source);
-    while (!rs.Eof()) {
-        QStringList fields;
-        for (const char* name : {"グループ", "名前", "アドレス", "会社名", "部署名", "役職"}) {
-            fields << show(rs.Fields(QString::fromUtf8(name)));
-        }
-        rows << fields.join(QLatin1Char('|'));
-        rs.MoveNext();
-    }
-    return rows;
-}
-
-}  // namespace
-
 class TestDatabase : public QObject {
     Q_OBJECT
 
     std::unique_ptr<WorkDb> work_;
     Database* db_ = nullptr;
 
-    void addEntry(const FieldValue& name, const FieldValue& addr, const FieldValue& company,
-                  const FieldValue& dept = "", const FieldValue& title = std::nullopt) {
-        work_->entry(name, addr, company, dept, title);
-    }
-    void addMember(const QString& group, const QString& name, const QString& addr) {
-        work_->member(group, name, addr);
-    }
+    void addEntry(const FieldValue& name, const FieldValue& addr) { work_->entry(name, addr, "", "", {}); }
 
 private slots:
     void init() {
@@ -79,9 +50,9 @@ private slots:
     }
 
     void createNeverOverwrites() {
-        addEntry("a", "b", "c");
+        addEntry("a", "b");
         QVERIFY_THROWS_EXCEPTION(zt::Error, Database::create(db_->path()));
-        QCOMPARE(outputRows(*db_, u"出力情報"_qs).size(), 1);
+        QCOMPARE(entryRows(*db_).size(), 1);
     }
 
     // The record sets convert between UTF-16 and the stored UTF-8 on their
@@ -112,7 +83,6 @@ private slots:
         read.ReadText(0, reused);
         QCOMPARE(reused, expected);
         QCOMPARE(read.Text(0), expected);
-        QCOMPARE(read.Fields(u"名前"_qs), FieldValue(expected));
         read.Close();
 
         db_->Execute(u"DELETE FROM アドレス情報"_qs);
@@ -131,24 +101,18 @@ private slots:
 
         QTest::newRow("first of two equal") << "髙橋㈱"
                                             << "a@x" << 0;
-        QTest::newRow("single later row") << "佐藤"
-                                          << "s@x" << 2;
         QTest::newRow("quote in name") << "O'Brien"
-                                       << "o'b@x" << 3;
-        QTest::newRow("sql text in name") << "'); DROP TABLE アドレス情報; --"
-                                          << "z" << 4;
+                                       << "o'b@x" << 2;
         QTest::newRow("no match") << "髙橋㈱"
-                                  << "other@x" << -1;
-        QTest::newRow("name matches, address case differs") << "佐藤"
-                                                            << "S@x" << -1;
+                                  << "A@x" << -1;
     }
     void findFirstFindsFirstStoredAndEditsOnlyIt() {
         QFETCH(QString, name);
         QFETCH(QString, addr);
         QFETCH(int, editedRow);
         auto rs = db_->OpenRecordset(u"SELECT * FROM アドレス情報"_qs);
-        const QStringList names{"髙橋㈱", "髙橋㈱", "佐藤", "O'Brien", "'); DROP TABLE アドレス情報; --"};
-        const QStringList addrs{"a@x", "a@x", "s@x", "o'b@x", "z"};
+        const QStringList names{"髙橋㈱", "髙橋㈱", "O'Brien"};
+        const QStringList addrs{"a@x", "a@x", "o'b@x"};
         for (int i = 0; i < names.size(); ++i) {
             rs.AddNew();
             rs.SetField(u"名前"_qs, names[i]);
@@ -165,74 +129,54 @@ private slots:
             rs.SetField(u"役職"_qs, u"課長"_qs);
             rs.Update();
         }
-        auto read = db_->OpenRecordset(u"SELECT 役職 FROM アドレス情報 ORDER BY rowid"_qs);
-        for (int i = 0; i < names.size(); ++i) {
-            QCOMPARE(show(read.Fields(0)), i == editedRow ? u"課長"_qs : u"<NULL>"_qs);
-            read.MoveNext();
-        }
-        QVERIFY(read.Eof());
+        QStringList titles(names.size(), u"∅"_qs);
+        if (editedRow >= 0)
+            titles[editedRow] = u"課長"_qs;
+        QCOMPARE(rows(*db_, u"アドレス情報"_qs, u"役職"_qs), titles);
     }
 
+    // Stored as the import stores them, card by card: the same entry in a second
+    // group and again in the first; a membership with no entry gives no row, an
+    // entry with no membership a NULL group; fields from the first-stored entry.
     void outputQueryPairsEntriesAndGroups() {
-        // Stored as the import stores them: membership, then entry, card by card.
-        // The second card is in another group, the third in the same group
-        // again; a membership with no entry gives no row, an entry with no
-        // membership a NULL group.
-        addMember("仕事", "伊藤", "i@x");
-        addEntry("伊藤", "i@x", "南北工業", "", "部長");
-        addMember("友人", "伊藤", "i@x");
-        addEntry("伊藤", "i@x", "別会社");
-        addMember("仕事", "伊藤", "i@x");
-        addEntry("伊藤", "i@x", "三番目");
-        addMember("仕事", "幽霊", "g@x");
-        addEntry("田中", "t@x", "東西商事", "営業部");
-        addMember("営業'部", "佐藤", "s@x");
-        addEntry("佐藤", "s@x", "");
-
-        const QStringList expected{
-            "仕事|伊藤|i@x|南北工業||部長",
-            "友人|伊藤|i@x|南北工業||部長",
-            "<NULL>|田中|t@x|東西商事|営業部|<NULL>",
-            "営業'部|佐藤|s@x|||<NULL>",
-        };
-        QCOMPARE(outputRows(*db_, u"出力情報"_qs), expected);
-        auto byGroup = db_->OpenRecordset(
-            u"SELECT * FROM 出力情報 WHERE グループ = ? ORDER BY 名前,アドレス"_qs, {u"営業'部"_qs});
-        QVERIFY(!byGroup.Eof());
-        QCOMPARE(byGroup.Text(u"名前"_qs), u"佐藤"_qs);
+        work_->person("仕事", "伊藤", "i@x", "南北工業", "", "部長");
+        work_->person("友人", "伊藤", "i@x", "別会社", "", kNull);
+        work_->person("仕事", "伊藤", "i@x", "三番目", "", kNull);
+        work_->member("仕事", "幽霊", "g@x");
+        work_->person(kNull, "田中", "t@x", "東西商事", "営業部", kNull);
+        work_->person("営業'部", "佐藤", "s@x", "", "", kNull);
+        QStringList out;
+        for (auto rs = db_->OpenRecordset(u"出力情報"_qs); !rs.Eof(); rs.MoveNext()) {
+            QStringList fields;
+            for (const char* name : {"グループ", "名前", "アドレス", "会社名", "部署名", "役職"})
+                fields << rs.Fields(QString::fromUtf8(name)).value_or(u"∅"_qs);
+            out << fields.join(u'|');
+        }
+        QCOMPARE(out, QStringList({"仕事|伊藤|i@x|南北工業||部長", "友人|伊藤|i@x|南北工業||部長",
+                                   "∅|田中|t@x|東西商事|営業部|∅", "営業'部|佐藤|s@x|||∅"}));
     }
 
     void transactionRollsBackWhatItDid() {
-        addEntry("old", "o@x", "");
+        addEntry("old", "o@x");
         try {
             zt::Transaction t(*db_);
             db_->Execute(u"DELETE FROM アドレス情報"_qs);
-            addEntry("new", "n@x", "");
+            addEntry("new", "n@x");
             throw zt::Error(u"boom"_qs);
         } catch (const zt::Error&) {
         }
-        QCOMPARE(outputRows(*db_, u"出力情報"_qs), QStringList{"<NULL>|old|o@x|||<NULL>"});
+        QCOMPARE(entryRows(*db_), QStringList{"old|o@x|||∅"});
         {
             zt::Transaction t(*db_);
             db_->Execute(u"DELETE FROM アドレス情報"_qs);
             t.commit();
         }
-        QVERIFY(outputRows(*db_, u"出力情報"_qs).isEmpty());
-    }
-
-    void errorsCarryTheEnginesText() {
-        try {
-            db_->Execute(u"DELETE FROM ないテーブル"_qs);
-            QFAIL("no error");
-        } catch (const zt::Error& e) {
-            QVERIFY2(e.text().contains(u"no such table: ないテーブル"_qs), qPrintable(e.text()));
-        }
-        QVERIFY_THROWS_EXCEPTION(zt::Error, db_->OpenRecordset(u"アドレス情報"_qs).Fields(u"ない"_qs));
+        QVERIFY(entryRows(*db_).isEmpty());
     }
 
     void sameQueryOpenTwiceReadsIndependently() {
-        addEntry("a", "1", "");
-        addEntry("b", "2", "");
+        addEntry("a", "1");
+        addEntry("b", "2");
         const QString sql = u"SELECT 名前 FROM アドレス情報 ORDER BY 名前"_qs;
         auto outer = db_->OpenRecordset(sql);
         auto inner = db_->OpenRecordset(sql);
