@@ -1,7 +1,5 @@
 // The stored query 出力情報 against a plain C++ statement of what it returns,
-// on many small random tables: rows stored as the import stores them, rows
-// stored alone, rows deleted so that positions no longer line up, NULLs and
-// empty texts.
+// on small random tables with NULLs, empty texts and deleted rows.
 #include <QRandomGenerator>
 #include <QtTest>
 #include <algorithm>
@@ -103,16 +101,10 @@ public:
                 }
                 if (action < 50 || action >= 65) {
                     // The company tells which entry a row took its fields from.
-                    const Row e{0,
-                                {},
-                                name,
-                                address,
-                                u"c%1"_qs.arg(++stored_),
-                                pick({u""_qs, u"d"_qs}),
-                                pick({std::nullopt, u"t"_qs})};
-                    work.entry(e.name, e.address, e.company, e.department, e.title);
-                    entries_.push_back(e);
-                    entries_.back().rowid = lastRowid(work);
+                    const FieldValue company = u"c%1"_qs.arg(++stored_),
+                                     title = pick({std::nullopt, u"t"_qs});
+                    work.entry(name, address, company, u""_qs, title);
+                    entries_.push_back({lastRowid(work), {}, name, address, company, u""_qs, title});
                 }
             } else {
                 std::vector<Row>& rows = action < 90 ? members_ : entries_;
@@ -149,17 +141,11 @@ private slots:
     void matchesItsDefinition() {
         WorkDb work;
         RandomTables tables(20240601);
-        for (int round = 0; round < 400; ++round) {
+        for (int round = 0; round < 200; ++round) {
             // Rolled back at the end of the round: nothing is written to disk.
             zt::Transaction transaction(*work.db);
             tables.fill(work);
-            const QStringList expected = tables.expected();
-            const QStringList actual = outputRows(*work.db);
-            if (actual != expected) {
-                qWarning().noquote() << "round" << round << "\nexpected:" << expected.join(u'\n')
-                                     << "\nactual:" << actual.join(u'\n');
-            }
-            QCOMPARE(actual, expected);
+            QCOMPARE(outputRows(*work.db), tables.expected());
         }
     }
 };
