@@ -47,22 +47,17 @@ inline void rawSql(const QString& path, const char* sql) {
     }
 }
 
-// Another program's connection holding the database exclusively.
+// Another program's connection holding the database exclusively; closing it rolls back.
 class Lock {
 public:
     explicit Lock(const QString& path) {
         sqlite3_open(QFile::encodeName(path).constData(), &db_);
-        locked_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
     }
-    ~Lock() {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
-    }
-    bool locked() const { return locked_; }
+    ~Lock() { sqlite3_close(db_); }
 
 private:
     sqlite3* db_ = nullptr;
-    bool locked_ = false;
 };
 
 inline std::unique_ptr<zt::Database> createDatabase(const QString& path) {

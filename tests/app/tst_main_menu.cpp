@@ -124,21 +124,6 @@ private slots:
         QCOMPARE(widget->isVisible(), shown);
     }
 
-    void accessKeys_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("window");
-        for (int digit : {1, 2, 5, 6})
-            QTest::addRow("Alt+%d", digit) << int(Qt::Key_0) + digit << u"ZTAdrF0%1"_qs.arg(digit);
-    }
-    void accessKeys() {
-        QFETCH(int, key);
-        QFETCH(QString, window);
-        QTest::keyClick(menu.get(), Qt::Key(key), Qt::AltModifier);
-        QTRY_COMPARE(made.value(window), 1);
-        QCOMPARE(made.size(), 1);
-        QVERIFY(openJob(window));
-    }
-
     void f1OpensHelp_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("modifiers");

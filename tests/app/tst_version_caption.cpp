@@ -18,8 +18,6 @@ private slots:
                                     << "ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.05.12";
         QTest::newRow("three digits")
             << "ZTAdrF00" << 1 << 0 << 123 << "ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.123";
-        QTest::newRow("other window")
-            << "ZTAdrF05" << 1 << 0 << 1 << "ZTAdrF05：Norrik!アドレス帳移行支援 Ver.1.00.01";
     }
     void caption() {
         QFETCH(QString, name);

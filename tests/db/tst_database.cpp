@@ -173,21 +173,6 @@ private slots:
         }
         QVERIFY(entryRows(*db_).isEmpty());
     }
-
-    void sameQueryOpenTwiceReadsIndependently() {
-        addEntry("a", "1");
-        addEntry("b", "2");
-        const QString sql = u"SELECT 名前 FROM アドレス情報 ORDER BY 名前"_qs;
-        auto outer = db_->OpenRecordset(sql);
-        auto inner = db_->OpenRecordset(sql);
-        inner.MoveNext();
-        QCOMPARE(outer.Text(0), u"a"_qs);
-        QCOMPARE(inner.Text(0), u"b"_qs);
-        inner.Close();
-        QVERIFY(inner.Eof());
-        outer.MoveNext();
-        QCOMPARE(outer.Text(0), u"b"_qs);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -63,10 +63,8 @@ void TestExportWindows::csvWindow() {
     QPointer<ZTAdrF02> window = new ZTAdrF02;
     window->show();
     const QString path = work_->out("ZTAdrF02.txt");
-    QCOMPARE(window->windowTitle(), QString("CSV 出力"));
     QCOMPARE(window->状況表示->text(),
              "グループ,名前,アドレス,会社名,部署名,役職\nの形式で、\n" + path + "\nに出力します。");
-    QVERIFY(window->状況表示->isVisible());
 
     QTest::mouseClick(window->処理実行, Qt::LeftButton);
 
@@ -116,10 +114,8 @@ void TestExportWindows::choiceWindows() {
     QPointer<JobWindow> window = edmax ? static_cast<JobWindow*>(new ZTAdrF05) : new ZTAdrF06;
     window->show();
     auto* list = window->findChild<QComboBox*>(edmax ? u"メモ選択"_qs : u"備考選択"_qs);
-    QVERIFY(list);
     QCOMPARE(items(list), choices);
     QCOMPARE(list->currentIndex(), 0);
-    QVERIFY(!list->isEditable());
     QCOMPARE(window->状況表示->text(), work_->out(file) + "\nに出力します。");
 
     list->setCurrentIndex(chosen);
