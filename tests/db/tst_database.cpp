@@ -26,8 +26,6 @@ private slots:
         QTest::addColumn<QByteArray>("schema");
         QTest::addColumn<QString>("expected");
         const QByteArray groups = "CREATE TABLE グループ情報(グループ,名前,アドレス);";
-        QTest::newRow("foreign SQLite file")
-            << QByteArray("CREATE TABLE foo(x);") << u"no such table: アドレス情報"_qs;
         QTest::newRow("no stored query")
             << "CREATE TABLE アドレス情報(名前,アドレス,会社名,部署名,役職);" + groups
             << u"no such table: 出力情報"_qs;

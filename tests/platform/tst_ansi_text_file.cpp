@@ -42,31 +42,6 @@ private slots:
         }
     }
 
-    void refusedPaths_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("read missing file") << "missing.txt"
-                                           << "ファイルを開けません: %1（ファイルが見つかりません）";
-        QTest::newRow("read folder") << "sub"
-                                     << "ファイルを開けません: %1（フォルダーです）";
-    }
-
-    void refusedPaths() {
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const QString path = dir.filePath(name);
-        try {
-            zt::AnsiTextReader reader(path);
-            QFAIL("no error thrown");
-        } catch (const zt::Error& e) {
-            QCOMPARE(e.text(), expected.arg(path));
-        }
-        QCOMPARE(dirEntries(dir.path()), QStringList{"sub"});
-        QVERIFY(dirEntries(dir.filePath("sub")).isEmpty());
-    }
-
     void commitReplacesOldFile() {
         QTemporaryDir dir;
         const QString path = dir.filePath("out.txt");
