@@ -221,27 +221,23 @@ struct DbConnection {
     }
 
     void bindOne(sqlite3_stmt* stmt, int position, const FieldValue& value) {
-        int rc;
-        if (value) {
-            const QByteArray utf8 = value->toUtf8();
-            rc = sqlite3_bind_text64(stmt, position, utf8.constData(),
-                                     static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
-        } else {
-            rc = sqlite3_bind_null(stmt, position);
-        }
-        if (rc != SQLITE_OK) {
-            fail();
-        }
+        std::string utf8;
+        bindText(stmt, position, value, utf8, SQLITE_TRANSIENT);
     }
 
     // Binds from `scratch`, which must stay untouched until the statement has
     // run: the engine reads the bytes in place instead of copying them.
     void bindBuffered(sqlite3_stmt* stmt, int position, const FieldValue& value, std::string& scratch) {
+        bindText(stmt, position, value, scratch, SQLITE_STATIC);
+    }
+
+    void bindText(sqlite3_stmt* stmt, int position, const FieldValue& value, std::string& utf8,
+                  sqlite3_destructor_type lifetime) {
         int rc;
         if (value) {
-            encodeUtf8(*value, scratch);
-            rc = sqlite3_bind_text64(stmt, position, scratch.data(),
-                                     static_cast<sqlite3_uint64>(scratch.size()), SQLITE_STATIC, SQLITE_UTF8);
+            encodeUtf8(*value, utf8);
+            rc = sqlite3_bind_text64(stmt, position, utf8.data(), static_cast<sqlite3_uint64>(utf8.size()),
+                                     lifetime, SQLITE_UTF8);
         } else {
             rc = sqlite3_bind_null(stmt, position);
         }
@@ -331,6 +327,13 @@ struct RecordsetImpl {
     QHash<QString, sqlite3_stmt*> findStmts;                           // by criterion
 
     bool isTable() const { return !table.isEmpty(); }
+
+    // AddNew and Edit both start from a row of untouched fields.
+    void beginChange(Mode next) {
+        mode = next;
+        pending.assign(static_cast<size_t>(columns.size()), std::nullopt);
+        dirty.assign(static_cast<size_t>(columns.size()), false);
+    }
 
     ~RecordsetImpl() { releaseStatement(); }
 
@@ -472,6 +475,17 @@ struct RecordsetImpl {
     }
 };
 
+namespace {
+
+RecordsetImpl& open(const std::unique_ptr<RecordsetImpl>& d) {
+    if (!d) {
+        throw Error(QStringLiteral("レコードセットが開かれていません。"));
+    }
+    return *d;
+}
+
+}  // namespace
+
 Recordset::Recordset() = default;
 Recordset::~Recordset() = default;
 Recordset::Recordset(Recordset&&) noexcept = default;
@@ -486,32 +500,25 @@ bool Recordset::Eof() const {
 }
 
 void Recordset::MoveNext() {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->checkOpen();
+    RecordsetImpl& d = open(d_);
+    d.checkOpen();
     if (Eof()) {
         throw Error(QStringLiteral("カレント レコードがありません。"));
     }
-    if (d_->isTable()) {
-        d_->seekAfter(d_->rowid);
+    if (d.isTable()) {
+        d.seekAfter(d.rowid);
     } else {
-        d_->stepQuery();
+        d.stepQuery();
     }
 }
 
 FieldValue Recordset::Fields(const QString& name) const {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    return d_->value(d_->indexOf(name));
+    RecordsetImpl& d = open(d_);
+    return d.value(d.indexOf(name));
 }
 
 FieldValue Recordset::Fields(int index) const {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    return d_->value(index);
+    return open(d_).value(index);
 }
 
 QString Recordset::Text(const QString& name) const {
@@ -524,10 +531,7 @@ QString Recordset::Text(int index) const {
 }
 
 void Recordset::ReadText(int index, QString& into) const {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    RecordsetImpl& d = *d_;
+    RecordsetImpl& d = open(d_);
     // The writers read every field of every row of a query: straight from the
     // statement's row, without the FieldValue in between.
     if (!d.closed && !d.isTable() && !d.atEnd && index >= 0 && index < d.columns.size()) {
@@ -554,60 +558,42 @@ QStringList Recordset::FieldNames() const {
     return d_ ? d_->columns : QStringList();
 }
 int Recordset::FieldIndex(const QString& name) const {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    return d_->indexOf(name);
+    return open(d_).indexOf(name);
 }
 
 void Recordset::AddNew() {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->requireTable("AddNew");
-    d_->mode = RecordsetImpl::Mode::AddNew;
-    d_->pending.assign(static_cast<size_t>(d_->columns.size()), std::nullopt);
-    d_->dirty.assign(static_cast<size_t>(d_->columns.size()), false);
+    RecordsetImpl& d = open(d_);
+    d.requireTable("AddNew");
+    d.beginChange(RecordsetImpl::Mode::AddNew);
 }
 
 void Recordset::Edit() {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->requireTable("Edit");
-    if (!d_->hasRow) {
+    RecordsetImpl& d = open(d_);
+    d.requireTable("Edit");
+    if (!d.hasRow) {
         throw Error(QStringLiteral("カレント レコードがありません。"));
     }
-    d_->mode = RecordsetImpl::Mode::Edit;
-    d_->pending.assign(static_cast<size_t>(d_->columns.size()), std::nullopt);
-    d_->dirty.assign(static_cast<size_t>(d_->columns.size()), false);
+    d.beginChange(RecordsetImpl::Mode::Edit);
 }
 
 void Recordset::SetField(const QString& name, const FieldValue& value) {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->requireEditing();
-    SetField(d_->indexOf(name), value);
+    RecordsetImpl& d = open(d_);
+    d.requireEditing();
+    SetField(d.indexOf(name), value);
 }
 
 void Recordset::SetField(int index, const FieldValue& value) {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->requireEditing();
-    d_->checkIndex(index);
+    RecordsetImpl& d = open(d_);
+    d.requireEditing();
+    d.checkIndex(index);
     const auto at = static_cast<size_t>(index);
-    d_->pending[at] = value;
-    d_->dirty[at] = true;
+    d.pending[at] = value;
+    d.dirty[at] = true;
 }
 
 void Recordset::Update() {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->requireTable("Update");
-    RecordsetImpl& d = *d_;
+    RecordsetImpl& d = open(d_);
+    d.requireTable("Update");
     if (d.mode == RecordsetImpl::Mode::None) {
         throw Error(QStringLiteral("AddNew または Edit を実行せずに Update を実行しました。"));
     }
@@ -665,11 +651,8 @@ void Recordset::Update() {
 }
 
 void Recordset::FindFirst(const QString& criterion, const Params& params) {
-    if (!d_) {
-        throw Error(QStringLiteral("レコードセットが開かれていません。"));
-    }
-    d_->requireTable("FindFirst");
-    RecordsetImpl& d = *d_;
+    RecordsetImpl& d = open(d_);
+    d.requireTable("FindFirst");
     sqlite3_stmt*& find = d.findStmts[criterion];
     if (find == nullptr) {
         find = d.conn->acquire(QStringLiteral("SELECT rowid FROM %1 WHERE (%2) ORDER BY rowid LIMIT 1")
