@@ -99,6 +99,19 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs) : QWidget(nullptr), jobs_(std::move(jobs))
     Form_Load();
 }
 
+namespace {
+
+void bringToFront(QWidget* window) {
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
 QString ZTAdrF00::helpFilePath() {
     return ZTAdrM1::AppPath + QLatin1Char('/') + ZTAdrM1::ExeBaseName + QStringLiteral(".hlp");
 }
@@ -143,13 +156,8 @@ bool ZTAdrF00::Form_QueryUnload() {
                          zt::MessageBox::Icon::Critical);
     // A job window may have closed while the box was up; look again.
     const QList<QWidget*> open = otherOpenWindows();
-    if (!open.isEmpty()) {
-        QWidget* window = open.first();
-        if (window->isMinimized())
-            window->showNormal();
-        window->raise();
-        window->activateWindow();
-    }
+    if (!open.isEmpty())
+        bringToFront(open.first());
     return true;
 }
 
@@ -205,12 +213,7 @@ void ZTAdrF00::showJob(QPointer<JobWindow>& slot, const std::function<JobWindow*
             if (!slot)
                 return;
         }
-        if (slot->isMinimized())
-            slot->showNormal();
-        else
-            slot->show();
-        slot->raise();
-        slot->activateWindow();
+        bringToFront(slot);
     });
 }
 
