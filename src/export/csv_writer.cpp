@@ -55,9 +55,7 @@ QString QuoteCsvField(const FieldValue& value) {
 
 void writeCsv(Database& db, const QString& path) {
     Recordset rows = db.OpenRecordset(QStringLiteral("出力情報"));
-    const auto fields = fieldPositions<6>(
-        rows, {QStringLiteral("グループ"), QStringLiteral("名前"), QStringLiteral("アドレス"),
-               QStringLiteral("会社名"), QStringLiteral("部署名"), QStringLiteral("役職")});
+    const auto fields = fieldPositions(rows, kOutputFields);
 
     AnsiTextWriter out(path);
     // Both buffers are reused row after row (resize(0) keeps the allocation).

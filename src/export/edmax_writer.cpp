@@ -90,9 +90,7 @@ void writeEdMax(Database& db, const QString& path, QChar layout,
     Recordset rows =
         db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報 ORDER BY グループ,名前,アドレス"));
     enum { Group, Name, Address, Company, Department, Title };
-    const auto f = fieldPositions<6>(
-        rows, {QStringLiteral("グループ"), QStringLiteral("名前"), QStringLiteral("アドレス"),
-               QStringLiteral("会社名"), QStringLiteral("部署名"), QStringLiteral("役職")});
+    const auto f = fieldPositions(rows, kOutputFields);
     QString line;
     RowTexts t;
     for (; !rows.Eof(); rows.MoveNext()) {

@@ -20,4 +20,9 @@ std::array<int, N> fieldPositions(const Recordset& rs, const std::array<QString,
     return positions;
 }
 
+// The fields of 出力情報, in the order the CSV and EdMax lines use them.
+inline const std::array<QString, 6> kOutputFields{QStringLiteral("グループ"), QStringLiteral("名前"),
+                                                  QStringLiteral("アドレス"), QStringLiteral("会社名"),
+                                                  QStringLiteral("部署名"),   QStringLiteral("役職")};
+
 }  // namespace zt
