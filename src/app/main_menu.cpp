@@ -8,12 +8,11 @@
 #include <QSessionManager>
 #include <utility>
 
-#include "app/app_state.h"
-#include "app/ui_font.h"
 #include "app/version_caption.h"
 #include "platform/fatal_error.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
+#include "shell/ui_font.h"
 
 namespace {
 
@@ -40,7 +39,8 @@ bool isUnownedWindow(const QWidget* w) {
 
 }  // namespace
 
-ZTAdrF00::ZTAdrF00(JobFactories jobs) : QWidget(nullptr), jobs_(std::move(jobs)) {
+ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
+    : QWidget(nullptr), jobs_(std::move(jobs)), helpFile_(helpFile) {
     setObjectName(QStringLiteral("ZTAdrF00"));
     setWindowTitle(QStringLiteral("Windowsアドレス帳移行支援"));
     setFixedSize(JobWindow::px(5130), JobWindow::px(6795));
@@ -112,10 +112,6 @@ void bringToFront(QWidget* window) {
 
 }  // namespace
 
-QString ZTAdrF00::helpFilePath() {
-    return ZTAdrM1::AppPath + QLatin1Char('/') + ZTAdrM1::ExeBaseName + QStringLiteral(".hlp");
-}
-
 void ZTAdrF00::Form_Load() {
     ZTAdrM1::SetVersionCaption(this);
 }
@@ -144,7 +140,7 @@ void ZTAdrF00::CommandEnd_Click() {
 bool ZTAdrF00::Form_KeyDown(int key, Qt::KeyboardModifiers /*modifiers: any*/) {
     if (key != Qt::Key_F1)
         return false;
-    zt::runGuarded(this, [this] { zt::HelpEngine::showContents(this, helpFilePath()); });
+    zt::runGuarded(this, [this] { zt::HelpEngine::showContents(this, helpFile_); });
     return true;
 }
 

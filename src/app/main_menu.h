@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/job_window.h"
+#include "shell/job_window.h"
 
 class QLabel;
 class QPushButton;
@@ -26,10 +26,8 @@ public:
         std::function<JobWindow*()> tsurukame;  // ZTAdrF06
     };
 
-    explicit ZTAdrF00(JobFactories jobs);
-
-    // The help file beside the executable: AppPath/<base name>.hlp.
-    static QString helpFilePath();
+    // `helpFile` is what F1 opens: the help file beside the executable.
+    ZTAdrF00(JobFactories jobs, const QString& helpFile);
 
     void Form_Load();
     void Command1_Click();
@@ -74,6 +72,7 @@ private:
     void commitData(QSessionManager& manager);
 
     JobFactories jobs_;
+    QString helpFile_;
     QPointer<JobWindow> importWindow_;
     QPointer<JobWindow> csvWindow_;
     QPointer<JobWindow> edmaxWindow_;

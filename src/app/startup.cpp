@@ -7,11 +7,15 @@
 #include <QTranslator>
 #include <exception>
 
-#include "app/app_state.h"
-#include "app/ui_font.h"
 #include "db/database.h"
+#include "export/csv_window.h"
+#include "export/edmax_window.h"
+#include "export/tsurukame_window.h"
+#include "import/import_window.h"
 #include "platform/fatal_error.h"
 #include "platform/message_box.h"
+#include "shell/app_state.h"
+#include "shell/ui_font.h"
 #include "version.h"
 
 namespace ZTAdrM1 {
@@ -29,6 +33,10 @@ QString ExecutableBaseName(const QString& executablePath) {
     return QFileInfo(executablePath).completeBaseName();
 }
 
+QString HelpFilePath() {
+    return AppPath + u'/' + ExeBaseName + QStringLiteral(".hlp");
+}
+
 void PrepareApplication(QApplication& app) {
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -36,6 +44,9 @@ void PrepareApplication(QApplication& app) {
     else
         delete translator;
     QApplication::setFont(GothicFont(9));
+    // The name, not the display name: Qt appends a display name to every
+    // window title on some desktops, and the titles are the program's own.
+    QCoreApplication::setApplicationName(QStringLiteral(ZT_APP_TITLE));
 }
 
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName) {
@@ -58,7 +69,16 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
     return nullptr;
 }
 
-int Main(QApplication& app, const ZTAdrF00::JobFactories& jobs) {
+ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath) {
+    return {
+        [&db] { return new ZTAdrF01(db); },
+        [&db, appPath] { return new ZTAdrF02(db, appPath); },
+        [&db, appPath] { return new ZTAdrF05(db, appPath); },
+        [&db, appPath] { return new ZTAdrF06(db, appPath); },
+    };
+}
+
+int Main(QApplication& app) {
     PrepareApplication(app);
     std::unique_ptr<zt::Database> db = OpenWorkingDatabase(
         QCoreApplication::applicationDirPath(), ExecutableBaseName(QCoreApplication::applicationFilePath()));
@@ -69,7 +89,7 @@ int Main(QApplication& app, const ZTAdrF00::JobFactories& jobs) {
     // window left open must not keep it alive, and closing the last job
     // window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    ZTAdrF00 menu(jobs);
+    ZTAdrF00 menu(JobWindows(*db, AppPath), HelpFilePath());
     QObject::connect(&menu, &ZTAdrF00::menuClosed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     menu.show();
     const int status = QApplication::exec();

@@ -18,8 +18,12 @@ namespace ZTAdrM1 {
 // looks for FOO.mdb and FOO.hlp.
 QString ExecutableBaseName(const QString& executablePath);
 
-// Loads Qt's own Japanese texts (はい/いいえ/OK in message boxes) and sets the
-// program's font. A missing translation only leaves the buttons in English.
+// The help file beside the executable, named after it: AppPath/<base name>.hlp.
+QString HelpFilePath();
+
+// Loads Qt's own Japanese texts (はい/いいえ/OK in message boxes), sets the
+// program's font, and names the application with its title, which the error
+// box shows. A missing translation only leaves the buttons in English.
 void PrepareApplication(QApplication& app);
 
 // Sets AppPath, ExeBaseName and DbPath, makes AppPath the current directory and
@@ -28,10 +32,14 @@ void PrepareApplication(QApplication& app);
 // line, and nullptr is returned. The caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
 
+// The four job windows the main menu opens, each handed the working database
+// and the program folder.
+ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath);
+
 // The whole start-up for main(): works in the executable's own folder (the
 // command line is ignored), shows the main menu, runs until it closes.
 // Returns the exit status: non-zero when the database could not be opened or
 // a fatal error was reported.
-int Main(QApplication& app, const ZTAdrF00::JobFactories& jobs);
+int Main(QApplication& app);
 
 }  // namespace ZTAdrM1

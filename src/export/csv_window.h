@@ -2,14 +2,18 @@
 
 #include <QString>
 
-#include "app/job_window.h"
+#include "shell/job_window.h"
+
+namespace zt {
+class Database;
+}
 
 // The CSV window: writes every row of the working database's output query to
-// ZTAdrF02.txt beside the executable and hands the file to the desktop.
+// ZTAdrF02.txt in the program folder and hands the file to the desktop.
 class ZTAdrF02 : public JobWindow {
     Q_OBJECT
 public:
-    ZTAdrF02();
+    ZTAdrF02(zt::Database& db, const QString& programFolder);
 
     QString OutputPath;
 
@@ -18,4 +22,5 @@ protected:
 
 private:
     void Form_Load();
+    zt::Database& db_;
 };

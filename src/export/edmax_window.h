@@ -1,26 +1,16 @@
 #pragma once
 
-#include <QString>
-
-#include "app/job_window.h"
-
-class QComboBox;
-class QLabel;
+#include "shell/choice_window.h"
 
 // The EdMax window: the user picks a memo layout, and a run writes the EdMax
-// address book 常用アドレス.adr beside the executable.
-class ZTAdrF05 : public JobWindow {
+// address book 常用アドレス.adr into the program folder.
+class ZTAdrF05 : public ChoiceJobWindow {
     Q_OBJECT
 public:
-    ZTAdrF05();
+    ZTAdrF05(zt::Database& db, const QString& programFolder);
 
-    QString OutputPath;
-    QLabel* Label1;
     QComboBox* メモ選択;
 
 protected:
-    void runJob() override;
-
-private:
-    void Form_Load();
+    void write(QChar layout) override;
 };

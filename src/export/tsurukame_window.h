@@ -1,26 +1,16 @@
 #pragma once
 
-#include <QString>
-
-#include "app/job_window.h"
-
-class QComboBox;
-class QLabel;
+#include "shell/choice_window.h"
 
 // The Tsurukame window: the user picks what the remarks hold, and a run writes
-// the Tsurukame address book AdrBook.txt beside the executable.
-class ZTAdrF06 : public JobWindow {
+// the Tsurukame address book AdrBook.txt into the program folder.
+class ZTAdrF06 : public ChoiceJobWindow {
     Q_OBJECT
 public:
-    ZTAdrF06();
+    ZTAdrF06(zt::Database& db, const QString& programFolder);
 
-    QString OutputPath;
-    QLabel* Label1;
     QComboBox* 備考選択;
 
 protected:
-    void runJob() override;
-
-private:
-    void Form_Load();
+    void write(QChar choice) override;
 };

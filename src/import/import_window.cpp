@@ -3,16 +3,15 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/app_state.h"
 #include "import/address_book_import.h"
-#include "platform/error.h"
 #include "platform/folder_dialog.h"
 #include "platform/message_box.h"
 
 using zt::MessageBox;
 
-ZTAdrF01::ZTAdrF01()
-    : JobWindow(QStringLiteral("ZTAdrF01"), QStringLiteral("アドレス帳データを取り込み"), 4680, 1890) {
+ZTAdrF01::ZTAdrF01(zt::Database& db)
+    : JobWindow(QStringLiteral("ZTAdrF01"), QStringLiteral("アドレス帳データを取り込み"), 4680, 1890),
+      db_(db) {
     place(状況表示, 300, 300, 4000, 600);
     place(処理実行, 2500, 1200, 1800, 400);
 }
@@ -47,12 +46,9 @@ void ZTAdrF01::runJob() {
         return;
     }
 
-    if (ZTAdrM1::Db == nullptr) {
-        throw zt::Error(QStringLiteral("作業用データベースが開かれていません。"));
-    }
     setStatus(QStringLiteral("データクリア"));
     const int groupCount =
-        zt::importAddressBook(*ZTAdrM1::Db, folderPath, [this](const QString& text) { setStatus(text); });
+        zt::importAddressBook(db_, folderPath, [this](const QString& text) { setStatus(text); });
 
     MessageBox::show(this,
                      u' ' + QString::number(groupCount) + QStringLiteral(" 個のグループを処理しました。"),

@@ -1,14 +1,21 @@
 #pragma once
 
-#include "app/job_window.h"
+#include "shell/job_window.h"
+
+namespace zt {
+class Database;
+}
 
 // The import window: one run confirms, lets the user pick an address book
 // folder inside AddrBook, and replaces the working database's content with it.
 class ZTAdrF01 : public JobWindow {
     Q_OBJECT
 public:
-    ZTAdrF01();
+    explicit ZTAdrF01(zt::Database& db);
 
 protected:
     void runJob() override;
+
+private:
+    zt::Database& db_;
 };

@@ -4,13 +4,6 @@
 
 #include "platform/message_box.h"
 
-#if __has_include("version.h")
-#include "version.h"
-#endif
-#ifndef ZT_APP_TITLE
-#define ZT_APP_TITLE "ZTADRCNV"
-#endif
-
 namespace zt {
 namespace {
 
@@ -33,7 +26,7 @@ void reportFatalError(QWidget* owner, const QString& text) {
     if (s.testing) {
         s.texts.append(text);
     }
-    MessageBox::show(owner, text, QString::fromUtf8(ZT_APP_TITLE), MessageBox::Buttons::Ok,
+    MessageBox::show(owner, text, QCoreApplication::applicationName(), MessageBox::Buttons::Ok,
                      MessageBox::Icon::Critical);
     // Without a running event loop this does nothing; start-up then returns
     // fatalErrorReported() as the exit status itself.

@@ -11,8 +11,9 @@ class QWidget;
 namespace zt {
 
 // Shows a failure that is not one of the user's own choices (a database error,
-// a file that cannot be written) in a critical message box with the error's own
-// text, then ends the program with a non-zero status.
+// a file that cannot be written) in a critical message box titled with the
+// application's name, with the error's own text, then ends the program with a
+// non-zero status.
 void reportFatalError(QWidget* owner, const QString& text);
 
 // True once reportFatalError has run; main() turns it into the exit status.

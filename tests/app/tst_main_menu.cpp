@@ -5,7 +5,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "app/app_state.h"
 #include "app/main_menu.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
@@ -81,10 +80,8 @@ private slots:
 
     void init() {
         zt::enableTestSeams();
-        ZTAdrM1::AppPath = u"/opt/tools"_qs;
-        ZTAdrM1::ExeBaseName = u"ZTADRCNV"_qs;
         made.clear();
-        menu = std::make_unique<ZTAdrF00>(factories());
+        menu = std::make_unique<ZTAdrF00>(factories(), u"/opt/tools/ZTADRCNV.hlp"_qs);
         menu->show();
         QVERIFY(QTest::qWaitForWindowActive(menu.get()));
     }

@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/app_state.h"
 #include "app/startup.h"
 #include "db/database.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "shell/app_state.h"
 #include "test_support.h"
 
 class TestStartup : public QObject {
@@ -41,6 +41,7 @@ private slots:
         QVERIFY(db);
         QCOMPARE(ZTAdrM1::Db, db.get());
         QCOMPARE(ZTAdrM1::AppPath, program.path());
+        QCOMPARE(ZTAdrM1::HelpFilePath(), program.filePath(baseName + u".hlp"_qs));
         QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(program.path()).canonicalPath());
         QVERIFY(zt::MessageBox::shown().isEmpty());
     }

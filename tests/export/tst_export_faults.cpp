@@ -8,7 +8,6 @@
 #include <QtTest>
 #include <csignal>
 
-#include "app/app_state.h"
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
@@ -28,10 +27,10 @@ namespace {
 
 const QByteArray kOldRun("an earlier run\r\n");
 
-JobWindow* openWindow(Window window) {
-    return window == Window::Csv     ? static_cast<JobWindow*>(new ZTAdrF02)
-           : window == Window::EdMax ? static_cast<JobWindow*>(new ZTAdrF05)
-                                     : new ZTAdrF06;
+JobWindow* openWindow(Window window, zt::Database& db, const QString& folder) {
+    return window == Window::Csv     ? static_cast<JobWindow*>(new ZTAdrF02(db, folder))
+           : window == Window::EdMax ? static_cast<JobWindow*>(new ZTAdrF05(db, folder))
+                                     : new ZTAdrF06(db, folder);
 }
 
 QString fileName(Window window) {
@@ -41,8 +40,8 @@ QString fileName(Window window) {
 }
 
 // Clicks the run button; returns once the window is gone.
-bool run(Window which) {
-    QPointer<JobWindow> window = openWindow(which);
+bool run(Window which, zt::Database& db, const QString& folder) {
+    QPointer<JobWindow> window = openWindow(which, db, folder);
     window->show();
     QTest::mouseClick(window->処理実行, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -66,14 +65,10 @@ private slots:
         work_ = std::make_unique<WorkDb>();
         work_->person("G", "n", "a", "c", "d", "t");
         work_->person("H", "m", "b", "c", "d", kNull);
-        ZTAdrM1::AppPath = work_->outDir();
-        ZTAdrM1::Db = work_->db.get();
+        folder_ = work_->outDir();
     }
 
-    void cleanup() {
-        ZTAdrM1::Db = nullptr;
-        work_.reset();
-    }
+    void cleanup() { work_.reset(); }
 
     void unwritableTarget_data() {
         QTest::addColumn<Window>("window");
@@ -95,9 +90,9 @@ private slots:
         QFETCH(Fault, fault);
         QFETCH(QString, message);
         if (fault == Fault::FolderGone) {
-            ZTAdrM1::AppPath = work_->out("gone");
+            folder_ = work_->out("gone");
         }
-        const QString target = ZTAdrM1::AppPath + u'/' + fileName(window);
+        const QString target = folder_ + u'/' + fileName(window);
         if (fault == Fault::TargetIsFolder) {
             QVERIFY(QDir().mkdir(target));
         } else if (fault != Fault::FolderGone) {
@@ -110,7 +105,7 @@ private slots:
         none.rlim_cur = 0;
         std::signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
-        const bool closed = run(window);
+        const bool closed = run(window, *work_->db, folder_);
         setrlimit(RLIMIT_FSIZE, &saved);
 
         QVERIFY(closed);
@@ -133,7 +128,7 @@ private slots:
         writeFile(target, kOldRun);
         {
             Lock lock(work_->db->path());
-            QVERIFY(run(window));
+            QVERIFY(run(window, *work_->db, folder_));
         }
         QCOMPARE(zt::fatalErrorsReported(), QStringList{"database is locked"});
         QVERIFY(!claimedSuccess());
@@ -143,6 +138,7 @@ private slots:
 
 private:
     std::unique_ptr<WorkDb> work_;
+    QString folder_;
 };
 
 QTEST_MAIN(TestExportFaults)

@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/app_state.h"
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
@@ -49,18 +48,15 @@ private:
 void TestExportWindows::init() {
     work_ = std::make_unique<WorkDb>();
     work_->person("G", "n", "a", "c", "", "t");
-    ZTAdrM1::AppPath = work_->outDir();
-    ZTAdrM1::Db = work_->db.get();
     zt::enableTestSeams();
 }
 
 void TestExportWindows::cleanup() {
-    ZTAdrM1::Db = nullptr;
     work_.reset();
 }
 
 void TestExportWindows::csvWindow() {
-    QPointer<ZTAdrF02> window = new ZTAdrF02;
+    QPointer<ZTAdrF02> window = new ZTAdrF02(*work_->db, work_->outDir());
     window->show();
     const QString path = work_->out("ZTAdrF02.txt");
     QCOMPARE(window->状況表示->text(),
@@ -111,7 +107,8 @@ void TestExportWindows::choiceWindows() {
     QFETCH(QString, file);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    QPointer<JobWindow> window = edmax ? static_cast<JobWindow*>(new ZTAdrF05) : new ZTAdrF06;
+    QPointer<JobWindow> window = edmax ? static_cast<JobWindow*>(new ZTAdrF05(*work_->db, work_->outDir()))
+                                       : new ZTAdrF06(*work_->db, work_->outDir());
     window->show();
     auto* list = window->findChild<QComboBox*>(edmax ? u"メモ選択"_qs : u"備考選択"_qs);
     QCOMPARE(items(list), choices);

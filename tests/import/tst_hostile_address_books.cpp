@@ -8,7 +8,6 @@
 #include <QtTest>
 #include <random>
 
-#include "app/app_state.h"
 #include "import/address_book_import.h"
 #include "import/card_reader.h"
 #include "import/import_window.h"
@@ -173,13 +172,11 @@ private slots:
         AddressBookTree book({{u"g/c.nrk"_qs, card("N", "n@")}});
         {
             Lock lock(db_->path());
-            ZTAdrM1::Db = db_.get();
             zt::MessageBox::setNextAnswer(zt::MessageBox::Answer::Yes);
             zt::FolderDialog::setNextFolder(book.picked());
-            QPointer<ZTAdrF01> window = new ZTAdrF01;
+            QPointer<ZTAdrF01> window = new ZTAdrF01(*db_);
             window->show();
             QTest::mouseClick(window->処理実行, Qt::LeftButton);
-            ZTAdrM1::Db = nullptr;
         }
         QCOMPARE(zt::fatalErrorsReported(), QStringList{u"database is locked"_qs});
         QCOMPARE(entryRows(*db_), oldEntries);

@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/app_state.h"
 #include "import/address_book_import.h"
 #include "import/import_window.h"
 #include "platform/fatal_error.h"
@@ -44,12 +43,7 @@ class TestImportWindow : public QObject {
     Q_OBJECT
 private slots:
 
-    void initTestCase() {
-        db_ = createDatabase(dir_.filePath(u"ZTADRCNV.mdb"_qs));
-        ZTAdrM1::Db = db_.get();
-    }
-
-    void cleanupTestCase() { ZTAdrM1::Db = nullptr; }
+    void initTestCase() { db_ = createDatabase(dir_.filePath(u"ZTADRCNV.mdb"_qs)); }
 
     void init() {
         AddressBookTree old({{u"old/c.nrk"_qs, card("Old")}});
@@ -101,7 +95,7 @@ private slots:
         if (confirm) {
             zt::FolderDialog::setNextFolder(folder.isEmpty() ? QString() : book.root() + u'/' + folder);
         }
-        QPointer<ZTAdrF01> window = new ZTAdrF01;
+        QPointer<ZTAdrF01> window = new ZTAdrF01(*db_);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QTest::mouseClick(window->処理実行, Qt::LeftButton);

@@ -1,4 +1,4 @@
-#include "app/app_state.h"
+#include "shell/app_state.h"
 
 namespace ZTAdrM1 {
 

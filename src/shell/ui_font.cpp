@@ -1,4 +1,4 @@
-#include "app/ui_font.h"
+#include "shell/ui_font.h"
 
 #include <QStringList>
 

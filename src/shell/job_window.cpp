@@ -1,4 +1,4 @@
-#include "app/job_window.h"
+#include "shell/job_window.h"
 
 #include <QLabel>
 #include <QPushButton>
