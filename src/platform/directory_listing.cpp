@@ -1,0 +1,37 @@
+#include "platform/directory_listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <QFile>
+#include <memory>
+
+#include "platform/error.h"
+
+namespace zt {
+
+// Qt's own listing drops every name that is not valid in the locale's
+// encoding, so an address book unpacked with its Windows names would look
+// empty; the system's listing gives every name.
+std::vector<DirectoryEntry> listDirectory(const QByteArray& folder) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
+    if (!dir) {
+        throw Error(QStringLiteral("フォルダ %1 を読み込めません。").arg(QFile::decodeName(folder)));
+    }
+    std::vector<DirectoryEntry> entries;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        struct stat info {};
+        DirectoryEntry found{QByteArray(entry->d_name)};
+        if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0) {
+            found.isFolder = S_ISDIR(info.st_mode);
+            found.isFile = S_ISREG(info.st_mode);
+        }
+        entries.push_back(std::move(found));
+    }
+    return entries;
+}
+
+}  // namespace zt

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <vector>
+
+namespace zt {
+
+// One name in a folder, as the file system holds it: bytes, in whatever
+// encoding the program that made it used.
+struct DirectoryEntry {
+    QByteArray name;
+    bool isFolder = false;  // links are followed: a link to a folder is a folder
+    bool isFile = false;    // a regular file; never a device, a FIFO or a dangling link
+};
+
+// The visible names in `folder` (its path in the file system's own bytes), in
+// no particular order. Hidden names (a leading ".") are left out. Throws
+// zt::Error when the folder cannot be read.
+std::vector<DirectoryEntry> listDirectory(const QByteArray& folder);
+
+}  // namespace zt
