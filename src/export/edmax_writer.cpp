@@ -1,5 +1,6 @@
 #include "export/edmax_writer.h"
 
+#include "export/comma_remarks.h"
 #include "export/field_positions.h"
 #include "platform/ansi_text_file.h"
 
@@ -7,8 +8,6 @@ namespace zt {
 namespace {
 
 // Appends the memo line of `layout` to `line`; false when the layout has none.
-// The comma layouts leave out an empty department or title but never the
-// company, so an empty company still leaves its place before the first comma.
 bool appendMemo(QString& line, QChar layout, const QString& company, const QString& department,
                 const QString& title) {
     const auto add = [&line](QChar separator, const QString& text) {
@@ -33,25 +32,13 @@ bool appendMemo(QString& line, QChar layout, const QString& company, const QStri
             line += company;
             return true;
         case u'5':
-            line += company;
-            if (!title.isEmpty()) {
-                add(u',', department);
-                add(u',', title);
-            } else if (!department.isEmpty()) {
-                add(u',', department);
-            }
+            appendCommaRemarks(line, RemarkParts::DepartmentAndTitle, company, department, title);
             return true;
         case u'6':
-            line += company;
-            if (!department.isEmpty()) {
-                add(u',', department);
-            }
+            appendCommaRemarks(line, RemarkParts::Department, company, department, title);
             return true;
         case u'7':
-            line += company;
-            if (!title.isEmpty()) {
-                add(u',', title);
-            }
+            appendCommaRemarks(line, RemarkParts::Title, company, department, title);
             return true;
         case u'8':
             return true;

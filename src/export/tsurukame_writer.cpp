@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <algorithm>
 
+#include "export/comma_remarks.h"
 #include "export/field_positions.h"
 #include "platform/ansi_text_file.h"
 
@@ -30,8 +31,6 @@ public:
     }
 
 private:
-    // The company is written whenever remarks are, even empty; only the
-    // department and the title are left out when empty.
     void writeLine(const QString& name, const QString& address, const QString& company,
                    const QString& department, const QString& title) {
         line_.resize(0);
@@ -40,37 +39,14 @@ private:
         line_ += address;
         line_ += u',';
         line_ += dateText();
-        const auto add = [this](const QString& text) {
+        // The remarks are the EdMax comma layouts after one more comma.
+        const RemarkParts parts = choice_ == u'1'   ? RemarkParts::DepartmentAndTitle
+                                  : choice_ == u'2' ? RemarkParts::Department
+                                  : choice_ == u'3' ? RemarkParts::Title
+                                                    : RemarkParts::None;
+        if (choice_ >= u'1' && choice_ <= u'4') {
             line_ += u',';
-            line_ += text;
-        };
-        switch (choice_.unicode()) {
-            case u'1':
-                add(company);
-                if (!title.isEmpty()) {
-                    add(department);
-                    add(title);
-                } else if (!department.isEmpty()) {
-                    add(department);
-                }
-                break;
-            case u'2':
-                add(company);
-                if (!department.isEmpty()) {
-                    add(department);
-                }
-                break;
-            case u'3':
-                add(company);
-                if (!title.isEmpty()) {
-                    add(title);
-                }
-                break;
-            case u'4':
-                add(company);
-                break;
-            default:
-                break;
+            appendCommaRemarks(line_, parts, company, department, title);
         }
         out_.writeLine(line_);
     }
