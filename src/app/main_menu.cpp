@@ -60,8 +60,9 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 
     // The spares keep their captions and places but are never shown, so they
     // cannot take the focus and leave gaps in the column.
-    for (QPushButton* spare : {Command3, Command4, Command7, Command8, Command9})
+    for (QPushButton* spare : {Command3, Command4, Command7, Command8, Command9}) {
         spare->hide();
+    }
 
     Label1 = new QLabel(QStringLiteral("最初に(1)でデータを取り込んでください。"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -76,8 +77,9 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 
     const QList<QPushButton*> tabOrder{Command1, Command2, Command3, Command4, Command5,
                                        Command6, Command7, Command8, Command9, CommandEnd};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+    for (qsizetype i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
     Command1->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, &ZTAdrF00::Command1_Click);
@@ -89,8 +91,9 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
     // Keyboard preview: F1 must be seen whichever of our controls has the
     // focus, before the control itself gets the key.
     installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
+    for (QWidget* child : findChildren<QWidget*>()) {
         child->installEventFilter(this);
+    }
 
 #if QT_CONFIG(sessionmanager)
     connect(qApp, &QGuiApplication::commitDataRequest, this, &ZTAdrF00::commitData);
@@ -102,10 +105,11 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 namespace {
 
 void bringToFront(QWidget* window) {
-    if (window->isMinimized())
+    if (window->isMinimized()) {
         window->showNormal();
-    else
+    } else {
         window->show();
+    }
     window->raise();
     window->activateWindow();
 }
@@ -138,34 +142,39 @@ void ZTAdrF00::CommandEnd_Click() {
 }
 
 bool ZTAdrF00::Form_KeyDown(int key, Qt::KeyboardModifiers /*modifiers: any*/) {
-    if (key != Qt::Key_F1)
+    if (key != Qt::Key_F1) {
         return false;
+    }
     zt::runGuarded(this, [this] { zt::HelpEngine::showContents(this, helpFile_); });
     return true;
 }
 
 bool ZTAdrF00::Form_QueryUnload() {
-    if (otherOpenWindows().isEmpty())
+    if (otherOpenWindows().isEmpty()) {
         return false;
+    }
     zt::MessageBox::show(this, QStringLiteral("他のフォームが開いているので終了できません。"),
                          QStringLiteral("終了不可"), zt::MessageBox::Buttons::Ok,
                          zt::MessageBox::Icon::Critical);
     // A job window may have closed while the box was up; look again.
     const QList<QWidget*> open = otherOpenWindows();
-    if (!open.isEmpty())
+    if (!open.isEmpty()) {
         bringToFront(open.first());
+    }
     return true;
 }
 
 QList<QWidget*> ZTAdrF00::otherOpenWindows() const {
     QList<QWidget*> open;
     for (const QPointer<JobWindow>& job : {importWindow_, csvWindow_, edmaxWindow_, tsurukameWindow_}) {
-        if (job && job->isVisible())
+        if (job && job->isVisible()) {
             open.append(job.data());
+        }
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != this && w->isVisible() && isUnownedWindow(w) && !open.contains(w))
+        if (w != this && w->isVisible() && isUnownedWindow(w) && !open.contains(w)) {
             open.append(w);
+        }
     }
     return open;
 }
@@ -203,11 +212,13 @@ void ZTAdrF00::showJob(QPointer<JobWindow>& slot, const std::function<JobWindow*
             slot = nullptr;
         }
         if (!slot) {
-            if (!make)
+            if (!make) {
                 return;
+            }
             slot = make();
-            if (!slot)
+            if (!slot) {
                 return;
+            }
         }
         bringToFront(slot);
     });
@@ -217,8 +228,9 @@ void ZTAdrF00::commitData(QSessionManager& manager) {
 #if QT_CONFIG(sessionmanager)
     // The desktop session is ending: the same check as any other close
     // request, but it can only object when the session lets it ask the user.
-    if (otherOpenWindows().isEmpty() || !manager.allowsInteraction())
+    if (otherOpenWindows().isEmpty() || !manager.allowsInteraction()) {
         return;
+    }
     Form_QueryUnload();
     manager.release();
     manager.cancel();

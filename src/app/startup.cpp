@@ -39,10 +39,11 @@ QString HelpFilePath() {
 
 void PrepareApplication(QApplication& app) {
     auto* translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(translator);
-    else
+    } else {
         delete translator;
+    }
     QApplication::setFont(GothicFont(9));
     // The name, not the display name: Qt appends a display name to every
     // window title on some desktops, and the titles are the program's own.
@@ -82,8 +83,9 @@ int Main(QApplication& app) {
     PrepareApplication(app);
     std::unique_ptr<zt::Database> db = OpenWorkingDatabase(
         QCoreApplication::applicationDirPath(), ExecutableBaseName(QCoreApplication::applicationFilePath()));
-    if (!db)
+    if (!db) {
         return 1;
+    }
 
     // The program ends when the main menu closes, and only then: a help
     // window left open must not keep it alive, and closing the last job
@@ -94,8 +96,9 @@ int Main(QApplication& app) {
     menu.show();
     const int status = QApplication::exec();
     Db = nullptr;
-    if (zt::fatalErrorReported())
+    if (zt::fatalErrorReported()) {
         return 1;
+    }
     return status;
 }
 

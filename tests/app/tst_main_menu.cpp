@@ -15,8 +15,9 @@ namespace {
 // The offscreen platform cannot raise windows and says so at every raise().
 QtMessageHandler defaultHandler = nullptr;
 void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message != u"This plugin does not support raise()"_qs)
+    if (message != u"This plugin does not support raise()"_qs) {
         defaultHandler(type, context, message);
+    }
 }
 
 class DummyJob : public JobWindow {
@@ -57,8 +58,9 @@ class TestMainMenu : public QObject {
 
     JobWindow* openJob(const QString& name) {
         for (const QPointer<JobWindow>& w : jobWindows) {
-            if (w && w->isVisible() && w->objectName() == name)
+            if (w && w->isVisible() && w->objectName() == name) {
                 return w;
+            }
         }
         return nullptr;
     }
@@ -69,10 +71,11 @@ class TestMainMenu : public QObject {
     }
 
     void requestClose(const QString& how) {
-        if (how == u"quit button"_qs)
+        if (how == u"quit button"_qs) {
             QTest::mouseClick(menu->CommandEnd, Qt::LeftButton);
-        else
+        } else {
             menu->windowHandle()->close();
+        }
     }
 
 private slots:
@@ -87,8 +90,9 @@ private slots:
     }
 
     void cleanup() {
-        for (const QPointer<JobWindow>& w : jobWindows)
+        for (const QPointer<JobWindow>& w : jobWindows) {
             delete w.data();
+        }
         jobWindows.clear();
         menu.reset();
     }
@@ -128,8 +132,9 @@ private slots:
                                                                       {"Shift+F1", Qt::ShiftModifier},
                                                                       {"Ctrl+F1", Qt::ControlModifier},
                                                                       {"Alt+F1", Qt::AltModifier}};
-        for (const auto& [name, mod] : mods)
+        for (const auto& [name, mod] : mods) {
             QTest::newRow(name) << (mod ? "Command1" : "CommandEnd") << int(mod);
+        }
     }
     void f1OpensHelp() {
         QFETCH(QString, control);
@@ -180,8 +185,9 @@ private slots:
 
     void quitRefusedWhileJobsOpen_data() {
         QTest::addColumn<QString>("how");
-        for (const char* how : {"quit button", "close box"})
+        for (const char* how : {"quit button", "close box"}) {
             QTest::newRow(how) << QString::fromLatin1(how);
+        }
     }
     void quitRefusedWhileJobsOpen() {
         QFETCH(QString, how);

@@ -63,8 +63,9 @@ private slots:
         if (kind == u"random"_qs) {
             QByteArray noise(8192, Qt::Uninitialized);
             QRandomGenerator rng(20240601);
-            for (char& c : noise)
+            for (char& c : noise) {
                 c = char(rng.bounded(256));
+            }
             writeFile(path, noise);
         } else if (kind == u"foreign"_qs) {
             rawSql(path, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');");

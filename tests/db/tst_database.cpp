@@ -128,8 +128,9 @@ private slots:
             rs.Update();
         }
         QStringList titles(names.size(), u"∅"_qs);
-        if (editedRow >= 0)
+        if (editedRow >= 0) {
             titles[editedRow] = u"課長"_qs;
+        }
         QCOMPARE(rows(*db_, u"アドレス情報"_qs, u"役職"_qs), titles);
     }
 
@@ -146,8 +147,9 @@ private slots:
         QStringList out;
         for (auto rs = db_->OpenRecordset(u"出力情報"_qs); !rs.Eof(); rs.MoveNext()) {
             QStringList fields;
-            for (const char* name : {"グループ", "名前", "アドレス", "会社名", "部署名", "役職"})
+            for (const char* name : {"グループ", "名前", "アドレス", "会社名", "部署名", "役職"}) {
                 fields << rs.Fields(QString::fromUtf8(name)).value_or(u"∅"_qs);
+            }
             out << fields.join(u'|');
         }
         QCOMPARE(out, QStringList({"仕事|伊藤|i@x|南北工業||部長", "友人|伊藤|i@x|南北工業||部長",

@@ -99,8 +99,9 @@ private slots:
                      u"SELECT グループ, 名前, アドレス, 会社名, 役職 FROM 出力情報"_qs);
                  !rs.Eof(); rs.MoveNext()) {
                 QStringList fields;
-                for (int i = 0; i < rs.FieldCount(); ++i)
+                for (int i = 0; i < rs.FieldCount(); ++i) {
                     fields << rs.Fields(i).value_or(u"∅"_qs);
+                }
                 actual << fields.join(u'|');
             }
             QCOMPARE(actual, expectedRows(members, entries));
