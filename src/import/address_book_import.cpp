@@ -1,13 +1,13 @@
 #include "import/address_book_import.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
 #include "db/database.h"
 #include "import/card_reader.h"
 #include "platform/ansi_text_file.h"
-#include "platform/cp932.h"
 #include "platform/directory_listing.h"
 #include "platform/error.h"
 
@@ -54,66 +54,59 @@ bool listingOrder(const QString& a, const QString& b) {
 
 enum class Wanted { Folders, Files };
 
-// The names of the folders or regular files in `folder`, in listing order.
-// A name that is not UTF-8 (an address book unpacked with its Windows names)
-// stops the import with the name decoded as the user knows it, rather than
-// being passed over and its cards lost.
-QStringList visibleNames(const QString& folder, Wanted wanted) {
+// The folders or regular files in `folder` (named in the file system's own
+// bytes), in listing order by the names as the user reads them.
+std::vector<DirectoryEntry> visibleEntries(const QByteArray& folder, Wanted wanted) {
     // A folder that cannot be listed would look empty; that must not pass for
     // an address book without cards.
-    const QFileInfo info(folder);
-    if (!info.isDir()) {
-        throw Error(QStringLiteral("フォルダ %1 が見つかりません。").arg(folder));
+    struct stat info {};
+    if (::stat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        throw Error(QStringLiteral("フォルダ %1 が見つかりません。").arg(decodeFileName(folder)));
     }
-    QStringList names;
-    for (const DirectoryEntry& entry : listDirectory(QFile::encodeName(folder))) {
-        if (wanted == Wanted::Folders ? !entry.isFolder : !entry.isFile) {
-            continue;
-        }
-        const QString name = QFile::decodeName(entry.name);
-        if (QFile::encodeName(name) != entry.name) {
-            throw Error(QStringLiteral("名前を読み取れません: %1（UTF-8 の名前ではありません）")
-                            .arg(folder + u'/' + cp932::decode(entry.name)));
-        }
-        names.append(name);
-    }
-    std::sort(names.begin(), names.end(), listingOrder);
-    return names;
+    std::vector<DirectoryEntry> entries = listDirectory(folder);
+    std::erase_if(entries, [wanted](const DirectoryEntry& e) {
+        return wanted == Wanted::Folders ? !e.isFolder : !e.isFile;
+    });
+    std::sort(entries.begin(), entries.end(),
+              [](const DirectoryEntry& a, const DirectoryEntry& b) { return listingOrder(a.text, b.text); });
+    return entries;
 }
 
 // The first card file in listing order; a copied address book may have the
 // extension, or the index file's name, in another case.
-QString findCardFile(const QStringList& files) {
-    for (const QString& name : files) {
-        if (name.endsWith(QStringLiteral(".nrk"), Qt::CaseInsensitive)) {
-            return name;
+const DirectoryEntry* findCardFile(const std::vector<DirectoryEntry>& files) {
+    for (const DirectoryEntry& file : files) {
+        if (file.text.endsWith(QStringLiteral(".nrk"), Qt::CaseInsensitive)) {
+            return &file;
         }
     }
-    return QString();
+    return nullptr;
 }
 
-QString findIndexFile(const QStringList& files) {
-    if (files.contains(kIndexFileName)) {
-        return kIndexFileName;
-    }
-    for (const QString& name : files) {
-        if (name.compare(kIndexFileName, Qt::CaseInsensitive) == 0) {
-            return name;
+const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
+    const DirectoryEntry* found = nullptr;
+    for (const DirectoryEntry& file : files) {
+        if (file.text == kIndexFileName) {
+            return &file;
+        }
+        if (found == nullptr && file.text.compare(kIndexFileName, Qt::CaseInsensitive) == 0) {
+            found = &file;
         }
     }
-    return QString();
+    return found;
 }
 
 }  // namespace
 
-void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
+void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Recordset& entries,
                      Recordset& memberships, const StatusCallback& status) {
-    const QString groupFolder = folderPath + u'/' + groupName;
-    const QStringList files = visibleNames(groupFolder, Wanted::Files);
+    const QString& groupName = group.text;
+    // Opened by the bytes of its name, which may not be UTF-8.
+    const QByteArray groupFolder = QFile::encodeName(folderPath) + '/' + group.name;
+    const std::vector<DirectoryEntry> files = visibleEntries(groupFolder, Wanted::Files);
 
     report(status, folderPath + kReadingFrom);
-    const QString cardFile = findCardFile(files);
-    if (!cardFile.isEmpty()) {
+    if (const DirectoryEntry* cardFile = findCardFile(files)) {
         const int memberGroup = memberships.FieldIndex(QStringLiteral("グループ"));
         const int memberName = memberships.FieldIndex(QStringLiteral("名前"));
         const int memberAddress = memberships.FieldIndex(QStringLiteral("アドレス"));
@@ -121,7 +114,7 @@ void ReadGroupFolder(const QString& folderPath, const QString& groupName, Record
         const int address = entries.FieldIndex(QStringLiteral("アドレス"));
         const int company = entries.FieldIndex(QStringLiteral("会社名"));
         const int department = entries.FieldIndex(QStringLiteral("部署名"));
-        AnsiTextReader reader(groupFolder + u'/' + cardFile);
+        auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
             memberships.AddNew();
             memberships.SetField(memberGroup, text(groupName));
@@ -139,14 +132,14 @@ void ReadGroupFolder(const QString& folderPath, const QString& groupName, Record
     }
 
     report(status, folderPath + kReadingFrom);
-    const QString indexFile = findIndexFile(files);
-    if (indexFile.isEmpty()) {
+    const DirectoryEntry* indexFile = findIndexFile(files);
+    if (indexFile == nullptr) {
         return;
     }
     // A title belongs to the first-stored entry of its name and address,
     // whichever group folder that entry came from.
     const int title = entries.FieldIndex(QStringLiteral("役職"));
-    AnsiTextReader reader(groupFolder + u'/' + indexFile);
+    auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + indexFile->name);
     TabFields fields;
     while (!reader.atEnd()) {
         // Without a sixth field the line names no title; looking up its name
@@ -165,7 +158,7 @@ void ReadGroupFolder(const QString& folderPath, const QString& groupName, Record
 }
 
 int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status) {
-    const QStringList groups = visibleNames(folderPath, Wanted::Folders);
+    const std::vector<DirectoryEntry> groups = visibleEntries(QFile::encodeName(folderPath), Wanted::Folders);
 
     Transaction transaction(db);
     db.Execute(QStringLiteral("DELETE FROM ") + kEntriesTable);
@@ -175,8 +168,8 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
         // prepared once, and the title lookups see every entry stored so far.
         Recordset entries = db.OpenRecordset(QStringLiteral("SELECT * FROM ") + kEntriesTable);
         Recordset memberships = db.OpenRecordset(kMembershipsTable);
-        for (const QString& group : groups) {
-            report(status, group + kReadingFrom);
+        for (const DirectoryEntry& group : groups) {
+            report(status, group.text + kReadingFrom);
             ReadGroupFolder(folderPath, group, entries, memberships, status);
         }
     }

@@ -9,6 +9,7 @@ namespace zt {
 
 class Database;
 class Recordset;
+struct DirectoryEntry;
 
 // Receives the progress texts the user is shown while the import runs.
 using StatusCallback = std::function<void(const QString&)>;
@@ -16,7 +17,9 @@ using StatusCallback = std::function<void(const QString&)>;
 // Replaces the whole content of the working database with the address book in
 // `folderPath`. Either all of it happens or nothing does: on any failure the
 // old data stays and zt::Error propagates. The groups are the visible
-// immediate sub-folders, in the order a listing shows names regardless of case.
+// immediate sub-folders, in the order a listing shows names regardless of case;
+// a folder's name is read as UTF-8, or as CP932 where it is not UTF-8 (a book
+// unpacked from a Windows archive), and stored as read.
 // `status` hears, per group, its name and then the folder being read. Returns
 // the number of group folders.
 int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status = {});
@@ -24,8 +27,9 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
 // Stores the cards of one group folder (a membership row, then an entry row,
 // per card) and then sets job titles from its `Group.idx` on the first-stored
 // entry of each name and address, among everything `entries` holds so far.
-// A missing card file or index file simply contributes nothing.
-void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
+// `group` is the group folder as listed in `folderPath`; its files are opened
+// by their raw names. A missing card file or index file contributes nothing.
+void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Recordset& entries,
                      Recordset& memberships, const StatusCallback& status = {});
 
 }  // namespace zt

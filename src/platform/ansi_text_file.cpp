@@ -1,5 +1,9 @@
 #include "platform/ansi_text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +11,7 @@
 #include <utility>
 
 #include "platform/cp932.h"
+#include "platform/directory_listing.h"
 #include "platform/error.h"
 
 namespace zt {
@@ -18,34 +23,33 @@ QString shownPath(const QString& path) {
 
 // The system's own error texts are English on this platform; the common causes
 // get a Japanese reason of our own, the rest keep the system's text.
-QString openReason(const QString& path, const QFileDevice& file) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return QStringLiteral("ファイルが見つかりません");
+QString openReason(int error) {
+    switch (error) {
+        case ENOENT:
+            return QStringLiteral("ファイルが見つかりません");
+        case EISDIR:
+            return QStringLiteral("フォルダです");
+        case EACCES:
+            return QStringLiteral("読み取りの権限がありません");
+        default:
+            return qt_error_string(error);
     }
-    if (info.isDir()) {
-        return QStringLiteral("フォルダーです");
-    }
-    if (!info.isReadable()) {
-        return QStringLiteral("読み取りの権限がありません");
-    }
-    return file.errorString();
 }
 
 QString createReason(const QString& path, const QFileDevice& file) {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
     if (!folder.exists()) {
-        return QStringLiteral("フォルダーが見つかりません");
+        return QStringLiteral("フォルダが見つかりません");
     }
     if (!folder.isDir()) {
-        return QStringLiteral("フォルダーではありません: ") + shownPath(folder.filePath());
+        return QStringLiteral("フォルダではありません: ") + shownPath(folder.filePath());
     }
     if (info.isDir()) {
-        return QStringLiteral("同じ名前のフォルダーがあります");
+        return QStringLiteral("同じ名前のフォルダがあります");
     }
     if (!folder.isWritable()) {
-        return QStringLiteral("フォルダーに書き込む権限がありません");
+        return QStringLiteral("フォルダに書き込む権限がありません");
     }
     if (info.exists() && !info.isWritable()) {
         return QStringLiteral("ファイルが読み取り専用です");
@@ -58,17 +62,32 @@ QString createReason(const QString& path, const QFileDevice& file) {
 // --- reader ---
 
 AnsiTextReader::AnsiTextReader(const QString& path) {
-    QFile file(path);
-    // QFile opens a directory without complaint on this platform; reading it
-    // would then fail with an unhelpful text.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        throw Error(
-            QStringLiteral("ファイルを開けません: %1（%2）").arg(shownPath(path), openReason(path, file)));
+    load(QFile::encodeName(path));
+}
+
+AnsiTextReader AnsiTextReader::fromNativePath(const QByteArray& path) {
+    AnsiTextReader reader;
+    reader.load(path);
+    return reader;
+}
+
+void AnsiTextReader::load(const QByteArray& nativePath) {
+    const QString shown = shownPath(decodeFileName(nativePath));
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    // A directory opens without complaint on this platform; reading it would
+    // then fail with an unhelpful text.
+    const int error = fd < 0 ? errno : ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
+    QFile file;
+    if (fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+    }
+    if (error != 0) {
+        throw Error(QStringLiteral("ファイルを開けません: %1（%2）").arg(shown, openReason(error)));
     }
     data_ = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        throw Error(
-            QStringLiteral("ファイルを読み込めません: %1（%2）").arg(shownPath(path), file.errorString()));
+        throw Error(QStringLiteral("ファイルを読み込めません: %1（%2）").arg(shown, file.errorString()));
     }
 }
 

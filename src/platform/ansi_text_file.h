@@ -17,6 +17,9 @@ public:
     // Throws zt::Error (with the path) when the file cannot be opened or read,
     // or is a directory.
     explicit AnsiTextReader(const QString& path);
+    // The same for a file named in the file system's own bytes, as a folder
+    // listing gives them: a name that is not UTF-8 can be opened only so.
+    static AnsiTextReader fromNativePath(const QByteArray& path);
     // For tests and fuzzing: read from bytes already in memory.
     static AnsiTextReader fromBytes(QByteArray bytes);
 
@@ -30,6 +33,7 @@ public:
 
 private:
     AnsiTextReader() = default;
+    void load(const QByteArray& nativePath);
     QByteArray data_;
     qsizetype pos_ = 0;
 };

@@ -4,11 +4,19 @@
 #include <sys/stat.h>
 
 #include <QFile>
+#include <QStringDecoder>
 #include <memory>
 
+#include "platform/cp932.h"
 #include "platform/error.h"
 
 namespace zt {
+
+QString decodeFileName(const QByteArray& name) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(name);
+    return utf8.hasError() ? cp932::decode(name) : text;
+}
 
 // Qt's own listing drops every name that is not valid in the locale's
 // encoding, so an address book unpacked with its Windows names would look
@@ -16,7 +24,7 @@ namespace zt {
 std::vector<DirectoryEntry> listDirectory(const QByteArray& folder) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
     if (!dir) {
-        throw Error(QStringLiteral("フォルダ %1 を読み込めません。").arg(QFile::decodeName(folder)));
+        throw Error(QStringLiteral("フォルダ %1 を読み込めません。").arg(decodeFileName(folder)));
     }
     std::vector<DirectoryEntry> entries;
     while (const dirent* entry = ::readdir(dir.get())) {
@@ -24,7 +32,7 @@ std::vector<DirectoryEntry> listDirectory(const QByteArray& folder) {
             continue;
         }
         struct stat info {};
-        DirectoryEntry found{QByteArray(entry->d_name)};
+        DirectoryEntry found{QByteArray(entry->d_name), decodeFileName(entry->d_name)};
         if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0) {
             found.isFolder = S_ISDIR(info.st_mode);
             found.isFile = S_ISREG(info.st_mode);

@@ -77,10 +77,10 @@ private slots:
         // Every window writes through the same writer; each fault is met once.
         QTest::newRow("target is a folder")
             << Window::Csv << Fault::TargetIsFolder
-            << u"ファイルを作成できません: %1（同じ名前のフォルダーがあります）"_qs;
+            << u"ファイルを作成できません: %1（同じ名前のフォルダがあります）"_qs;
         QTest::newRow("program folder gone")
             << Window::EdMax << Fault::FolderGone
-            << u"ファイルを作成できません: %1（フォルダーが見つかりません）"_qs;
+            << u"ファイルを作成できません: %1（フォルダが見つかりません）"_qs;
         QTest::newRow("disk full") << Window::EdMax << Fault::DiskFull
                                    << u"ファイルに書き込めません: %1（File too large）"_qs;
     }
