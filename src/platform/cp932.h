@@ -8,8 +8,10 @@
 // every file this program reads or writes.
 namespace zt::cp932 {
 
-// Never fails: each byte that cannot be decoded becomes U+FFFD and decoding
-// goes on with the next byte.
+// Never fails, and reads broken text as a web browser does: a byte that starts
+// no character becomes one U+FFFD, and so does a lead byte together with a
+// following byte that completes no character, unless that byte is ASCII: it is
+// then read as itself.
 QString decode(const char* data, qsizetype size);
 inline QString decode(const QByteArray& bytes) {
     return decode(bytes.constData(), bytes.size());

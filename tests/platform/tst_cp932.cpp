@@ -25,8 +25,9 @@ private slots:
         row("stray 0xA0, 0xFD-0xFF", "\xA0\xFD\xFE\xFF", u"\uFFFD\uFFFD\uFFFD\uFFFD");
         row("lead at the end", "a\x82", u"a\uFFFD");
         row("lead before 0x7F", "\x82\x7F", u"\uFFFD\u007F");
-        row("lead before a lead", "\x82\x20\x82\xA0", u"\uFFFD \u3042");
-        row("unmapped pair", "\x85\x40Z", u"\uFFFD\uFFFDZ");
+        row("unmapped pair, ASCII kept", "\x85@example.jp", u"\uFFFD@example.jp");
+        row("unmapped pair, non-ASCII lost", "\x85\x82\xA0", u"\uFFFD\uFFFD");
+        row("lead before 0xFD", "\x81\xFDz", u"\uFFFDz");
     }
 
     void decode() {
@@ -73,7 +74,7 @@ private slots:
                 const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
                 const QByteArray code(pair, 2);
                 const QString text = zt::cp932::decode(code);
-                if (text.size() != 1) {
+                if (text.size() != 1 || text[0] == QChar(0xFFFD)) {
                     continue;
                 }
                 const QByteArray back = zt::cp932::encode(text);
