@@ -73,6 +73,11 @@ std::unique_ptr<ReverseTable> buildReverseTable() {
     // sweep, so that nothing the decode table holds is missed.
     addLeads(0x81, 0x9F);
     addLeads(0xE0, 0xFC);
+    // Characters the code page holds only as a look-alike (〜 as ～, ¥ as \):
+    // the code Windows writes for them.
+    for (int i = 0; i < kExtraCount; ++i) {
+        (*table)[kExtraCharacters[i]] = kExtraCodes[i];
+    }
     return table;
 }
 

@@ -19,7 +19,8 @@ inline QString decode(const QByteArray& bytes) {
 
 // Never fails: a character the code page cannot hold is written as "?", as the
 // Windows conversion does. Where the code page has two codes for a character,
-// the one Windows writes is chosen (髙 gives FB FC).
+// the one Windows writes is chosen (髙 gives FB FC); a character it holds only
+// as a look-alike is written as that (〜 as ～ 81 60, ¥ as 5C).
 QByteArray encode(QStringView text);
 // The same, appended to `out`: a writer of many lines keeps one buffer.
 void encodeAppend(QStringView text, QByteArray& out);
