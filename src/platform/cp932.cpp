@@ -73,6 +73,11 @@ std::unique_ptr<ReverseTable> buildReverseTable() {
     // sweep, so that nothing the decode table holds is missed.
     addLeads(0x81, 0x9F);
     addLeads(0xE0, 0xFC);
+    // Characters the code page holds only as a look-alike (〜 as ～, ¥ as \):
+    // the code Windows writes for them.
+    for (int i = 0; i < kExtraCount; ++i) {
+        (*table)[kExtraCharacters[i]] = kExtraCodes[i];
+    }
     return table;
 }
 
@@ -101,20 +106,24 @@ QString decode(const char* data, qsizetype size) {
         } else if (c >= 0xA1 && c <= 0xDF) {
             *dst++ = static_cast<char16_t>(0xFF61 + (c - 0xA1));
             ++p;
-        } else if (kLeadRows[c] < 0 || end - p < 2 || !isTrail(p[1])) {
-            // A stray byte, a lead at the end, or a lead whose follower cannot
-            // be a trail byte: only this byte is lost, the next one is read anew.
+        } else if (kLeadRows[c] < 0 || end - p < 2) {
+            // A byte that starts nothing, or a lead at the end.
             *dst++ = kReplacement;
             ++p;
         } else {
-            const char16_t u = kDoubleByteTable[kLeadRows[c] * kTrailCount + (p[1] - kTrailFirst)];
+            const unsigned t = p[1];
+            const char16_t u =
+                isTrail(t) ? kDoubleByteTable[kLeadRows[c] * kTrailCount + (t - kTrailFirst)] : 0;
             if (u != 0) {
                 *dst++ = u;
+                p += 2;
             } else {
+                // A pair that names nothing is one loss, as browsers read it;
+                // but an ASCII follower (the "@" of an address, a TAB, a line
+                // end) is never taken along: it is read again as itself.
                 *dst++ = kReplacement;
-                *dst++ = kReplacement;
+                p += t < 0x80 ? 1 : 2;
             }
-            p += 2;
         }
     }
     out.resize(dst - begin);

@@ -8,8 +8,10 @@
 // every file this program reads or writes.
 namespace zt::cp932 {
 
-// Never fails: each byte that cannot be decoded becomes U+FFFD and decoding
-// goes on with the next byte.
+// Never fails, and reads broken text as a web browser does: a byte that starts
+// no character becomes one U+FFFD, and so does a lead byte together with a
+// following byte that completes no character, unless that byte is ASCII: it is
+// then read as itself.
 QString decode(const char* data, qsizetype size);
 inline QString decode(const QByteArray& bytes) {
     return decode(bytes.constData(), bytes.size());
@@ -17,7 +19,8 @@ inline QString decode(const QByteArray& bytes) {
 
 // Never fails: a character the code page cannot hold is written as "?", as the
 // Windows conversion does. Where the code page has two codes for a character,
-// the one Windows writes is chosen (髙 gives FB FC).
+// the one Windows writes is chosen (髙 gives FB FC); a character it holds only
+// as a look-alike is written as that (〜 as ～ 81 60, ¥ as 5C).
 QByteArray encode(QStringView text);
 // The same, appended to `out`: a writer of many lines keeps one buffer.
 void encodeAppend(QStringView text, QByteArray& out);

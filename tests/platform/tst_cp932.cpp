@@ -25,8 +25,9 @@ private slots:
         row("stray 0xA0, 0xFD-0xFF", "\xA0\xFD\xFE\xFF", u"\uFFFD\uFFFD\uFFFD\uFFFD");
         row("lead at the end", "a\x82", u"a\uFFFD");
         row("lead before 0x7F", "\x82\x7F", u"\uFFFD\u007F");
-        row("lead before a lead", "\x82\x20\x82\xA0", u"\uFFFD \u3042");
-        row("unmapped pair", "\x85\x40Z", u"\uFFFD\uFFFDZ");
+        row("unmapped pair, ASCII kept", "\x85@example.jp", u"\uFFFD@example.jp");
+        row("unmapped pair, non-ASCII lost", "\x85\x82\xA0", u"\uFFFD\uFFFD");
+        row("lead before 0xFD", "\x81\xFDz", u"\uFFFDz");
     }
 
     void decode() {
@@ -50,7 +51,12 @@ private slots:
         row("㈱ from NEC row 13", u"㈱", "\x87\x8A");
         row("∵ from JIS, not NEC or IBM", u"∵", "\x81\xE6");
         row("user-defined area", u"\uE000\uE757", "\xF0\x40\xF9\xFC");
-        row("yen sign is not in the code page", u"\u00A5", "?");
+        // As iconv -t CP932 writes them; other characters without a code stay "?".
+        row("JIS forms of code page symbols", u"\u301C\u2016\u2212", "\x81\x60\x81\x61\x81\x7C");
+        row("Latin-1 signs", u"\u00A2\u00A3\u00AC", "\x81\x91\x81\x92\x81\xCA");
+        row("em dash and horizontal bar", u"\u2014\u2015", "\x81\x5C\x81\x5C");
+        row("yen sign and overline", u"\u00A5\u203E", "\x5C\x7E");
+        row("no code: broken bar, en dash, euro", u"\u00A6\u2013\u20AC", "???");
         row("emoji is one character", u"a\U0001F600b", "a?b");
         row("lone high surrogate",
             u"a\xD800"
@@ -73,7 +79,7 @@ private slots:
                 const char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
                 const QByteArray code(pair, 2);
                 const QString text = zt::cp932::decode(code);
-                if (text.size() != 1) {
+                if (text.size() != 1 || text[0] == QChar(0xFFFD)) {
                     continue;
                 }
                 const QByteArray back = zt::cp932::encode(text);
