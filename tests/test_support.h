@@ -24,6 +24,11 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
 }
 
+// A file under tests/data: expected outputs and inputs kept as files.
+inline QString testData(const QString& name) {
+    return QStringLiteral(ZT_TEST_DATA "/") + name;
+}
+
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {

@@ -120,22 +120,6 @@ private slots:
         }
     }
 
-    // Each lock costs the database layer's full wait before it gives up, so the
-    // lock is met once, by the CSV window; every window runs the same guard.
-    void databaseLocked() {
-        const Window window = Window::Csv;
-        const QString target = work_->out(fileName(window));
-        writeFile(target, kOldRun);
-        {
-            Lock lock(work_->db->path());
-            QVERIFY(run(window, *work_->db, folder_));
-        }
-        QCOMPARE(zt::fatalErrorsReported(), QStringList{"database is locked"});
-        QVERIFY(!claimedSuccess());
-        QCOMPARE(work_->outFiles(), QStringList{fileName(window)});
-        QCOMPARE(fileBytes(target), kOldRun);
-    }
-
 private:
     std::unique_ptr<WorkDb> work_;
     QString folder_;
