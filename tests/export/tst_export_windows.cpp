@@ -1,128 +1,152 @@
+// The three writer windows as the user meets them: what the status shows, the
+// layout list, the file written and the message after it; and faults from
+// outside (an output that cannot be created or written), each reported as a
+// fatal error with the earlier file kept and no temporary file left.
+#include <sys/resource.h>
+
 #include <QComboBox>
 #include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QtTest>
+#include <csignal>
 
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
+#include "gui_test.h"
 #include "platform/desktop.h"
-#include "platform/message_box.h"
-#include "platform/test_seams.h"
-#include "test_support.h"
+
+enum class Fault { TargetIsFolder, FolderGone, DiskFull };
+Q_DECLARE_METATYPE(Fault)
 
 namespace {
 
-QStringList items(const QComboBox* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) {
-        texts << list->itemText(i);
-    }
-    return texts;
-}
+const QByteArray kOldRun("an earlier run\r\n");
 
-// The one message of a finished EdMax or Tsurukame run.
-bool shownCompletion(const QString& text) {
-    const QList<zt::MessageBox::Shown>& shown = zt::MessageBox::shown();
-    return shown.size() == 1 && shown[0].text == text && shown[0].title == "処理完了" &&
-           shown[0].icon == zt::MessageBox::Icon::Information &&
-           shown[0].buttons == zt::MessageBox::Buttons::Ok;
+JobWindow* make(const QString& name, zt::Database& db, const QString& folder) {
+    if (name == u"ZTAdrF02"_qs) {
+        return new ZTAdrF02(db, folder);
+    }
+    return name == u"ZTAdrF05"_qs ? static_cast<JobWindow*>(new ZTAdrF05(db, folder))
+                                  : new ZTAdrF06(db, folder);
 }
 
 }  // namespace
 
-class TestExportWindows : public QObject {
+class TestExportWindows : public GuiTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void csvWindow();
-    void choiceWindows_data();
-    void choiceWindows();
+    void init() {
+        reset();
+        work->person("G", "n", "a", "c", "", "t");
+    }
 
-private:
-    std::unique_ptr<WorkDb> work_;
+    void runs_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("items");   // each "<digit> <text>", numbered from 1
+        QTest::addColumn<int>("chosen");  // list index
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");  // {today}: the date of the run
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("CSV")
+            << "ZTAdrF02" << 0 << 0
+            << "グループ,名前,アドレス,会社名,部署名,役職\nの形式で、\n{path}\nに出力します。"
+            << "ZTAdrF02.txt" << QByteArray("G,n,a,c,,t\r\n") << QStringList{};
+        QTest::newRow("EdMax")
+            << "ZTAdrF05" << 8 << 4 << "{path}\nに出力します。"
+            << "常用アドレス.adr" << QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n")
+            << QStringList{
+                   u"処理完了|i|Ok|EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
+                   "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"_qs};
+        QTest::newRow("Tsurukame") << "ZTAdrF06" << 5 << 2 << "{path}\nに出力します。"
+                                   << "AdrBook.txt" << QByteArray("G1 G\r\nn,a,{today},c,t\r\n")
+                                   << QStringList{
+                                          u"処理完了|i|Ok|鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
+                                          "C:\\TuruKameData フォルダにコピーしてください。"_qs};
+    }
+
+    void runs() {
+        QFETCH(QString, window);
+        QFETCH(int, items);
+        QFETCH(int, chosen);
+        QFETCH(QString, status);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, boxes);
+        const QString path = work->out(file);
+        JobWindow* job = make(window, *work->db, work->outDir());
+        show(job);
+        QCOMPARE(job->状況表示->text(), status.replace(u"{path}"_qs, path));
+        if (auto* list = job->findChild<QComboBox*>()) {
+            QCOMPARE(list->count(), items);
+            for (int i = 0; i < items; ++i) {
+                QVERIFY(list->itemText(i).startsWith(QString::number(i + 1) + u' '));
+            }
+            QCOMPARE(list->currentIndex(), 0);
+            list->setCurrentIndex(chosen);
+        }
+
+        QVERIFY(run(job));
+        QCOMPARE(fileBytes(path),
+                 bytes.replace("{today}", QDate::currentDate().toString(u"yyyy/MM/dd").toLatin1()));
+        QCOMPARE(GuiTest::boxes(), boxes);
+        // Only the CSV file goes to the desktop, and only once it is complete.
+        QCOMPARE(zt::Desktop::opened(), boxes.isEmpty() ? QStringList{path} : QStringList{});
+    }
+
+    void unwritableTarget_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("message");  // %1: the target
+        // Every window writes through the same writer; each fault is met once.
+        QTest::newRow("target is a folder")
+            << "ZTAdrF02"
+            << "ZTAdrF02.txt" << Fault::TargetIsFolder
+            << u"ファイルを作成できません: %1（同じ名前のフォルダがあります）"_qs;
+        QTest::newRow("program folder gone")
+            << "ZTAdrF05"
+            << "常用アドレス.adr" << Fault::FolderGone
+            << u"ファイルを作成できません: %1（フォルダが見つかりません）"_qs;
+        QTest::newRow("disk full") << "ZTAdrF06"
+                                   << "AdrBook.txt" << Fault::DiskFull
+                                   << u"ファイルに書き込めません: %1（File too large）"_qs;
+    }
+
+    void unwritableTarget() {
+        QFETCH(QString, window);
+        QFETCH(QString, file);
+        QFETCH(Fault, fault);
+        QFETCH(QString, message);
+        const QString folder = fault == Fault::FolderGone ? work->out("gone") : work->outDir();
+        JobWindow* job = make(window, *work->db, folder);
+        const QString target = folder + u'/' + file;
+        if (fault == Fault::TargetIsFolder) {
+            QVERIFY(QDir().mkdir(target));
+        } else if (fault == Fault::DiskFull) {
+            writeFile(target, kOldRun);
+        }
+        // For a full disk, no byte more may be written to any file.
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        std::signal(SIGXFSZ, SIG_IGN);
+        show(job);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
+        const bool closed = run(job);
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QVERIFY(closed);
+        QCOMPARE(boxes(), QStringList{fatal(message.arg(target))});
+        QVERIFY(zt::Desktop::opened().isEmpty());
+        QCOMPARE(work->outFiles(), fault == Fault::FolderGone ? QStringList{} : QStringList{file});
+        if (fault == Fault::TargetIsFolder) {
+            QVERIFY(QDir(target).isEmpty());
+        } else if (fault == Fault::DiskFull) {
+            QCOMPARE(fileBytes(target), kOldRun);
+        }
+    }
 };
-
-void TestExportWindows::init() {
-    work_ = std::make_unique<WorkDb>();
-    work_->person("G", "n", "a", "c", "", "t");
-    zt::enableTestSeams();
-}
-
-void TestExportWindows::cleanup() {
-    work_.reset();
-}
-
-void TestExportWindows::csvWindow() {
-    QPointer<ZTAdrF02> window = new ZTAdrF02(*work_->db, work_->outDir());
-    window->show();
-    const QString path = work_->out("ZTAdrF02.txt");
-    QCOMPARE(window->状況表示->text(),
-             "グループ,名前,アドレス,会社名,部署名,役職\nの形式で、\n" + path + "\nに出力します。");
-
-    QTest::mouseClick(window->処理実行, Qt::LeftButton);
-
-    QTRY_VERIFY(window.isNull());
-    QCOMPARE(zt::Desktop::opened(), QStringList{path});
-    QVERIFY(zt::MessageBox::shown().isEmpty());
-    QCOMPARE(fileBytes(path), QByteArray("G,n,a,c,,t\r\n"));
-}
-
-// The choice lists, the chosen entry's effect on the file, and the one
-// completion message.
-void TestExportWindows::choiceWindows_data() {
-    QTest::addColumn<bool>("edmax");
-    QTest::addColumn<QStringList>("choices");
-    QTest::addColumn<int>("chosen");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("bytes");  // {today}: the date of the run
-    QTest::addColumn<QString>("message");
-    QTest::newRow("EdMax") << true
-                           << QStringList{"1 会社名 [Tab] 部署名 [Tab] 役職",
-                                          "2 会社名 [Tab] 部署名",
-                                          "3 会社名 [Tab] 役職",
-                                          "4 会社名",
-                                          "5 会社名,部署名,役職",
-                                          "6 会社名,部署名",
-                                          "7 会社名,役職",
-                                          "8 [出力なし]"}
-                           << 4 << u"常用アドレス.adr"_qs
-                           << QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n")
-                           << u"EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
-                              "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"_qs;
-    QTest::newRow("Tsurukame") << false
-                               << QStringList{"1 会社名,部署名,役職", "2 会社名,部署名", "3 会社名,役職",
-                                              "4 会社名", "5 [出力なし]"}
-                               << 2 << u"AdrBook.txt"_qs << QByteArray("G1 G\r\nn,a,{today},c,t\r\n")
-                               << u"鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
-                                  "C:\\TuruKameData フォルダにコピーしてください。"_qs;
-}
-
-void TestExportWindows::choiceWindows() {
-    QFETCH(bool, edmax);
-    QFETCH(QStringList, choices);
-    QFETCH(int, chosen);
-    QFETCH(QString, file);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-    QPointer<JobWindow> window = edmax ? static_cast<JobWindow*>(new ZTAdrF05(*work_->db, work_->outDir()))
-                                       : new ZTAdrF06(*work_->db, work_->outDir());
-    window->show();
-    auto* list = window->findChild<QComboBox*>(edmax ? u"メモ選択"_qs : u"備考選択"_qs);
-    QCOMPARE(items(list), choices);
-    QCOMPARE(list->currentIndex(), 0);
-    QCOMPARE(window->状況表示->text(), work_->out(file) + "\nに出力します。");
-
-    list->setCurrentIndex(chosen);
-    QTest::mouseClick(window->処理実行, Qt::LeftButton);
-
-    QTRY_VERIFY(window.isNull());
-    QCOMPARE(fileBytes(work_->out(file)),
-             bytes.replace("{today}", QDate::currentDate().toString("yyyy/MM/dd").toLatin1()));
-    QVERIFY(shownCompletion(message));
-}
 
 QTEST_MAIN(TestExportWindows)
 #include "tst_export_windows.moc"

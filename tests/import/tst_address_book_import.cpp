@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QtTest>
 
 #include "import/address_book_import.h"
@@ -114,6 +117,53 @@ private slots:
         // Nothing is left half-open: the next import goes through.
         AddressBookTree good({{u"g/c.nrk"_qs, abCard("N", "n@")}});
         QCOMPARE(zt::importAddressBook(*db_, good.picked()), 1);
+    }
+
+    // A FIFO or a link to a device would block or never end: none is opened.
+    void filesThatAreNoFiles() {
+        AddressBookTree book({{u"g/z.nrk"_qs, card("z", "z@")}});
+        const QByteArray folder = QFile::encodeName(book.picked() + u"/g/"_qs);
+        QCOMPARE(::mkfifo(folder + "b.nrk", 0600), 0);
+        QCOMPARE(::symlink("/dev/null", folder + "c.nrk"), 0);
+        QCOMPARE(::mkfifo(folder + "Group.idx", 0600), 0);
+        QCOMPARE(zt::importAddressBook(*db_, book.picked()), 1);
+        QCOMPARE(entryRows(*db_), QStringList{u"z|z@|||∅"_qs});
+    }
+
+    // An address book unpacked from a Windows archive keeps its CP932 names,
+    // beside UTF-8 ones: every group is read by its raw name and stored as
+    // the user reads it; a byte CP932 cannot decode becomes U+FFFD.
+    void windowsNames() {
+        AddressBookTree book({{u"友達/c.nrk"_qs, card("U", "u@")}});
+        const QByteArray picked = QFile::encodeName(book.picked());
+        QList<QByteArray> made;  // Qt can neither create nor remove these names
+        const auto removeRaw = qScopeGuard([&] {
+            for (auto it = made.crbegin(); it != made.crend(); ++it) {
+                ::unlink(it->constData());
+                ::rmdir(it->constData());
+            }
+        });
+        const auto rawFile = [&](const QByteArray& folder, const QByteArray& name, const QByteArray& bytes) {
+            const QByteArray dir = picked + '/' + folder;
+            if (::mkdir(dir.constData(), 0700) == 0) {
+                made << dir;
+            }
+            made << dir + '/' + name;
+            QFile out;
+            QVERIFY(out.open(::fopen(made.last().constData(), "w"), QIODevice::WriteOnly,
+                             QFile::AutoCloseHandle));
+            out.write(bytes);
+        };
+        rawFile("\x8e\x64\x8e\x96", "\x8f\x5a\x8f\x8a\x98\x5e.NRK", card("W", "w@"));  // 仕事/住所録.NRK
+        rawFile("\x8e\x64\x8e\x96", "Group.idx", titleLine("U", "u@", "T"));
+        rawFile("\x97\x46\x90\x6c", "c.nrk", card("F", "f@"));  // 友人
+        rawFile("x\xffy", "c.nrk", card("X", "x@"));
+
+        QCOMPARE(zt::importAddressBook(*db_, book.picked()), 4);
+        QCOMPARE(membershipRows(*db_),
+                 (QStringList{u"x\uFFFDy|X|x@"_qs, u"仕事|W|w@"_qs, u"友人|F|f@"_qs, u"友達|U|u@"_qs}));
+        // The index line of 仕事 came before U's entry was stored.
+        QCOMPARE(entryRows(*db_).at(3), u"U|u@|||∅"_qs);
     }
 
 private:

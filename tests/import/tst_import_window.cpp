@@ -1,37 +1,25 @@
+// The import window as the user meets it: the question, the folder dialog, the
+// refusals, the report, the status texts, and a database held by another
+// program; in every case the window closes and the old data stays unless the
+// import completes.
 #include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QtTest>
 
+#include "gui_test.h"
 #include "import/address_book_import.h"
 #include "import/import_window.h"
-#include "platform/fatal_error.h"
 #include "platform/folder_dialog.h"
-#include "platform/message_box.h"
-#include "platform/test_seams.h"
-#include "test_support.h"
 
 using zt::MessageBox;
 
 namespace {
 
 const QString kConfirm =
-    u"実行の確認|0|YesNo|この処理を行うと、今までのデータはクリアされます。\r\n実行しますか？"_qs;
+    u"実行の確認|?|YesNo yes|この処理を行うと、今までのデータはクリアされます。\r\n実行しますか？"_qs;
 const QString kNoFolder =
-    u"処理中断|1|Ok|アドレス帳フォルダが指定されていません。\r\n処理をキャンセルします。"_qs;
+    u"処理中断|!|Ok|アドレス帳フォルダが指定されていません。\r\n処理をキャンセルします。"_qs;
 const QString kRefused =
-    u"処理中断|1|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
-const QString kDone = u"正常終了|2|Ok| %1 個のグループを処理しました。"_qs;
-
-// Title, icon (0 question, 1 exclamation, 2 information), buttons with the default, text.
-QString describe(const MessageBox::Shown& s) {
-    const bool yesNo = s.buttons == MessageBox::Buttons::YesNo;
-    const bool defaultOk = s.defaultAnswer == (yesNo ? MessageBox::Answer::Yes : MessageBox::Answer::Ok);
-    return QStringList{s.title, QString::number(int(s.icon)),
-                       (yesNo ? u"YesNo"_qs : u"Ok"_qs) + (defaultOk ? QString() : u"(odd default)"_qs),
-                       s.text}
-        .join(u'|');
-}
+    u"処理中断|!|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
+const QString kDone = u"正常終了|i|Ok| %1 個のグループを処理しました。"_qs;
 
 QByteArray card(const QByteArray& name) {
     return card(name, name + "@x");
@@ -39,51 +27,54 @@ QByteArray card(const QByteArray& name) {
 
 }  // namespace
 
-class TestImportWindow : public QObject {
+class TestImportWindow : public GuiTest {
     Q_OBJECT
 private slots:
-
-    void initTestCase() { db_ = createDatabase(dir_.filePath(u"ZTADRCNV.mdb"_qs)); }
-
     void init() {
+        reset();
         AddressBookTree old({{u"old/c.nrk"_qs, card("Old")}});
-        zt::importAddressBook(*db_, old.picked());
-        oldEntries_ = entryRows(*db_);
-        zt::enableTestSeams();  // also drops answers a failed row left queued
+        zt::importAddressBook(*work->db, old.picked());
     }
 
     void run_data() {
         QTest::addColumn<bool>("confirm");
         QTest::addColumn<QString>("folder");  // under the temporary root; empty: the dialog is cancelled
+        QTest::addColumn<bool>("locked");     // another program holds the database
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("lastStatus");
-        QTest::addColumn<QStringList>("entries");  // "old": the rows before the run
-        QTest::addColumn<bool>("fatal");
+        QTest::addColumn<QStringList>("entries");
 
-        const QStringList old{u"old"_qs};
-        QTest::newRow("answer No") << false << QString() << QStringList{kConfirm} << u"実行確認"_qs << old
-                                   << false;
-        QTest::newRow("dialog cancelled") << true << QString() << QStringList{kConfirm, kNoFolder}
-                                          << u"アドレス帳フォルダ指定"_qs << old << false;
+        const QStringList old{u"Old|Old@x|||∅"_qs};
+        const QString picked = u"AddrBook/picked"_qs;
+        QTest::newRow("answer No") << false << QString() << false << QStringList{kConfirm} << u"実行確認"_qs
+                                   << old;
+        QTest::newRow("dialog cancelled") << true << QString() << false << QStringList{kConfirm, kNoFolder}
+                                          << u"アドレス帳フォルダ指定"_qs << old;
         QTest::newRow("AddrBook itself")
-            << true << u"AddrBook"_qs << QStringList{kConfirm, kRefused.arg(u"AddrBook"_qs)}
-            << u"アドレス帳フォルダ指定"_qs << old << false;
-        QTest::newRow("no sub-folders") << true << u"AddrBook/empty"_qs << QStringList{kConfirm, kDone.arg(0)}
-                                        << u"データクリア"_qs << QStringList{} << false;
-        QTest::newRow("import") << true << u"AddrBook/picked"_qs << QStringList{kConfirm, kDone.arg(2)}
+            << true << u"AddrBook"_qs << false << QStringList{kConfirm, kRefused.arg(u"AddrBook"_qs)}
+            << u"アドレス帳フォルダ指定"_qs << old;
+        QTest::newRow("no sub-folders")
+            << true << u"AddrBook/empty"_qs << false << QStringList{kConfirm, kDone.arg(0)}
+            << u"データクリア"_qs << QStringList{};
+        QTest::newRow("import") << true << picked << false << QStringList{kConfirm, kDone.arg(2)}
                                 << u"{root}/AddrBook/picked\nから読み込み"_qs
-                                << QStringList{u"髙橋①|髙橋①@x|||∅"_qs, u"Y|Y@x|||∅"_qs} << false;
+                                << QStringList{u"髙橋①|髙橋①@x|||∅"_qs, u"Y|Y@x|||∅"_qs};
         QTest::newRow("vanished folder")
-            << true << u"AddrBook/gone"_qs << QStringList{kConfirm} << u"データクリア"_qs << old << true;
+            << true << u"AddrBook/gone"_qs << false
+            << QStringList{kConfirm, fatal(u"フォルダ {root}/AddrBook/gone が見つかりません。"_qs)}
+            << u"データクリア"_qs << old;
+        QTest::newRow("database locked")
+            << true << picked << true << QStringList{kConfirm, fatal(u"database is locked"_qs)}
+            << u"データクリア"_qs << old;
     }
 
     void run() {
         QFETCH(bool, confirm);
         QFETCH(QString, folder);
+        QFETCH(bool, locked);
         QFETCH(QStringList, messages);
         QFETCH(QString, lastStatus);
         QFETCH(QStringList, entries);
-        QFETCH(bool, fatal);
 
         AddressBookTree book(
             {{u"g1/c.nrk"_qs, card("\xfb\xfc\x8b\xb4\x87\x40")}, {u"g2/c.nrk"_qs, card("Y")}});
@@ -95,34 +86,29 @@ private slots:
         if (confirm) {
             zt::FolderDialog::setNextFolder(folder.isEmpty() ? QString() : book.root() + u'/' + folder);
         }
-        QPointer<ZTAdrF01> window = new ZTAdrF01(*db_);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        QTest::mouseClick(window->処理実行, Qt::LeftButton);
-
-        QStringList shown;
-        for (const MessageBox::Shown& s : MessageBox::shown()) {
-            if (s.icon != MessageBox::Icon::Critical) {
-                QCOMPARE(s.owner, window.data());
-                shown << describe(s);
+        QPointer<ZTAdrF01> window = new ZTAdrF01(*work->db);
+        show(window);
+        QLabel* status = window->状況表示;
+        {
+            std::optional<Lock> lock;
+            if (locked) {
+                lock.emplace(work->db->path());
             }
+            QTest::mouseClick(window->処理実行, Qt::LeftButton);
         }
-        QCOMPARE(shown, messages);
+
+        QCOMPARE(boxes(), messages);
+        for (const MessageBox::Shown& s : MessageBox::shown()) {
+            QCOMPARE(s.owner, window.data());
+        }
         QCOMPARE(zt::FolderDialog::titlesShown(),
                  confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
-        QCOMPARE(zt::fatalErrorsReported().size(), fatal ? 1 : 0);
-        QCOMPARE(entryRows(*db_), entries == QStringList{u"old"_qs} ? oldEntries_ : entries);
-
+        QCOMPARE(entryRows(*work->db), entries);
         QVERIFY(window && !window->isVisible() && !window->処理実行->isEnabled());
-        QCOMPARE(window->状況表示->text(), lastStatus);
+        QCOMPARE(status->text(), lastStatus);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(window.isNull());
     }
-
-private:
-    QTemporaryDir dir_;
-    std::unique_ptr<zt::Database> db_;
-    QStringList oldEntries_;
 };
 
 QTEST_MAIN(TestImportWindow)
