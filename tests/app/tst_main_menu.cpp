@@ -1,14 +1,13 @@
-#include <QApplication>
-#include <QPushButton>
+// The main menu with the program's own job windows: captions, help on F1, one
+// window per job, and the quit check.
 #include <QSignalSpy>
 #include <QWindow>
-#include <QtTest>
-#include <memory>
 
 #include "app/main_menu.h"
+#include "app/startup.h"
+#include "app/version_caption.h"
+#include "gui_test.h"
 #include "platform/help_engine.h"
-#include "platform/message_box.h"
-#include "platform/test_seams.h"
 
 namespace {
 
@@ -20,49 +19,32 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
     }
 }
 
-class DummyJob : public JobWindow {
-public:
-    explicit DummyJob(const QString& name) : JobWindow(name, name, 4500, 1800) {}
-
-protected:
-    void runJob() override {}
-};
-
-QString spaces(int n) {
-    return QString(n, QChar(0x3000));
+// Cells as the fixed-pitch font shows them: a full-width character takes two,
+// the access key's "&" none.
+int cells(const QString& text) {
+    int n = 0;
+    for (const QChar c : text) {
+        n += c == u'&' ? 0 : c.unicode() < 0x80 ? 1 : 2;
+    }
+    return n;
 }
 
 }  // namespace
 
-class TestMainMenu : public QObject {
+class TestMainMenu : public GuiTest {
     Q_OBJECT
 
     std::unique_ptr<ZTAdrF00> menu;
-    QMap<QString, int> made;
-    QList<QPointer<JobWindow>> jobWindows;
 
-    ZTAdrF00::JobFactories factories() {
-        auto factory = [this](const QString& name) {
-            return [this, name]() -> JobWindow* {
-                ++made[name];
-                auto* w = new DummyJob(name);
-                jobWindows.append(w);
-                return w;
-            };
-        };
-        return {factory(u"ZTAdrF01"_qs), factory(u"ZTAdrF02"_qs), factory(u"ZTAdrF05"_qs),
-                factory(u"ZTAdrF06"_qs)};
-    }
-
-    QPushButton* button(const QString& name) { return menu->findChild<QPushButton*>(name); }
-
-    JobWindow* openJob(const QString& name) {
-        for (const QPointer<JobWindow>& w : jobWindows) {
-            if (w && w->isVisible() && w->objectName() == name) {
-                return w;
+    // The open job windows named `name`.
+    static QList<QWidget*> jobs(const QString& name) {
+        QList<QWidget*> found;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == name && w->isVisible()) {
+                found << w;
             }
         }
-        return nullptr;
+        return found;
     }
 
     bool activateMenu() {
@@ -70,149 +52,117 @@ class TestMainMenu : public QObject {
         return QTest::qWaitForWindowActive(menu.get());
     }
 
-    void requestClose(const QString& how) {
-        if (how == u"quit button"_qs) {
-            QTest::mouseClick(menu->CommandEnd, Qt::LeftButton);
-        } else {
-            menu->windowHandle()->close();
-        }
-    }
-
 private slots:
     void initTestCase() { defaultHandler = qInstallMessageHandler(quietHandler); }
 
     void init() {
-        zt::enableTestSeams();
-        made.clear();
-        menu = std::make_unique<ZTAdrF00>(factories(), u"/opt/tools/ZTADRCNV.hlp"_qs);
+        reset();
+        menu = std::make_unique<ZTAdrF00>(ZTAdrM1::JobWindows(*work->db, work->outDir()),
+                                          u"/opt/tools/ZTADRCNV.hlp"_qs);
         menu->show();
         QVERIFY(QTest::qWaitForWindowActive(menu.get()));
     }
 
     void cleanup() {
-        for (const QPointer<JobWindow>& w : jobWindows) {
-            delete w.data();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w != menu.get() && w->parentWidget() == nullptr) {
+                delete w;
+            }
         }
-        jobWindows.clear();
         menu.reset();
     }
 
-    // Spare buttons keep their place in the column but are never shown.
-    void captions_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("shown");
-        const QString used[] = {
-            "アドレス帳データを取り込み" + spaces(7), "CSV 出力" + spaces(16),          {}, {},
-            "EdMax アドレス帳作成" + spaces(10),      "鶴亀アドレス帳作成" + spaces(11)};
-        for (int i = 1; i <= 9; ++i) {
-            const QString text = i <= 6 && !used[i - 1].isEmpty() ? used[i - 1] : spaces(20);
-            QTest::addRow("Command%d", i)
-                << u"Command%1"_qs.arg(i) << u"(&%1)"_qs.arg(i) + text << (i <= 6 && !used[i - 1].isEmpty());
-        }
-        QTest::newRow("CommandEnd") << "CommandEnd"
-                                    << "終了(&X)" << true;
-        QTest::newRow("Label2") << "Label2"
-                                << "F1 で HELP表示" << true;
-    }
+    // The used buttons show their number as access key and line up in one
+    // column; the spares keep their place but are never shown.
     void captions() {
-        QFETCH(QString, control);
-        QFETCH(QString, text);
-        QFETCH(bool, shown);
-        QWidget* widget = menu->findChild<QWidget*>(control);
-        QVERIFY(widget);
-        QCOMPARE(widget->property("text").toString(), text);
-        QCOMPARE(widget->isVisible(), shown);
+        QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
+        QCOMPARE(ZTAdrM1::VersionCaption(u"F"_qs, u"T"_qs, 1, 5, 123), u"F：T Ver.1.05.123"_qs);
+        for (int i = 1; i <= 9; ++i) {
+            const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
+            QCOMPARE(button->isVisible(), QList<int>({1, 2, 5, 6}).contains(i));
+            QVERIFY(button->text().startsWith(u"(&%1)"_qs.arg(i)));
+            QCOMPARE(cells(button->text()), 43);
+        }
+        QCOMPARE(menu->CommandEnd->text(), u"終了(&X)"_qs);
+        QVERIFY(menu->CommandEnd->isVisible());
     }
 
     void f1OpensHelp_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("modifiers");
-        const std::pair<const char*, Qt::KeyboardModifiers> mods[] = {{"F1", Qt::NoModifier},
-                                                                      {"Shift+F1", Qt::ShiftModifier},
-                                                                      {"Ctrl+F1", Qt::ControlModifier},
-                                                                      {"Alt+F1", Qt::AltModifier}};
-        for (const auto& [name, mod] : mods) {
-            QTest::newRow(name) << (mod ? "Command1" : "CommandEnd") << int(mod);
-        }
+        QTest::newRow("F1") << "CommandEnd" << int(Qt::NoModifier);
+        QTest::newRow("Shift+F1") << "Command1" << int(Qt::ShiftModifier);
+        QTest::newRow("Ctrl+F1") << "Command6" << int(Qt::ControlModifier);
     }
     void f1OpensHelp() {
         QFETCH(QString, control);
         QFETCH(int, modifiers);
-        button(control)->setFocus();
+        menu->findChild<QPushButton*>(control)->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(zt::HelpEngine::calls().size(), 1);
         QCOMPARE(zt::HelpEngine::calls().first().path, u"/opt/tools/ZTADRCNV.hlp"_qs);
+        QCOMPARE(zt::HelpEngine::calls().first().owner, menu.get());
     }
 
     void f1InJobWindowDoesNothing() {
         QTest::mouseClick(menu->Command1, Qt::LeftButton);
-        JobWindow* job = openJob(u"ZTAdrF01"_qs);
-        QVERIFY(job);
+        QCOMPARE(jobs(u"ZTAdrF01"_qs).size(), 1);
+        QWidget* job = jobs(u"ZTAdrF01"_qs).first();
         QVERIFY(QTest::qWaitForWindowActive(job));
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : job;
-        QCOMPARE(target->window(), job);
-        QTest::keyClick(target, Qt::Key_F1);
-        QTest::keyClick(target, Qt::Key_F1, Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : job, Qt::Key_F1);
         QVERIFY(zt::HelpEngine::calls().isEmpty());
     }
 
-    void secondClickRaisesTheOpenWindow() {
+    // A second click brings the open window to the front; once closed, even
+    // before it is deleted, the next click makes a fresh one.
+    void oneWindowPerJob() {
         QTest::mouseClick(menu->Command2, Qt::LeftButton);
-        QPointer<JobWindow> first = openJob(u"ZTAdrF02"_qs);
-        QVERIFY(first);
-        QVERIFY(QTest::qWaitForWindowActive(first));
+        QPointer<QWidget> first = jobs(u"ZTAdrF02"_qs).value(0);
+        QVERIFY(first && QTest::qWaitForWindowActive(first));
         QVERIFY(activateMenu());
-
         QTest::mouseClick(menu->Command2, Qt::LeftButton);
-        QCOMPARE(made.value(u"ZTAdrF02"_qs), 1);
+        QCOMPARE(jobs(u"ZTAdrF02"_qs), QList<QWidget*>{first});
         QTRY_COMPARE(QApplication::activeWindow(), first.data());
-    }
 
-    // Closed but not yet deleted: a new one is made all the same.
-    void closedWindowIsMadeAfresh() {
-        QTest::mouseClick(menu->Command5, Qt::LeftButton);
-        QPointer<JobWindow> first = openJob(u"ZTAdrF05"_qs);
-        QVERIFY(first);
         first->close();
-
-        QTest::mouseClick(menu->Command5, Qt::LeftButton);
-        QCOMPARE(made.value(u"ZTAdrF05"_qs), 2);
-        QPointer<JobWindow> second = openJob(u"ZTAdrF05"_qs);
-        QVERIFY(second);
-        QVERIFY(second != first);
+        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QCOMPARE(jobs(u"ZTAdrF02"_qs).size(), 1);
+        QVERIFY(jobs(u"ZTAdrF02"_qs).first() != first);
     }
 
     void quitRefusedWhileJobsOpen_data() {
-        QTest::addColumn<QString>("how");
-        for (const char* how : {"quit button", "close box"}) {
-            QTest::newRow(how) << QString::fromLatin1(how);
-        }
+        QTest::addColumn<bool>("quitButton");
+        QTest::newRow("quit button") << true;
+        QTest::newRow("close box") << false;
     }
     void quitRefusedWhileJobsOpen() {
-        QFETCH(QString, how);
+        QFETCH(bool, quitButton);
         QSignalSpy closed(menu.get(), &ZTAdrF00::menuClosed);
+        const auto requestClose = [&] {
+            if (quitButton) {
+                QTest::mouseClick(menu->CommandEnd, Qt::LeftButton);
+            } else {
+                menu->windowHandle()->close();
+            }
+        };
         // Opened in the other order: the focus goes to the first in button order.
         QTest::mouseClick(menu->Command5, Qt::LeftButton);
         QTest::mouseClick(menu->Command2, Qt::LeftButton);
-        JobWindow* csv = openJob(u"ZTAdrF02"_qs);
-        JobWindow* edmax = openJob(u"ZTAdrF05"_qs);
-        QVERIFY(csv && edmax);
-        QVERIFY(activateMenu());
+        QWidget* csv = jobs(u"ZTAdrF02"_qs).value(0);
+        QWidget* edmax = jobs(u"ZTAdrF05"_qs).value(0);
+        QVERIFY(csv && edmax && activateMenu());
 
-        requestClose(how);
-        QCOMPARE(zt::MessageBox::shown().size(), 1);
-        QCOMPARE(zt::MessageBox::shown().first().title + zt::MessageBox::shown().first().text,
-                 u"終了不可他のフォームが開いているので終了できません。"_qs);
+        requestClose();
+        QCOMPARE(boxes(), QStringList{u"終了不可|x|Ok|他のフォームが開いているので終了できません。"_qs});
         QVERIFY(menu->isVisible());
         QCOMPARE(closed.count(), 0);
-        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(csv));
+        QTRY_COMPARE(QApplication::activeWindow(), csv);
 
         csv->close();
         edmax->close();
         QVERIFY(activateMenu());
-        requestClose(how);
-        QCOMPARE(zt::MessageBox::shown().size(), 1);
+        requestClose();
+        QCOMPARE(boxes().size(), 1);
         QVERIFY(!menu->isVisible());
         QCOMPARE(closed.count(), 1);
     }
