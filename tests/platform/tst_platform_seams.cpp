@@ -96,17 +96,6 @@ private slots:
             QCOMPARE(MessageBox::shown().first().text, message + "\r\n" + path);
         }
     }
-
-    void fatalErrors() {
-        QVERIFY(zt::runGuarded(nullptr, [] {}));
-        QVERIFY(!zt::runGuarded(nullptr, [] { throw zt::Error("ディスクがいっぱいです"); }));
-        QVERIFY(!zt::runGuarded(nullptr, [] { throw 42; }));
-        QCOMPARE(zt::fatalErrorsReported(),
-                 (QStringList{"ディスクがいっぱいです", "不明なエラーが発生しました。"}));
-        QCOMPARE(MessageBox::shown().size(), 2);
-        QCOMPARE(MessageBox::shown().first().text, "ディスクがいっぱいです");
-        QCOMPARE(MessageBox::shown().first().icon, MessageBox::Icon::Critical);
-    }
 };
 
 QTEST_MAIN(TestPlatformSeams)
