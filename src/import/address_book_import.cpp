@@ -193,7 +193,7 @@ QStringList groupFolderNames(const QString& folderPath) {
 // The import stores a row per card and sets a title per index line; finding
 // the field positions once per folder spares a name lookup per value.
 struct EntryFields {
-    explicit EntryFields(const Recordset& entries)
+    explicit EntryFields(const TableRecordset& entries)
         : name(entries.FieldIndex(kNameField)),
           address(entries.FieldIndex(kAddressField)),
           company(entries.FieldIndex(kCompanyField)),
@@ -203,7 +203,7 @@ struct EntryFields {
 };
 
 struct MembershipFields {
-    explicit MembershipFields(const Recordset& memberships)
+    explicit MembershipFields(const TableRecordset& memberships)
         : group(memberships.FieldIndex(kGroupField)),
           name(memberships.FieldIndex(kNameField)),
           address(memberships.FieldIndex(kAddressField)) {}
@@ -242,8 +242,8 @@ JobTitles readJobTitles(const QString& indexPath) {
     return titles;
 }
 
-void storeCards(const std::vector<Card>& cards, const QString& groupName, Recordset& entries,
-                Recordset& memberships, JobTitles& titles, StoredPairs* stored) {
+void storeCards(const std::vector<Card>& cards, const QString& groupName, TableRecordset& entries,
+                TableRecordset& memberships, JobTitles& titles, StoredPairs* stored) {
     const EntryFields e(entries);
     const MembershipFields m(memberships);
     const FieldValue group = text(groupName);
@@ -277,7 +277,7 @@ void storeCards(const std::vector<Card>& cards, const QString& groupName, Record
 
 // Sets each remaining title on the first-stored entry of its name and address,
 // wherever that entry came from.
-void setJobTitles(const JobTitles& titles, Recordset& entries) {
+void setJobTitles(const JobTitles& titles, TableRecordset& entries) {
     static const QString criterion = QStringLiteral("名前 = ? AND アドレス = ?");
     if (titles.byPair.isEmpty()) {
         return;
@@ -298,8 +298,8 @@ void setJobTitles(const JobTitles& titles, Recordset& entries) {
     }
 }
 
-void readGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
-                     Recordset& memberships, const StatusCallback& status, StoredPairs* stored) {
+void readGroupFolder(const QString& folderPath, const QString& groupName, TableRecordset& entries,
+                     TableRecordset& memberships, const StatusCallback& status, StoredPairs* stored) {
     const QDir groupFolder = listableFolder(folderPath + u'/' + groupName);
 
     const QString cardFile = findCardFile(groupFolder);
@@ -322,8 +322,8 @@ void readGroupFolder(const QString& folderPath, const QString& groupName, Record
 
 }  // namespace
 
-void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
-                     Recordset& memberships, const StatusCallback& status) {
+void ReadGroupFolder(const QString& folderPath, const QString& groupName, TableRecordset& entries,
+                     TableRecordset& memberships, const StatusCallback& status) {
     // Nothing is known here about what `entries` held before, so every title
     // is looked up in the table.
     readGroupFolder(folderPath, groupName, entries, memberships, status, nullptr);
@@ -339,8 +339,8 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
     {
         // One pair of record sets for the whole import: their statements are
         // prepared once, and the title lookups see every entry stored so far.
-        Recordset entries = db.OpenRecordset(QStringLiteral("SELECT * FROM ") + kEntriesTable);
-        Recordset memberships = db.OpenRecordset(kMembershipsTable);
+        TableRecordset entries = db.OpenTable(kEntriesTable);
+        TableRecordset memberships = db.OpenTable(kMembershipsTable);
         // The tables were emptied above, so every entry there is one this
         // loop stored.
         StoredPairs stored;

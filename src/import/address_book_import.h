@@ -8,7 +8,7 @@
 namespace zt {
 
 class Database;
-class Recordset;
+class TableRecordset;
 
 // Receives the progress texts the user is shown while the import runs.
 using StatusCallback = std::function<void(const QString&)>;
@@ -25,7 +25,7 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
 // per card) and then sets job titles from its `Group.idx` on the first-stored
 // entry of each name and address, among everything `entries` holds so far.
 // A missing card file or index file simply contributes nothing.
-void ReadGroupFolder(const QString& folderPath, const QString& groupName, Recordset& entries,
-                     Recordset& memberships, const StatusCallback& status = {});
+void ReadGroupFolder(const QString& folderPath, const QString& groupName, TableRecordset& entries,
+                     TableRecordset& memberships, const StatusCallback& status = {});
 
 }  // namespace zt

@@ -1,7 +1,6 @@
 // What every writer promises about the file itself, whatever its format: an
 // existing file is replaced, an empty database gives an empty file, and a run
 // that fails leaves the earlier file as it was and nothing beside it.
-#include <sqlite3.h>
 
 #include <QtTest>
 
@@ -60,8 +59,7 @@ private slots:
         WorkDb w;
         w.person("G", "n", "a", "c", "d", "t");
         writeFile(w.out("book.txt"), kOldRun);
-        QCOMPARE(sqlite3_exec(w.db->handle(), "DROP TABLE グループ情報", nullptr, nullptr, nullptr),
-                 SQLITE_OK);
+        w.db->Execute(u"DROP TABLE グループ情報"_qs);
 
         QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out("book.txt")));
 
