@@ -11,10 +11,10 @@
 
 namespace zt {
 
-void detail::CloseConnection::operator()(sqlite3* db) const {
+void detail::Release::operator()(sqlite3* db) const {
     sqlite3_close_v2(db);
 }
-void detail::FinalizeStatement::operator()(sqlite3_stmt* stmt) const {
+void detail::Release::operator()(sqlite3_stmt* stmt) const {
     sqlite3_finalize(stmt);
 }
 
@@ -22,10 +22,6 @@ namespace {
 
 using detail::Connection;
 using detail::Statement;
-
-// A locked database waits this long for the other connection before the
-// engine's "database is locked" reaches the user.
-constexpr int kBusyTimeoutMs = 5000;
 
 const char* const kRequiredSources[] = {
     "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 LIMIT 0",
@@ -37,6 +33,12 @@ const QString kNoCurrentRow = QStringLiteral("カレント レコードがあり
 
 [[noreturn]] void fail(sqlite3* db) {
     throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+void check(sqlite3* db, int rc) {
+    if (rc != SQLITE_OK) {
+        fail(db);
+    }
 }
 
 Error unknownField(const QString& name) {
@@ -53,35 +55,23 @@ QString quoteIdentifier(QString name) {
     return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-// The engine's memory statistics take a global lock around every allocation,
-// and nothing here reads them. The setting only takes before the library is
-// initialised; later calls fail harmlessly.
-void configureEngine() {
-    static const int configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-    (void)configured;
-}
-
 Connection connect(const QString& path, int flags) {
-    configureEngine();
+    // The engine's memory statistics take a global lock around every allocation,
+    // and nothing here reads them. The setting only takes before the library is
+    // initialised, so it comes before the first connection.
+    static const int noStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)noStatistics;
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     Connection db(handle);
-    if (rc != SQLITE_OK) {
-        if (!db) {
-            throw Error(QString::fromUtf8(sqlite3_errstr(rc)));
-        }
-        fail(db.get());
-    }
+    check(db.get(), rc);  // without a handle (no memory) the engine's text is "out of memory"
     return db;
 }
 
 Statement prepare(sqlite3* db, const QString& sql) {
     sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare16_v2(db, sql.utf16(), -1, &stmt, nullptr);
+    check(db, sqlite3_prepare16_v2(db, sql.utf16(), -1, &stmt, nullptr));  // a failure leaves no statement
     Statement owned(stmt);
-    if (rc != SQLITE_OK) {
-        fail(db);
-    }
     if (!owned) {
         throw Error(QStringLiteral("空の SQL 文です。"));
     }
@@ -91,13 +81,11 @@ Statement prepare(sqlite3* db, const QString& sql) {
 // Text crosses as UTF-16; the engine converts it to the database's UTF-8 and
 // keeps its own copy.
 void bindValue(sqlite3_stmt* stmt, int position, const FieldValue& value) {
-    const int rc = value ? sqlite3_bind_text64(stmt, position, reinterpret_cast<const char*>(value->utf16()),
-                                               static_cast<sqlite3_uint64>(value->size()) * sizeof(char16_t),
-                                               SQLITE_TRANSIENT, SQLITE_UTF16)
-                         : sqlite3_bind_null(stmt, position);
-    if (rc != SQLITE_OK) {
-        fail(sqlite3_db_handle(stmt));
-    }
+    const auto bytes = static_cast<sqlite3_uint64>(value ? value->size() : 0) * sizeof(char16_t);
+    check(sqlite3_db_handle(stmt),
+          value ? sqlite3_bind_text64(stmt, position, reinterpret_cast<const char*>(value->utf16()), bytes,
+                                      SQLITE_TRANSIENT, SQLITE_UTF16)
+                : sqlite3_bind_null(stmt, position));
 }
 
 void bindParams(sqlite3_stmt* stmt, const Params& params) {
@@ -122,13 +110,10 @@ bool step(sqlite3_stmt* stmt) {
 }
 
 // A statement kept for the next row is made ready for it however this one ends.
-struct ResetOnExit {
-    sqlite3_stmt* stmt;
-    ~ResetOnExit() { sqlite3_reset(stmt); }
-};
+using ResetOnExit = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
 
 void run(sqlite3_stmt* stmt) {
-    const ResetOnExit reset{stmt};
+    const ResetOnExit reset(stmt, sqlite3_reset);
     while (step(stmt)) {
     }
 }
@@ -142,8 +127,6 @@ FieldValue columnValue(sqlite3_stmt* stmt, int index) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
 
 Recordset::Recordset(Statement stmt) : stmt_(std::move(stmt)) {
     atRow_ = step(stmt_.get());
@@ -187,14 +170,6 @@ void Recordset::ReadText(int index, QString& into) const {
     const auto* text = static_cast<const QChar*>(sqlite3_column_text16(stmt_.get(), index));
     into.setUnicode(text, sqlite3_column_bytes16(stmt_.get(), index) / 2);  // NULL: no text, no bytes
 }
-
-QString Recordset::Text(int index) const {
-    QString text;
-    ReadText(index, text);
-    return text;
-}
-
-// ---------------------------------------------------------------------------
 
 TableRecordset::TableRecordset(sqlite3* db, const QString& table, const QStringList& fields)
     : db_(db), table_(quoteIdentifier(table)), fields_(fields), found_(static_cast<size_t>(fields.size())) {}
@@ -246,25 +221,22 @@ void TableRecordset::Update() {
     // An edit writes back every field, so one UPDATE serves whatever was set.
     Statement& stmt = mode == Mode::AddNew ? insert_ : update_;
     if (!stmt) {
-        QStringList names, marks, assignments;
+        QStringList names, marks;
         for (const QString& field : std::as_const(fields_)) {
             names << quoteIdentifier(field);
             marks << QStringLiteral("?");
-            assignments << quoteIdentifier(field) + QStringLiteral(" = ?");
         }
-        const QString sql = mode == Mode::AddNew ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                       .arg(table_, names.join(QStringLiteral(", ")),
-                                                            marks.join(QStringLiteral(", ")))
-                                                 : QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                                       .arg(table_, assignments.join(QStringLiteral(", ")));
-        stmt = prepare(db, sql);
+        stmt =
+            prepare(db, (mode == Mode::AddNew ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                              : QStringLiteral("UPDATE %1 SET (%2) = (%3) WHERE rowid = ?"))
+                            .arg(table_, names.join(u", "), marks.join(u", ")));
     }
     const int count = static_cast<int>(row_.size());
     for (int i = 0; i < count; ++i) {
         bindValue(stmt.get(), i + 1, row_[static_cast<size_t>(i)]);
     }
-    if (mode == Mode::Edit && sqlite3_bind_int64(stmt.get(), count + 1, *foundRowid_) != SQLITE_OK) {
-        fail(db);
+    if (mode == Mode::Edit) {
+        check(db, sqlite3_bind_int64(stmt.get(), count + 1, *foundRowid_));
     }
     run(stmt.get());
     if (mode == Mode::Edit) {
@@ -276,18 +248,16 @@ void TableRecordset::FindFirst(const QString& criterion, const Params& params) {
     sqlite3* db = connection();
     mode_ = Mode::None;  // the row being built no longer has a place to go
     foundRowid_.reset();
-    noMatch_ = true;
     if (!find_ || criterion != findCriterion_) {
         find_ = prepare(db, QStringLiteral("SELECT rowid, * FROM %1 WHERE (%2) ORDER BY rowid LIMIT 1")
                                 .arg(table_, criterion));
         findCriterion_ = criterion;
     }
-    const ResetOnExit reset{find_.get()};
+    const ResetOnExit reset(find_.get(), sqlite3_reset);
     bindParams(find_.get(), params);
     if (!step(find_.get())) {
         return;
     }
-    noMatch_ = false;
     foundRowid_ = sqlite3_column_int64(find_.get(), 0);
     for (size_t i = 0; i < found_.size(); ++i) {
         found_[i] = columnValue(find_.get(), static_cast<int>(i) + 1);
@@ -298,12 +268,8 @@ void TableRecordset::Close() {
     insert_.reset();
     update_.reset();
     find_.reset();
-    db_ = nullptr;
-    mode_ = Mode::None;
-    foundRowid_.reset();
+    db_ = nullptr;  // every later use is refused
 }
-
-// ---------------------------------------------------------------------------
 
 Database::Database(const QString& path, Connection db) : path_(path), db_(std::move(db)) {}
 
@@ -311,7 +277,9 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     // No SQLITE_OPEN_CREATE: the working database is part of the installation,
     // and a missing one must be reported, not silently replaced by an empty one.
     Connection db = connect(path, SQLITE_OPEN_READWRITE);
-    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    // A locked database waits this long for the other program before the
+    // engine's "database is locked" reaches the user.
+    sqlite3_busy_timeout(db.get(), 5000);
     std::unique_ptr<Database> database(new Database(path, std::move(db)));
     // An import of 100,000 cards is one transaction touching four b-trees; a
     // page cache that holds them all keeps it from spilling to the file midway.
@@ -339,9 +307,7 @@ void Database::create(const QString& path) {
     try {
         const Connection db = connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         const std::string sql = std::string("BEGIN;\n") + schema::kCreateSql + "\nCOMMIT;";
-        if (sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-            fail(db.get());
-        }
+        check(db.get(), sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr));
     } catch (const Error&) {
         QFile::remove(path);  // a half-made database would pass the next start-up's existence check
         throw;
@@ -371,10 +337,6 @@ TableRecordset Database::OpenTable(const QString& table) {
         fields << QString::fromUtf8(sqlite3_column_name(probe.get(), i));
     }
     return TableRecordset(db_.get(), table, fields);
-}
-
-Transaction::Transaction(Database& db) : db_(db) {
-    db_.Execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 Transaction::~Transaction() {

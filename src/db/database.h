@@ -12,10 +12,9 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // The working database: SQLite behind the few record-set operations the jobs
-// think in. Values never go into SQL text: every statement and criterion takes
-// `?` parameters, so a quote in a name is ordinary data. Every failure throws
-// zt::Error with the engine's own text. Record sets must not outlive their
-// Database.
+// think in. Values are always bound to `?` parameters, so a quote in a name is
+// ordinary data. Every failure throws zt::Error with the engine's own text.
+// Record sets must not outlive their Database.
 namespace zt {
 
 // A field's value: std::nullopt is NULL, distinct from the empty text.
@@ -23,14 +22,12 @@ using FieldValue = std::optional<QString>;
 using Params = std::vector<FieldValue>;
 
 namespace detail {
-struct CloseConnection {
+struct Release {
     void operator()(sqlite3* db) const;
-};
-struct FinalizeStatement {
     void operator()(sqlite3_stmt* stmt) const;
 };
-using Connection = std::unique_ptr<sqlite3, CloseConnection>;
-using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+using Connection = std::unique_ptr<sqlite3, Release>;
+using Statement = std::unique_ptr<sqlite3_stmt, Release>;
 }  // namespace detail
 
 // Forward-only and read-only: for queries and the stored query.
@@ -41,14 +38,17 @@ public:
     void MoveNext();
 
     int FieldCount() const;
-    // Throws zt::Error for an unknown field. Loops find positions once, then
-    // read by position.
+    // Loops find a field's position once and read by position on every row.
     int FieldIndex(const QString& name) const;
     FieldValue Fields(int index) const;
     // NULL reads as the empty text, as every writer renders it. ReadText
     // reuses `into`'s buffer, so a loop over many rows allocates nothing per value.
     void ReadText(int index, QString& into) const;
-    QString Text(int index) const;
+    QString Text(int index) const {
+        QString text;
+        ReadText(index, text);
+        return text;
+    }
 
     void Close() { stmt_.reset(); }
 
@@ -77,7 +77,7 @@ public:
     // Finds the first row, in stored order, that meets `criterion` (an SQL
     // condition with `?` parameters). NoMatch() tells whether none did.
     void FindFirst(const QString& criterion, const Params& params);
-    bool NoMatch() const { return noMatch_; }
+    bool NoMatch() const { return !foundRowid_; }
 
     void Close();
 
@@ -89,21 +89,18 @@ private:
     sqlite3* db_;
     QString table_;
     QStringList fields_;
-    // The import stores a row per card: each statement is prepared on first use
-    // and reset for the next row.
+    // Prepared on first use, reset for the next row: the import stores one per card.
     detail::Statement insert_, update_, find_;
     QString findCriterion_;
     enum class Mode { None, AddNew, Edit } mode_ = Mode::None;
     std::vector<FieldValue> row_;    // what AddNew or Edit is building
     std::vector<FieldValue> found_;  // the row FindFirst found, which Edit starts from
     std::optional<long long> foundRowid_;
-    bool noMatch_ = true;
 };
 
 class Database {
 public:
-    // Opens an existing working database read-write; never creates one. Checks
-    // that it holds the two tables and the stored query with their fields, so a
+    // Opens an existing working database read-write, never creating one. A
     // damaged or foreign file is refused here rather than in the middle of a job.
     static std::unique_ptr<Database> open(const QString& path);
     // Creates a fresh, empty working database. Throws if `path` already exists.
@@ -126,7 +123,7 @@ private:
 // or not at all, whatever leaves the scope early.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db) : db_(db) { db_.Execute(QStringLiteral("BEGIN IMMEDIATE")); }
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
