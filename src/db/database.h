@@ -11,10 +11,9 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// The working database: SQLite behind the few record-set operations the jobs
-// think in. Values are always bound to `?` parameters, so a quote in a name is
-// ordinary data. Every failure throws zt::Error with the engine's own text.
-// Record sets must not outlive their Database.
+// The working database: SQLite behind the few record-set operations the jobs think in. Values are
+// always bound to `?` parameters, so a quote in a name is ordinary data. Every failure throws
+// zt::Error with the engine's own text. Record sets must not outlive their Database.
 namespace zt {
 
 // A field's value: std::nullopt is NULL, distinct from the empty text.
@@ -61,7 +60,7 @@ private:
     bool atRow_ = false;
 };
 
-// An editable record set on one table. Rows added through it are found by
+// An editable record set on one table, chosen by the caller. Rows added through it are found by
 // later FindFirst calls, which search in stored (rowid) order.
 class TableRecordset {
 public:
@@ -74,8 +73,7 @@ public:
     void SetField(int index, const FieldValue& value);
     void Update();
 
-    // Finds the first row, in stored order, that meets `criterion` (an SQL
-    // condition with `?` parameters). NoMatch() tells whether none did.
+    // Finds the first row, in stored order, meeting `criterion` (an SQL condition with `?` parameters).
     void FindFirst(const QString& criterion, const Params& params);
     bool NoMatch() const { return !foundRowid_; }
 
@@ -84,7 +82,6 @@ public:
 private:
     friend class Database;
     TableRecordset(sqlite3* db, const QString& table, const QStringList& fields);
-    sqlite3* connection() const;
 
     sqlite3* db_;
     QString table_;
@@ -100,8 +97,7 @@ private:
 
 class Database {
 public:
-    // Opens an existing working database read-write, never creating one. A
-    // damaged or foreign file is refused here rather than in the middle of a job.
+    // Opens an existing working database read-write; never creates one.
     static std::unique_ptr<Database> open(const QString& path);
     // Creates a fresh, empty working database. Throws if `path` already exists.
     static void create(const QString& path);
@@ -114,13 +110,13 @@ public:
     QString path() const { return path_; }
 
 private:
+    friend class Transaction;
     Database(const QString& path, detail::Connection db);
     QString path_;
     detail::Connection db_;
 };
 
-// Rolls back on destruction unless committed: a multi-step write happens whole
-// or not at all, whatever leaves the scope early.
+// Rolls back unless committed: a multi-step write happens whole or not at all, however the scope ends.
 class Transaction {
 public:
     explicit Transaction(Database& db) : db_(db) { db_.Execute(QStringLiteral("BEGIN IMMEDIATE")); }
