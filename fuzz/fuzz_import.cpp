@@ -11,7 +11,6 @@
 // title lands only on the first-stored entry of a name and address that an
 // index line of six or more fields names, after that group's cards are in,
 // and the last such line wins.
-#include <sqlite3.h>
 
 #include <QByteArray>
 #include <QDir>
@@ -57,8 +56,8 @@ struct Fixture {
         db = zt::Database::open(dbPath);
         // Durability is no concern for a throw-away database; an fsync per
         // input would cost more than the import itself.
-        sqlite3_exec(db->handle(), "PRAGMA synchronous = OFF; PRAGMA journal_mode = MEMORY", nullptr, nullptr,
-                     nullptr);
+        db->Execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        db->Execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
     }
     QTemporaryDir dir;
     QString picked;

@@ -9,110 +9,117 @@
 #include "platform/error.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
-// The working database: SQLite behind a small record-set layer named after the
-// operations the jobs think in (Execute, OpenRecordset, EOF, MoveNext, AddNew,
-// Update, FindFirst, NoMatch, Edit, Close).
-//
-// Values never go into SQL text: every statement and criterion takes `?`
-// parameters, so a quote in a name is ordinary data. Statements are prepared
-// once per connection and reused. Every failure throws zt::Error with the
-// engine's own text.
+// The working database: SQLite behind the few record-set operations the jobs think in. Values are
+// always bound to `?` parameters, so a quote in a name is ordinary data. Every failure throws
+// zt::Error with the engine's own text. Record sets must not outlive their Database.
 namespace zt {
 
 // A field's value: std::nullopt is NULL, distinct from the empty text.
 using FieldValue = std::optional<QString>;
 using Params = std::vector<FieldValue>;
 
-class Database;
-struct DbConnection;
-struct RecordsetImpl;
+namespace detail {
+struct Release {
+    void operator()(sqlite3* db) const;
+    void operator()(sqlite3_stmt* stmt) const;
+};
+using Connection = std::unique_ptr<sqlite3, Release>;
+using Statement = std::unique_ptr<sqlite3_stmt, Release>;
+}  // namespace detail
 
+// Forward-only and read-only: for queries and the stored query.
 class Recordset {
 public:
-    Recordset();
-    ~Recordset();
-    Recordset(Recordset&&) noexcept;
-    Recordset& operator=(Recordset&&) noexcept;
-
     // True when there is no current row (the C library owns the name EOF).
-    bool Eof() const;
+    bool Eof() const { return !stmt_ || !atRow_; }
     void MoveNext();
 
-    // The current row's value by field name or by position (0-based).
-    // Throws zt::Error for an unknown field or when there is no current row.
-    FieldValue Fields(const QString& name) const;
-    FieldValue Fields(int index) const;
-    // The same, with NULL read as the empty text, as every writer renders it.
-    QString Text(const QString& name) const;
-    QString Text(int index) const;
-    // The same into `into`, reusing its buffer: a loop over many rows then
-    // allocates nothing per value.
-    void ReadText(int index, QString& into) const;
     int FieldCount() const;
-    QStringList FieldNames() const;
-    // The position of a named field, for loops that read or set it on every
-    // row. Throws zt::Error for an unknown field.
+    // Loops find a field's position once and read by position on every row.
+    int FieldIndex(const QString& name) const;
+    FieldValue Fields(int index) const;
+    // NULL reads as the empty text, as every writer renders it. ReadText
+    // reuses `into`'s buffer, so a loop over many rows allocates nothing per value.
+    void ReadText(int index, QString& into) const;
+    QString Text(int index) const {
+        QString text;
+        ReadText(index, text);
+        return text;
+    }
+
+    void Close() { stmt_.reset(); }
+
+private:
+    friend class Database;
+    explicit Recordset(detail::Statement stmt);
+    void checkField(int index) const;  // throws unless at a row that has the field
+
+    detail::Statement stmt_;
+    bool atRow_ = false;
+};
+
+// An editable record set on one table, chosen by the caller. Rows added through it are found by
+// later FindFirst calls, which search in stored (rowid) order.
+class TableRecordset {
+public:
     int FieldIndex(const QString& name) const;
 
-    // Editing, on a record set opened on a table name or on "SELECT * FROM <table>".
-    // AddNew starts a new row (all fields NULL); Edit starts changing the current
-    // row; SetField sets a field of that row; Update stores it.
+    // AddNew starts a new row with every field NULL; Edit starts changing the
+    // row FindFirst found; SetField sets a field of that row; Update stores it.
     void AddNew();
     void Edit();
-    void SetField(const QString& name, const FieldValue& value);
     void SetField(int index, const FieldValue& value);
     void Update();
 
-    // Moves to the first row, in stored order, that meets `criterion` (an SQL
-    // condition with `?` parameters). NoMatch() tells whether none did; the
-    // current row is then undefined, as after a failed find.
-    void FindFirst(const QString& criterion, const Params& params = {});
-    bool NoMatch() const;
+    // Finds the first row, in stored order, meeting `criterion` (an SQL condition with `?` parameters).
+    void FindFirst(const QString& criterion, const Params& params);
+    bool NoMatch() const { return !foundRowid_; }
 
     void Close();
 
 private:
     friend class Database;
-    explicit Recordset(std::unique_ptr<RecordsetImpl> impl);
-    std::unique_ptr<RecordsetImpl> d_;
+    TableRecordset(sqlite3* db, const QString& table, const QStringList& fields);
+
+    sqlite3* db_;
+    QString table_;
+    QStringList fields_;
+    // Prepared on first use, reset for the next row: the import stores one per card.
+    detail::Statement insert_, update_, find_;
+    QString findCriterion_;
+    enum class Mode { None, AddNew, Edit } mode_ = Mode::None;
+    std::vector<FieldValue> row_;    // what AddNew or Edit is building
+    std::vector<FieldValue> found_;  // the row FindFirst found, which Edit starts from
+    std::optional<long long> foundRowid_;
 };
 
 class Database {
 public:
-    // Opens an existing working database read-write; never creates one. Checks
-    // that it holds the two tables and the stored query with their fields, so a
-    // damaged or foreign file is refused here rather than in the middle of a job.
+    // Opens an existing working database read-write; never creates one.
     static std::unique_ptr<Database> open(const QString& path);
     // Creates a fresh, empty working database. Throws if `path` already exists.
     static void create(const QString& path);
 
-    ~Database();
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
-
     void Execute(const QString& sql, const Params& params = {});
     // `source` is an SQL query, or the name of a table or of the stored query.
     Recordset OpenRecordset(const QString& source, const Params& params = {});
-
-    void BeginTrans();
-    void CommitTrans();
-    void Rollback();
+    TableRecordset OpenTable(const QString& table);
 
     QString path() const { return path_; }
-    sqlite3* handle() const;
 
 private:
-    Database(const QString& path, std::shared_ptr<DbConnection> conn);
+    friend class Transaction;
+    Database(const QString& path, detail::Connection db);
     QString path_;
-    std::shared_ptr<DbConnection> conn_;
+    detail::Connection db_;
 };
 
-// Rolls back on destruction unless committed: a multi-step write happens whole
-// or not at all, whatever leaves the scope early.
+// Rolls back unless committed: a multi-step write happens whole or not at all, however the scope ends.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    explicit Transaction(Database& db) : db_(db) { db_.Execute(QStringLiteral("BEGIN IMMEDIATE")); }
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -98,8 +98,8 @@ const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
 
 }  // namespace
 
-void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Recordset& entries,
-                     Recordset& memberships, const StatusCallback& status) {
+void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, TableRecordset& entries,
+                     TableRecordset& memberships, const StatusCallback& status) {
     const QString& groupName = group.text;
     // Opened by the bytes of its name, which may not be UTF-8.
     const QByteArray groupFolder = QFile::encodeName(folderPath) + '/' + group.name;
@@ -166,8 +166,8 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
     {
         // One pair of record sets for the whole import: their statements are
         // prepared once, and the title lookups see every entry stored so far.
-        Recordset entries = db.OpenRecordset(QStringLiteral("SELECT * FROM ") + kEntriesTable);
-        Recordset memberships = db.OpenRecordset(kMembershipsTable);
+        TableRecordset entries = db.OpenTable(kEntriesTable);
+        TableRecordset memberships = db.OpenTable(kMembershipsTable);
         for (const DirectoryEntry& group : groups) {
             report(status, group.text + kReadingFrom);
             ReadGroupFolder(folderPath, group, entries, memberships, status);

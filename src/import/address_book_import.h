@@ -8,7 +8,7 @@
 namespace zt {
 
 class Database;
-class Recordset;
+class TableRecordset;
 struct DirectoryEntry;
 
 // Receives the progress texts the user is shown while the import runs.
@@ -29,7 +29,7 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
 // entry of each name and address, among everything `entries` holds so far.
 // `group` is the group folder as listed in `folderPath`; its files are opened
 // by their raw names. A missing card file or index file contributes nothing.
-void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Recordset& entries,
-                     Recordset& memberships, const StatusCallback& status = {});
+void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, TableRecordset& entries,
+                     TableRecordset& memberships, const StatusCallback& status = {});
 
 }  // namespace zt

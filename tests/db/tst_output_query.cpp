@@ -65,7 +65,9 @@ private slots:
         const auto pick = [&](std::initializer_list<FieldValue> from) {
             return from.begin()[random.bounded(int(from.size()))];
         };
-        const auto rowid = [&] { return sqlite3_last_insert_rowid(work.db->handle()); };
+        const auto rowid = [&] {
+            return work.db->OpenRecordset(u"SELECT last_insert_rowid()"_qs).Text(0).toLongLong();
+        };
         int stored = 0;
         for (int round = 0; round < 200; ++round) {
             zt::Transaction transaction(*work.db);  // rolled back: nothing reaches the disk
