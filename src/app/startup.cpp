@@ -22,9 +22,10 @@ namespace ZTAdrM1 {
 
 namespace {
 
-void reportOpenFailure(const QString& engineText, const QString& path) {
-    zt::MessageBox::show(nullptr, engineText + QStringLiteral("\r\n") + path, QStringLiteral(ZT_APP_TITLE),
-                         zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Critical);
+// The database layer's texts already name the file.
+void reportOpenFailure(const QString& text) {
+    zt::MessageBox::show(nullptr, text, QStringLiteral(ZT_APP_TITLE), zt::MessageBox::Buttons::Ok,
+                         zt::MessageBox::Icon::Critical);
 }
 
 }  // namespace
@@ -63,9 +64,10 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
         Db = db.get();
         return db;
     } catch (const zt::Error& e) {
-        reportOpenFailure(e.text(), DbPath);
+        reportOpenFailure(e.text());
     } catch (const std::exception& e) {
-        reportOpenFailure(QString::fromUtf8(e.what()), DbPath);
+        reportOpenFailure(QStringLiteral("作業用データベース %1 を開けません。\r\n").arg(DbPath) +
+                          QString::fromUtf8(e.what()));
     }
     return nullptr;
 }

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -31,8 +32,42 @@ const char* const kRequiredSources[] = {
 
 const QString kNoCurrentRow = QStringLiteral("カレント レコードがありません。");
 
+// The engine speaks English. The user reads first, in Japanese, what happened
+// to which file, then the engine's own words on a line of their own.
+Error engineError(int code, const QString& path, const QString& engineText) {
+    const char* what;
+    switch (code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            what = "作業用データベース %1 は他のプログラムが使用中です。";
+            break;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+            what = "作業用データベース %1 は読み取り専用のため、書き込めません。";
+            break;
+        case SQLITE_FULL:
+            what = "ディスクがいっぱいのため、作業用データベース %1 に書き込めません。";
+            break;
+        case SQLITE_CANTOPEN:
+            what = "作業用データベース %1 を開けません。";
+            break;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            what = "%1 は作業用データベースではないか、壊れています。";
+            break;
+        case SQLITE_IOERR:
+            what = "作業用データベース %1 の読み書きに失敗しました。";
+            break;
+        default:
+            what = "作業用データベース %1 でエラーが発生しました。";
+    }
+    return Error(QString::fromUtf8(what).arg(QDir::toNativeSeparators(path)) + QStringLiteral("\r\n") +
+                 engineText);
+}
+
 [[noreturn]] void fail(sqlite3* db) {
-    throw Error(QString::fromUtf8(sqlite3_errmsg(db)));
+    throw engineError(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_db_filename(db, "main")),
+                      QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 void check(sqlite3* db, int rc) {
@@ -63,7 +98,10 @@ Connection connect(const QString& path, int flags) {
     sqlite3* handle = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     Connection db(handle);
-    check(db.get(), rc);  // without a handle (no memory) the engine's text is "out of memory"
+    if (rc != SQLITE_OK) {  // the connection may not know its file yet
+        throw engineError(rc, path,
+                          QString::fromUtf8(handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)));
+    }
     return db;
 }
 
@@ -268,16 +306,22 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     // page cache that holds them all keeps it from spilling to the file midway.
     database->Execute(QStringLiteral("PRAGMA cache_size = -65536"));
     if (sqlite3_db_readonly(database->db_.get(), "main") == 1) {
-        throw Error(QStringLiteral("attempt to write a readonly database"));
+        throw engineError(SQLITE_READONLY, path, QStringLiteral("attempt to write a readonly database"));
     }
     // A foreign, damaged or incomplete file is refused here rather than in the middle of a job.
     for (const char* sql : kRequiredSources) {
-        database->Execute(QString::fromUtf8(sql));
+        sqlite3_stmt* probe = nullptr;
+        const int rc = sqlite3_prepare_v2(database->db_.get(), sql, -1, &probe, nullptr);
+        const Statement owned(probe);
+        if (rc != SQLITE_OK) {
+            throw engineError(SQLITE_NOTADB, path, QString::fromUtf8(sqlite3_errmsg(database->db_.get())));
+        }
     }
     Recordset check = database->OpenRecordset(QStringLiteral("PRAGMA quick_check(1)"));
     const QString verdict = check.Eof() ? QString() : check.Text(0);
     if (verdict != QStringLiteral("ok")) {
-        throw Error(QStringLiteral("database disk image is malformed (%1)").arg(verdict));
+        throw engineError(SQLITE_CORRUPT, path,
+                          QStringLiteral("database disk image is malformed (%1)").arg(verdict));
     }
     return database;
 }

@@ -64,7 +64,10 @@ private slots:
             << QStringList{kConfirm, fatal(u"フォルダ {root}/AddrBook/gone が見つかりません。"_qs)}
             << u"データクリア"_qs << old;
         QTest::newRow("database locked")
-            << true << picked << true << QStringList{kConfirm, fatal(u"database is locked"_qs)}
+            << true << picked << true
+            << QStringList{kConfirm,
+                           fatal(
+                               u"作業用データベース {db} は他のプログラムが使用中です。\r\ndatabase is locked"_qs)}
             << u"データクリア"_qs << old;
     }
 
@@ -80,6 +83,7 @@ private slots:
             {{u"g1/c.nrk"_qs, card("\xfb\xfc\x8b\xb4\x87\x40")}, {u"g2/c.nrk"_qs, card("Y")}});
         QVERIFY(QDir().mkpath(book.root() + u"/AddrBook/empty"_qs));
         messages.replaceInStrings(u"{root}"_qs, book.root());
+        messages.replaceInStrings(u"{db}"_qs, work->db->path());
         lastStatus.replace(u"{root}"_qs, book.root());
 
         MessageBox::setNextAnswer(confirm ? MessageBox::Answer::Yes : MessageBox::Answer::No);
