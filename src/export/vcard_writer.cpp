@@ -136,6 +136,20 @@ public:
         return kept;
     }
 
+    // Everything kept after a mark can be given back, as long as nothing
+    // views into it.
+    struct Mark {
+        std::size_t blocks;
+        char16_t* next;
+        qsizetype room;
+    };
+    Mark mark() const { return {blocks_.size(), next_, room_}; }
+    void release(const Mark& mark) {
+        blocks_.resize(mark.blocks);
+        next_ = mark.next;
+        room_ = mark.room;
+    }
+
 private:
     static constexpr qsizetype kBlock = 64 * 1024;
     std::vector<std::unique_ptr<char16_t[]>> blocks_;
@@ -176,7 +190,9 @@ void writeVCard(Database& db, const QString& path) {
     QByteArray cardLines;
     LineBuilder lines(cardLines);
     StableText keys;  // outlives the map whose keys view into it
-    QHash<QPair<QStringView, QStringView>, std::size_t> cardOfPair;  // position in `cards`
+    // Position in `cards` + 1, so that 0, the value a new key starts with,
+    // marks a pair not met before.
+    QHash<QPair<QStringView, QStringView>, std::size_t> cardOfPair;
     QHash<QString, int> groupOfName;
     QStringList groupNames;
     QString name;
@@ -186,9 +202,14 @@ void writeVCard(Database& db, const QString& path) {
     for (; !rows.Eof(); rows.MoveNext()) {
         rows.ReadText(fields[Name], name);
         rows.ReadText(fields[Address], address);
-        auto it = cardOfPair.constFind(qMakePair(QStringView(name), QStringView(address)));
-        if (it == cardOfPair.constEnd()) {
-            it = cardOfPair.insert(qMakePair(keys.keep(name), keys.keep(address)), cards.size());
+        // The pair's text is kept before the lookup, so that the lookup that
+        // finds a pair new also stores it; a pair met before gives it back.
+        const StableText::Mark mark = keys.mark();
+        std::size_t& slot = cardOfPair[qMakePair(keys.keep(name), keys.keep(address))];
+        if (slot != 0) {
+            keys.release(mark);
+        } else {
+            slot = cards.size() + 1;
             Card& card = cards.emplace_back();
             card.from = cardLines.size();
             appendOctets(cardLines, "BEGIN:VCARD\r\nVERSION:3.0\r\n");
@@ -236,7 +257,7 @@ void writeVCard(Database& db, const QString& path) {
                 group = groupOfName.insert(value, static_cast<int>(groupNames.size() - 1));
                 value = QString();
             }
-            cards[*it].addGroup(*group);
+            cards[slot - 1].addGroup(*group);
         }
     }
     rows.Close();
