@@ -147,6 +147,21 @@ struct AnsiTextWriter::Impl {
         throw Error(text);
     }
 
+    void checkWritable() const {
+        if (!failure.isEmpty()) {
+            throw Error(failure);
+        }
+        if (!file) {
+            throw Error(QStringLiteral("保存を終えたファイルには書き込めません: %1").arg(shownPath(path)));
+        }
+    }
+
+    void flushIfFull() {
+        if (buffer.size() >= kWriteChunk) {
+            flush();
+        }
+    }
+
     void flush() {
         if (buffer.isEmpty()) {
             return;
@@ -173,17 +188,16 @@ AnsiTextWriter::AnsiTextWriter(const QString& path) : d_(std::make_unique<Impl>(
 AnsiTextWriter::~AnsiTextWriter() = default;
 
 void AnsiTextWriter::writeLine(QStringView text) {
-    if (!d_->failure.isEmpty()) {
-        throw Error(d_->failure);
-    }
-    if (!d_->file) {
-        throw Error(QStringLiteral("保存を終えたファイルには書き込めません: %1").arg(shownPath(d_->path)));
-    }
+    d_->checkWritable();
     cp932::encodeAppend(text, d_->buffer);
     d_->buffer += "\r\n";
-    if (d_->buffer.size() >= kWriteChunk) {
-        d_->flush();
-    }
+    d_->flushIfFull();
+}
+
+void AnsiTextWriter::writeBytes(QByteArrayView bytes) {
+    d_->checkWritable();
+    d_->buffer += bytes;
+    d_->flushIfFull();
 }
 
 void AnsiTextWriter::commit() {

@@ -1,15 +1,16 @@
-// The three CP932 writers: worked examples byte for byte against files under
-// tests/data, the memo and remarks layouts, and what every writer promises
-// about the file itself.
+// The four writers: worked examples byte for byte against files under
+// tests/data, the memo and remarks layouts, the vCard's escaping and folding,
+// and what every writer promises about the file itself.
 #include <QtTest>
 
 #include "export/csv_writer.h"
 #include "export/edmax_writer.h"
 #include "export/tsurukame_writer.h"
+#include "export/vcard_writer.h"
 #include "platform/error.h"
 #include "test_support.h"
 
-enum class Writer { Csv, EdMax, Tsurukame };
+enum class Writer { Csv, EdMax, Tsurukame, VCard };
 Q_DECLARE_METATYPE(Writer)
 
 namespace {
@@ -22,6 +23,8 @@ void run(Writer writer, zt::Database& db, const QString& path, QChar choice) {
             return zt::writeEdMax(db, path, choice);
         case Writer::Tsurukame:
             return zt::writeTsurukame(db, path, choice, [] { return QDate(2024, 4, 1); });
+        case Writer::VCard:
+            return zt::writeVCard(db, path);
     }
 }
 
@@ -61,6 +64,9 @@ private slots:
                                         << "edmax_worked_example.adr";
         QTest::newRow("Tsurukame choice 1") << Writer::Tsurukame << QChar('1') << "tsurukame_worked_example"
                                             << "tsurukame_worked_example.txt";
+        // One card per person, the groups of rows far apart merged.
+        QTest::newRow("vCard") << Writer::VCard << QChar() << "vcard_worked_example"
+                               << "vcard_worked_example.vcf";
         // A group that leads to no entry keeps its record or heading; a quote
         // in a group name is data, not SQL.
         QTest::newRow("EdMax groups without entries")
@@ -134,11 +140,91 @@ private slots:
                  writer == Writer::EdMax ? "n\t\t\r\na\r\n" + tail : "n,a,2024/04/01" + tail + "\r\n");
     }
 
+    // One person in group `group` (none when NULL); `lines` are the card's
+    // lines between VERSION and END.
+    void vCards_data() {
+        QTest::addColumn<zt::FieldValue>("group");
+        QTest::addColumn<zt::FieldValue>("name");
+        QTest::addColumn<zt::FieldValue>("address");
+        QTest::addColumn<zt::FieldValue>("company");
+        QTest::addColumn<zt::FieldValue>("department");
+        QTest::addColumn<zt::FieldValue>("title");
+        QTest::addColumn<QStringList>("lines");
+        using V = zt::FieldValue;
+        QTest::newRow("special characters")
+            << V("x,y") << V("a\\b,c;d") << V("a@x") << V("A,B;C") << V("部") << V("課長")
+            << QStringList{"FN:a\\\\b\\,c\\;d", "N:a\\\\b\\,c\\;d;;;;", "EMAIL;TYPE=INTERNET:a@x",
+                           "ORG:A\\,B\\;C;部",  "TITLE:課長",           "CATEGORIES:x\\,y"};
+        QTest::newRow("line breaks, no address")
+            << kNull << V("n") << V("") << V("1\r\r\n2") << V("") << V("a\r\nb\nc\rd")
+            << QStringList{"FN:n", "N:n;;;;", "ORG:1\\n\\n2", "TITLE:a\\nb\\nc\\nd"};
+        QTest::newRow("no name, department only")
+            << kNull << kNull << V("x@x") << kNull << V("営業部") << kNull
+            << QStringList{"FN:x@x", "N:x@x;;;;", "EMAIL;TYPE=INTERNET:x@x", "ORG:;営業部"};
+    }
+
+    void vCards() {
+        QFETCH(zt::FieldValue, group);
+        QFETCH(zt::FieldValue, name);
+        QFETCH(zt::FieldValue, address);
+        QFETCH(zt::FieldValue, company);
+        QFETCH(zt::FieldValue, department);
+        QFETCH(zt::FieldValue, title);
+        QFETCH(QStringList, lines);
+        WorkDb w;
+        if (group) {
+            w.member(group, name, address);
+        }
+        w.entry(name, address, company, department, title);
+        zt::writeVCard(*w.db, w.out("out"));
+        QCOMPARE(fileBytes(w.out("out")),
+                 ("BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines.join(u"\r\n"_qs) + "\r\nEND:VCARD\r\n").toUtf8());
+    }
+
+    void vCardFolding_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<int>("physicalLines");
+        // FN at exactly 75 octets stays whole; N, three octets longer, is folded.
+        QTest::newRow("ASCII at the limit") << QString(72, u'x') << "" << 7;
+        // ORG: 4 + 80 x 3 octets, over four lines.
+        QTest::newRow("Japanese company") << "n" << QString("株式会社東西商事").repeated(10) << 10;
+        // Four octets each: FN's first line is full at 75, N's stops at 74.
+        QTest::newRow("astral characters") << QString("\U0001F600").repeated(20) << "" << 8;
+    }
+
+    // Every physical line at most 75 octets of whole UTF-8, no more lines than
+    // needed, and unfolding gives back the logical lines.
+    void vCardFolding() {
+        QFETCH(QString, name);
+        QFETCH(QString, company);
+        QFETCH(int, physicalLines);
+        WorkDb w;
+        w.entry(name, "a@x", company, "", kNull);
+        zt::writeVCard(*w.db, w.out("out"));
+        const QByteArray bytes = fileBytes(w.out("out"));
+        QVERIFY(bytes.endsWith("\r\n"));
+        const QList<QByteArray> physical = bytes.chopped(1).split('\n');  // each keeps its CR
+        QCOMPARE(physical.size(), physicalLines);
+        QString unfolded;
+        for (const QByteArray& line : physical) {
+            QVERIFY2(line.endsWith('\r') && line.size() - 1 <= 75, line.constData());
+            // A sequence cut in two decodes as U+FFFD on both lines.
+            const QString text = QString::fromUtf8(line.chopped(1));
+            QVERIFY2(!text.contains(QChar::ReplacementCharacter), line.constData());
+            unfolded += text.startsWith(u' ') ? text.sliced(1) : u'\n' + text;
+        }
+        const QStringList logical = unfolded.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(logical.contains("FN:" + name) && logical.contains("N:" + name + ";;;;"));
+        QVERIFY(company.isEmpty() || logical.contains("ORG:" + company));
+    }
+
     void emptyDatabaseReplacesOldFile_data() {
         QTest::addColumn<Writer>("writer");
         QTest::newRow("CSV") << Writer::Csv;
         QTest::newRow("EdMax") << Writer::EdMax;
         QTest::newRow("Tsurukame") << Writer::Tsurukame;
+        QTest::newRow("vCard") << Writer::VCard;
     }
 
     void emptyDatabaseReplacesOldFile() {
