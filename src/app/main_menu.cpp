@@ -48,7 +48,7 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 
     Command1 = makeButton(this, "Command1", padded(QStringLiteral("(&1)アドレス帳データを取り込み"), 7), 200);
     Command2 = makeButton(this, "Command2", padded(QStringLiteral("(&2)CSV 出力"), 16), 700);
-    Command3 = makeButton(this, "Command3", padded(QStringLiteral("(&3)"), 20), 1200);
+    Command3 = makeButton(this, "Command3", padded(QStringLiteral("(&3)vCard 出力"), 15), 1200);
     Command4 = makeButton(this, "Command4", padded(QStringLiteral("(&4)"), 20), 1700);
     Command5 = makeButton(this, "Command5", padded(QStringLiteral("(&5)EdMax アドレス帳作成"), 10), 2200);
     Command6 = makeButton(this, "Command6", padded(QStringLiteral("(&6)鶴亀アドレス帳作成"), 11), 2700);
@@ -60,7 +60,7 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 
     // The spares keep their captions and places but are never shown, so they
     // cannot take the focus and leave gaps in the column.
-    for (QPushButton* spare : {Command3, Command4, Command7, Command8, Command9}) {
+    for (QPushButton* spare : {Command4, Command7, Command8, Command9}) {
         spare->hide();
     }
 
@@ -84,6 +84,7 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 
     connect(Command1, &QPushButton::clicked, this, &ZTAdrF00::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ZTAdrF00::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &ZTAdrF00::Command3_Click);
     connect(Command5, &QPushButton::clicked, this, &ZTAdrF00::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &ZTAdrF00::Command6_Click);
     connect(CommandEnd, &QPushButton::clicked, this, &ZTAdrF00::CommandEnd_Click);
@@ -128,6 +129,10 @@ void ZTAdrF00::Command2_Click() {
     showJob(csvWindow_, jobs_.csv);
 }
 
+void ZTAdrF00::Command3_Click() {
+    showJob(vcardWindow_, jobs_.vcard);
+}
+
 void ZTAdrF00::Command5_Click() {
     showJob(edmaxWindow_, jobs_.edmax);
 }
@@ -166,7 +171,8 @@ bool ZTAdrF00::Form_QueryUnload() {
 
 QList<QWidget*> ZTAdrF00::otherOpenWindows() const {
     QList<QWidget*> open;
-    for (const QPointer<JobWindow>& job : {importWindow_, csvWindow_, edmaxWindow_, tsurukameWindow_}) {
+    for (const QPointer<JobWindow>& job :
+         {importWindow_, csvWindow_, vcardWindow_, edmaxWindow_, tsurukameWindow_}) {
         if (job && job->isVisible()) {
             open.append(job.data());
         }

@@ -10,7 +10,7 @@ class QLabel;
 class QPushButton;
 class QSessionManager;
 
-// The main menu, the program's one permanent window. It opens the four job
+// The main menu, the program's one permanent window. It opens the five job
 // windows (one instance of each, unowned and not modal), opens the help file on
 // F1, and refuses to close while a job window is open. It never touches the
 // working database.
@@ -22,6 +22,7 @@ public:
     struct JobFactories {
         std::function<JobWindow*()> import;     // ZTAdrF01
         std::function<JobWindow*()> csv;        // ZTAdrF02
+        std::function<JobWindow*()> vcard;      // ZTAdrF03
         std::function<JobWindow*()> edmax;      // ZTAdrF05
         std::function<JobWindow*()> tsurukame;  // ZTAdrF06
     };
@@ -32,6 +33,7 @@ public:
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
+    void Command3_Click();
     void Command5_Click();
     void Command6_Click();
     void CommandEnd_Click();
@@ -75,6 +77,7 @@ private:
     QString helpFile_;
     QPointer<JobWindow> importWindow_;
     QPointer<JobWindow> csvWindow_;
+    QPointer<JobWindow> vcardWindow_;
     QPointer<JobWindow> edmaxWindow_;
     QPointer<JobWindow> tsurukameWindow_;
 };

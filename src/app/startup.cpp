@@ -11,6 +11,7 @@
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
+#include "export/vcard_window.h"
 #include "import/import_window.h"
 #include "platform/fatal_error.h"
 #include "platform/message_box.h"
@@ -76,6 +77,7 @@ ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath) {
     return {
         [&db] { return new ZTAdrF01(db); },
         [&db, appPath] { return new ZTAdrF02(db, appPath); },
+        [&db, appPath] { return new ZTAdrF03(db, appPath); },
         [&db, appPath] { return new ZTAdrF05(db, appPath); },
         [&db, appPath] { return new ZTAdrF06(db, appPath); },
     };

@@ -79,7 +79,7 @@ private slots:
         QCOMPARE(ZTAdrM1::VersionCaption(u"F"_qs, u"T"_qs, 1, 5, 123), u"F：T Ver.1.05.123"_qs);
         for (int i = 1; i <= 9; ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
-            QCOMPARE(button->isVisible(), QList<int>({1, 2, 5, 6}).contains(i));
+            QCOMPARE(button->isVisible(), QList<int>({1, 2, 3, 5, 6}).contains(i));
             QVERIFY(button->text().startsWith(u"(&%1)"_qs.arg(i)));
             QCOMPARE(cells(button->text()), 43);
         }

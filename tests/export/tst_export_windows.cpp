@@ -11,6 +11,7 @@
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
 #include "export/tsurukame_window.h"
+#include "export/vcard_window.h"
 #include "gui_test.h"
 #include "platform/desktop.h"
 
@@ -24,6 +25,9 @@ const QByteArray kOldRun("an earlier run\r\n");
 JobWindow* make(const QString& name, zt::Database& db, const QString& folder) {
     if (name == u"ZTAdrF02"_qs) {
         return new ZTAdrF02(db, folder);
+    }
+    if (name == u"ZTAdrF03"_qs) {
+        return new ZTAdrF03(db, folder);
     }
     return name == u"ZTAdrF05"_qs ? static_cast<JobWindow*>(new ZTAdrF05(db, folder))
                                   : new ZTAdrF06(db, folder);
@@ -51,6 +55,15 @@ private slots:
             << "ZTAdrF02" << 0 << 0
             << "グループ,名前,アドレス,会社名,部署名,役職\nの形式で、\n{path}\nに出力します。"
             << "ZTAdrF02.txt" << QByteArray("G,n,a,c,,t\r\n") << QStringList{};
+        QTest::newRow("vCard")
+            << "ZTAdrF03" << 0 << 0 << "vCard 3.0（UTF-8）の形式で、\n{path}\nに出力します。"
+            << "ZTAdrF03.vcf"
+            << QByteArray(
+                   "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:n\r\nN:n;;;;\r\n"
+                   "EMAIL;TYPE=INTERNET:a\r\nORG:c\r\nTITLE:t\r\nCATEGORIES:G\r\nEND:VCARD\r\n")
+            << QStringList{
+                   u"処理完了|i|Ok|{path}\r\nに出力しました。\r\n"
+                   "メールソフトや携帯電話の連絡先に取り込んでください。"_qs};
         QTest::newRow("EdMax")
             << "ZTAdrF05" << 8 << 4 << "{path}\nに出力します。"
             << "常用アドレス.adr" << QByteArray("G\r\n\t\r\n\r\nn\t\tG\r\na\r\nc,,t\r\n")
@@ -88,7 +101,7 @@ private slots:
         QVERIFY(run(job));
         QCOMPARE(fileBytes(path),
                  bytes.replace("{today}", QDate::currentDate().toString(u"yyyy/MM/dd").toLatin1()));
-        QCOMPARE(GuiTest::boxes(), boxes);
+        QCOMPARE(GuiTest::boxes(), boxes.replaceInStrings(u"{path}"_qs, path));
         // Only the CSV file goes to the desktop, and only once it is complete.
         QCOMPARE(zt::Desktop::opened(), boxes.isEmpty() ? QStringList{path} : QStringList{});
     }
@@ -107,8 +120,8 @@ private slots:
             << "ZTAdrF05"
             << "常用アドレス.adr" << Fault::FolderGone
             << u"ファイルを作成できません: %1（フォルダが見つかりません）"_qs;
-        QTest::newRow("disk full") << "ZTAdrF06"
-                                   << "AdrBook.txt" << Fault::DiskFull
+        QTest::newRow("disk full") << "ZTAdrF03"
+                                   << "ZTAdrF03.vcf" << Fault::DiskFull
                                    << u"ファイルに書き込めません: %1（File too large）"_qs;
     }
 
