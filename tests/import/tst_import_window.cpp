@@ -110,6 +110,8 @@ private slots:
         QCOMPARE(shown, messages);
         QCOMPARE(zt::FolderDialog::titlesShown(),
                  confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
+        QCOMPARE(zt::FolderDialog::startFoldersShown(),
+                 confirm ? QStringList{QDir::homePath()} : QStringList{});
         QCOMPARE(zt::fatalErrorsReported().size(), fatal ? 1 : 0);
         QCOMPARE(entryRows(*db_), entries == QStringList{u"old"_qs} ? oldEntries_ : entries);
 
