@@ -1,6 +1,5 @@
 #include "export/csv_window.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 #include "export/csv_writer.h"

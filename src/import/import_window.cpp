@@ -1,6 +1,6 @@
 #include "import/import_window.h"
 
-#include <QLabel>
+#include <QDir>
 #include <QPushButton>
 
 #include "import/address_book_import.h"
@@ -27,8 +27,10 @@ void ZTAdrF01::runJob() {
     }
 
     setStatus(QStringLiteral("アドレス帳フォルダ指定"));
-    const QString folderPath =
-        zt::FolderDialog::browse(this, QStringLiteral("アドレス帳フォルダを選択してください"));
+    // An AddrBook copied from another machine usually lies under the home
+    // folder, seldom beside the program, where the current directory is.
+    const QString folderPath = zt::FolderDialog::browse(
+        this, QStringLiteral("アドレス帳フォルダを選択してください"), QDir::homePath());
     if (folderPath.isEmpty()) {
         MessageBox::show(
             this, QStringLiteral("アドレス帳フォルダが指定されていません。\r\n処理をキャンセルします。"),

@@ -10,6 +10,7 @@ struct Seam {
     bool testing = false;
     QStringList next;
     QStringList titles;
+    QStringList startFolders;
 };
 
 Seam& seam() {
@@ -27,14 +28,15 @@ QString withoutTrailingSeparator(QString path) {
 
 }  // namespace
 
-QString FolderDialog::browse(QWidget* owner, const QString& title) {
+QString FolderDialog::browse(QWidget* owner, const QString& title, const QString& startFolder) {
     Seam& s = seam();
     if (s.testing) {
         s.titles.append(title);
+        s.startFolders.append(startFolder);
         return s.next.isEmpty() ? QString() : withoutTrailingSeparator(s.next.takeFirst());
     }
     const QString chosen =
-        QFileDialog::getExistingDirectory(owner, title, QString(), QFileDialog::ShowDirsOnly);
+        QFileDialog::getExistingDirectory(owner, title, startFolder, QFileDialog::ShowDirsOnly);
     return withoutTrailingSeparator(chosen);
 }
 
@@ -51,8 +53,13 @@ const QStringList& FolderDialog::titlesShown() {
     return seam().titles;
 }
 
+const QStringList& FolderDialog::startFoldersShown() {
+    return seam().startFolders;
+}
+
 void FolderDialog::clearShown() {
     seam().titles.clear();
+    seam().startFolders.clear();
 }
 
 }  // namespace zt

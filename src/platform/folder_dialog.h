@@ -10,16 +10,18 @@ namespace zt {
 // Lets the user choose an existing folder (folders only, no files shown).
 class FolderDialog {
 public:
-    // Returns the chosen folder's path without a trailing separator, or an
-    // empty text when the user cancels.
-    static QString browse(QWidget* owner, const QString& title);
+    // Opens at `startFolder`. Returns the chosen folder's path without a
+    // trailing separator, or an empty text when the user cancels.
+    static QString browse(QWidget* owner, const QString& title, const QString& startFolder);
 
     // --- test seam ---
-    // While testing, nothing is displayed: browse() records the title and returns
-    // the next queued folder; an empty text (or an empty queue) is a cancel.
+    // While testing, nothing is displayed: browse() records the title and the
+    // start folder and returns the next queued folder; an empty text (or an
+    // empty queue) is a cancel.
     static void setTesting(bool on);
     static void setNextFolder(const QString& path);
     static const QStringList& titlesShown();
+    static const QStringList& startFoldersShown();
     static void clearShown();
 };
 

@@ -1,6 +1,5 @@
 #include "shell/job_window.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 #include "platform/fatal_error.h"
@@ -16,10 +15,9 @@ JobWindow::JobWindow(const QString& name, const QString& caption, int clientWidt
     setWindowTitle(caption);
     setFixedSize(px(clientWidthTwips), px(clientHeightTwips));
 
-    状況表示 = new QLabel(this);
+    状況表示 = new StatusLabel(this);
     状況表示->setObjectName(QStringLiteral("状況表示"));
     状況表示->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    状況表示->setWordWrap(false);
     状況表示->hide();
 
     処理実行 = new QPushButton(QStringLiteral("処理実行"), this);
@@ -36,10 +34,26 @@ void JobWindow::setStatus(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     状況表示->setText(shown);
+    fitStatus();
     状況表示->show();
     // The run never yields to the event loop, so paint now or the user sees
     // nothing until it ends.
     repaint();
+}
+
+// In every job window the run button lies below the status label, so it keeps
+// its distance by moving down with the label's lower edge.
+void JobWindow::fitStatus() {
+    const int designedHeight = 状況表示->height() - statusGrowth_;
+    const int growth = 状況表示->heightForWidth(状況表示->width()) - designedHeight;
+    if (growth <= statusGrowth_) {
+        return;
+    }
+    const int by = growth - statusGrowth_;
+    statusGrowth_ = growth;
+    状況表示->resize(状況表示->width(), 状況表示->height() + by);
+    処理実行->move(処理実行->x(), 処理実行->y() + by);
+    setFixedSize(width(), height() + by);
 }
 
 void JobWindow::処理実行_Click() {

@@ -2,7 +2,8 @@
 
 #include <QWidget>
 
-class QLabel;
+#include "shell/status_label.h"
+
 class QPushButton;
 
 // The shared shape of the four job windows: a run button `処理実行` and a status
@@ -22,17 +23,26 @@ public:
     static void place(QWidget* widget, int left, int top, int width, int height);
 
     // Sets the status text (a CR LF shows as a line break), makes the label
-    // visible and repaints the window at once.
+    // visible and repaints the window at once. Where the text needs more lines
+    // than the label has, the label, and the window with it, grow downwards by
+    // the difference and the run button moves down as much; they never shrink
+    // back, so a run that alternates short and long texts does not make the
+    // window jump.
     void setStatus(const QString& text);
 
     // The run button's click handler: disable, run, close.
     void 処理実行_Click();
 
     QPushButton* 処理実行;
-    QLabel* 状況表示;
+    StatusLabel* 状況表示;
 
 protected:
     // The job itself. Returns normally on success and on the user's refusals;
     // throws zt::Error on any other failure.
     virtual void runJob() = 0;
+
+private:
+    void fitStatus();
+
+    int statusGrowth_ = 0;  // pixels added below the designed layout
 };

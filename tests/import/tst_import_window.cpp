@@ -107,6 +107,8 @@ private slots:
         }
         QCOMPARE(zt::FolderDialog::titlesShown(),
                  confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
+        QCOMPARE(zt::FolderDialog::startFoldersShown(),
+                 confirm ? QStringList{QDir::homePath()} : QStringList{});
         QCOMPARE(entryRows(*work->db), entries);
         QVERIFY(window && !window->isVisible() && !window->処理実行->isEnabled());
         QCOMPARE(status->text(), lastStatus);
