@@ -36,22 +36,6 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     }
 }
 
-// Everything in a folder, hidden files included.
-inline QStringList dirEntries(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-// Runs SQL on a file through a connection of its own, as another program would.
-inline void rawSql(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    const bool ok = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
-                    sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    if (!ok) {
-        qFatal("cannot run SQL on %s", qPrintable(path));
-    }
-}
-
 // Another program's connection holding the database exclusively; closing it rolls back.
 class Lock {
 public:
@@ -65,23 +49,24 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-inline std::unique_ptr<zt::Database> createDatabase(const QString& path) {
-    zt::Database::create(path);
-    return zt::Database::open(path);
-}
-
 // A fresh working database in a temporary folder, filled by plain INSERTs so
 // that a test can store NULLs and odd values the import never would. Output
 // files go to a folder of their own, so a test can see everything a run left.
 class WorkDb {
 public:
-    WorkDb() : db(createDatabase(dir.filePath(QStringLiteral("work.mdb")))) {
+    WorkDb() {
+        zt::Database::create(dir.filePath(QStringLiteral("work.mdb")));
+        db = zt::Database::open(dir.filePath(QStringLiteral("work.mdb")));
         QDir(dir.path()).mkdir(QStringLiteral("out"));
     }
 
     QString outDir() const { return dir.filePath(QStringLiteral("out")); }
     QString out(const QString& name) const { return outDir() + u'/' + name; }
-    QStringList outFiles() const { return dirEntries(outDir()); }
+    // Everything the runs left, hidden files included.
+    QStringList outFiles() const {
+        return QDir(outDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot);
+    }
 
     void entry(const zt::FieldValue& name, const zt::FieldValue& address, const zt::FieldValue& company,
                const zt::FieldValue& department, const zt::FieldValue& title) {

@@ -57,9 +57,9 @@ private slots:
         QTest::newRow("random bytes")
             << "random"
             << "%1 は作業用データベースではないか、壊れています。\r\nfile is not a database";
-        QTest::newRow("foreign SQLite file")
+        QTest::newRow("incomplete database")
             << "foreign"
-            << "%1 は作業用データベースではないか、壊れています。\r\nno such table: アドレス情報";
+            << "%1 は作業用データベースではないか、壊れています。\r\nno such table: 出力情報";
     }
     void refusesAnUnusableDatabase() {
         QFETCH(QString, kind);
@@ -75,7 +75,8 @@ private slots:
             }
             writeFile(path, noise);
         } else if (kind == u"foreign"_qs) {
-            rawSql(path, "CREATE TABLE notes(body TEXT); INSERT INTO notes VALUES('x');");
+            zt::Database::create(path);
+            zt::Database::open(path)->Execute(u"DROP VIEW 出力情報"_qs);
         }
         const bool existed = QFileInfo::exists(path);
         const QByteArray before = fileBytes(path);

@@ -237,7 +237,8 @@ private slots:
     }
 
     // A run that fails part way must not put a partly written file in place
-    // of the earlier one, nor leave its temporary file beside it.
+    // of the earlier one or where there was none, nor leave its temporary
+    // file beside it.
     void failureKeepsOldFile_data() { emptyDatabaseReplacesOldFile_data(); }
 
     void failureKeepsOldFile() {
@@ -247,6 +248,7 @@ private slots:
         writeFile(w.out("book.txt"), kOldRun);
         w.db->Execute(u"DROP TABLE グループ情報"_qs);
         QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out("book.txt"), u'1'));
+        QVERIFY_THROWS_EXCEPTION(zt::Error, run(writer, *w.db, w.out("new.txt"), u'1'));
         QCOMPARE(fileBytes(w.out("book.txt")), kOldRun);
         QCOMPARE(w.outFiles(), QStringList{"book.txt"});
     }

@@ -22,7 +22,10 @@ const QByteArray kKacho = "\x89\xdb\x92\xb7";              // 課長
 class TestAddressBookImport : public QObject {
     Q_OBJECT
 private slots:
-    void init() { db_ = createDatabase(dbDir_.filePath(u"%1.mdb"_qs.arg(++count_))); }
+    void init() {
+        work_ = std::make_unique<WorkDb>();
+        db_ = work_->db.get();
+    }
 
     void import_data() {
         QTest::addColumn<FileTree>("tree");
@@ -135,29 +138,25 @@ private slots:
     // the user reads it; a byte CP932 cannot decode becomes U+FFFD.
     void windowsNames() {
         AddressBookTree book({{u"友達/c.nrk"_qs, card("U", "u@")}});
-        const QByteArray picked = QFile::encodeName(book.picked());
-        QList<QByteArray> made;  // Qt can neither create nor remove these names
-        const auto removeRaw = qScopeGuard([&] {
-            for (auto it = made.crbegin(); it != made.crend(); ++it) {
-                ::unlink(it->constData());
-                ::rmdir(it->constData());
-            }
-        });
-        const auto rawFile = [&](const QByteArray& folder, const QByteArray& name, const QByteArray& bytes) {
-            const QByteArray dir = picked + '/' + folder;
-            if (::mkdir(dir.constData(), 0700) == 0) {
-                made << dir;
-            }
-            made << dir + '/' + name;
+        // Qt can neither create nor remove these names.
+        const QByteArray picked = QFile::encodeName(book.picked()) + '/';
+        const QByteArray files[][3] = {{"\x8e\x64\x8e\x96", "\x8f\x5a\x8f\x8a\x98\x5e.NRK", card("W", "w@")},
+                                       {"\x8e\x64\x8e\x96", "Group.idx", titleLine("U", "u@", "T")},
+                                       {"\x97\x46\x90\x6c", "c.nrk", card("F", "f@")},
+                                       {"x\xffy", "c.nrk", card("X", "x@")}};  // 仕事/住所録.NRK, 友人
+        for (const auto& [folder, name, bytes] : files) {
+            ::mkdir(picked + folder, 0700);
             QFile out;
-            QVERIFY(out.open(::fopen(made.last().constData(), "w"), QIODevice::WriteOnly,
+            QVERIFY(out.open(::fopen(picked + folder + '/' + name, "w"), QIODevice::WriteOnly,
                              QFile::AutoCloseHandle));
             out.write(bytes);
-        };
-        rawFile("\x8e\x64\x8e\x96", "\x8f\x5a\x8f\x8a\x98\x5e.NRK", card("W", "w@"));  // 仕事/住所録.NRK
-        rawFile("\x8e\x64\x8e\x96", "Group.idx", titleLine("U", "u@", "T"));
-        rawFile("\x97\x46\x90\x6c", "c.nrk", card("F", "f@"));  // 友人
-        rawFile("x\xffy", "c.nrk", card("X", "x@"));
+        }
+        const auto removeRaw = qScopeGuard([&] {
+            for (const auto& [folder, name, bytes] : files) {
+                ::unlink(picked + folder + '/' + name);
+                ::rmdir(picked + folder);
+            }
+        });
 
         QCOMPARE(zt::importAddressBook(*db_, book.picked()), 4);
         QCOMPARE(membershipRows(*db_),
@@ -167,9 +166,8 @@ private slots:
     }
 
 private:
-    QTemporaryDir dbDir_;
-    int count_ = 0;
-    std::unique_ptr<zt::Database> db_;
+    std::unique_ptr<WorkDb> work_;
+    zt::Database* db_ = nullptr;
 };
 
 QTEST_GUILESS_MAIN(TestAddressBookImport)
