@@ -41,23 +41,6 @@ private slots:
                         {u"A/"_qs, {}}}
             << 3 << QStringList{u"b|Y|y@"_qs, u"友人|髙橋①|t@x"_qs, u"友人||"_qs}
             << QStringList{u"Y|y@|A|B|∅"_qs, u"髙橋①|t@x|㈱||課長"_qs, u"||||∅"_qs};
-        // Five fields name no title; nothing of the line before may fill the gap.
-        QTest::newRow("index lines stand alone")
-            << FileTree{{u"g/c.nrk"_qs, abCard("X", "x@") + abCard("Y", "y@") + abCard("", "", "")},
-                        {u"g/Group.idx"_qs, titleLine("X", "x@", "T") + "0\tx\t\tY\ty@\r\na\tb\r\n\r\n" +
-                                                "1\t2\t3\tY\tz@\tU\r\n" + "1\t2\t3\tX\tx@\t\t7\t8\t9\r\n"}}
-            << 1 << QStringList{u"g|X|x@"_qs, u"g|Y|y@"_qs, u"g||"_qs}
-            << QStringList{u"X|x@|A|B|"_qs, u"Y|y@|A|B|∅"_qs, u"||||∅"_qs};
-        // Within one folder the first card of a pair gets the title of the last
-        // line naming it; a title for a pair first stored in an earlier folder
-        // goes there, even when this folder holds the pair too.
-        QTest::newRow("repeated pairs and lines")
-            << FileTree{{u"A/c.nrk"_qs, abCard("Y", "y@")},
-                        {u"B/c.nrk"_qs, abCard("X", "x@") + abCard("Y", "y@") + abCard("X", "x@")},
-                        {u"B/Group.idx"_qs,
-                         titleLine("X", "x@", "T1") + titleLine("Y", "y@", "U") + titleLine("X", "x@", "T2")}}
-            << 2 << QStringList{u"A|Y|y@"_qs, u"B|X|x@"_qs, u"B|Y|y@"_qs, u"B|X|x@"_qs}
-            << QStringList{u"Y|y@|A|B|U"_qs, u"X|x@|A|B|T2"_qs, u"Y|y@|A|B|∅"_qs, u"X|x@|A|B|∅"_qs};
         QTest::newRow("missing or empty files, index name in another case")
             << FileTree{{u"A/c.nrk"_qs, abCard("X", "x@")},
                         {u"B/GROUP.IDX"_qs, titleLine("X", "x@", "T")},
