@@ -181,44 +181,6 @@ private slots:
                  ("BEGIN:VCARD\r\nVERSION:3.0\r\n" + lines.join(u"\r\n"_qs) + "\r\nEND:VCARD\r\n").toUtf8());
     }
 
-    void vCardFolding_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("company");
-        QTest::addColumn<int>("physicalLines");
-        // FN at exactly 75 octets stays whole; N, three octets longer, is folded.
-        QTest::newRow("ASCII at the limit") << QString(72, u'x') << "" << 7;
-        // ORG: 4 + 80 x 3 octets, over four lines.
-        QTest::newRow("Japanese company") << "n" << QString("株式会社東西商事").repeated(10) << 10;
-        // Four octets each: FN's first line is full at 75, N's stops at 74.
-        QTest::newRow("astral characters") << QString("\U0001F600").repeated(20) << "" << 8;
-    }
-
-    // Every physical line at most 75 octets of whole UTF-8, no more lines than
-    // needed, and unfolding gives back the logical lines.
-    void vCardFolding() {
-        QFETCH(QString, name);
-        QFETCH(QString, company);
-        QFETCH(int, physicalLines);
-        WorkDb w;
-        w.entry(name, "a@x", company, "", kNull);
-        zt::writeVCard(*w.db, w.out("out"));
-        const QByteArray bytes = fileBytes(w.out("out"));
-        QVERIFY(bytes.endsWith("\r\n"));
-        const QList<QByteArray> physical = bytes.chopped(1).split('\n');  // each keeps its CR
-        QCOMPARE(physical.size(), physicalLines);
-        QString unfolded;
-        for (const QByteArray& line : physical) {
-            QVERIFY2(line.endsWith('\r') && line.size() - 1 <= 75, line.constData());
-            // A sequence cut in two decodes as U+FFFD on both lines.
-            const QString text = QString::fromUtf8(line.chopped(1));
-            QVERIFY2(!text.contains(QChar::ReplacementCharacter), line.constData());
-            unfolded += text.startsWith(u' ') ? text.sliced(1) : u'\n' + text;
-        }
-        const QStringList logical = unfolded.split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY(logical.contains("FN:" + name) && logical.contains("N:" + name + ";;;;"));
-        QVERIFY(company.isEmpty() || logical.contains("ORG:" + company));
-    }
-
     void emptyDatabaseReplacesOldFile_data() {
         QTest::addColumn<Writer>("writer");
         QTest::newRow("CSV") << Writer::Csv;
