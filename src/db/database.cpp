@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <utility>
 
@@ -35,33 +36,19 @@ const QString kNoCurrentRow = QStringLiteral("カレント レコードがあり
 // The engine speaks English. The user reads first, in Japanese, what happened
 // to which file, then the engine's own words on a line of their own.
 Error engineError(int code, const QString& path, const QString& engineText) {
-    const char* what;
-    switch (code & 0xFF) {
-        case SQLITE_BUSY:
-        case SQLITE_LOCKED:
-            what = "作業用データベース %1 は他のプログラムが使用中です。";
-            break;
-        case SQLITE_READONLY:
-        case SQLITE_PERM:
-            what = "作業用データベース %1 は読み取り専用のため、書き込めません。";
-            break;
-        case SQLITE_FULL:
-            what = "ディスクがいっぱいのため、作業用データベース %1 に書き込めません。";
-            break;
-        case SQLITE_CANTOPEN:
-            what = "作業用データベース %1 を開けません。";
-            break;
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-            what = "%1 は作業用データベースではないか、壊れています。";
-            break;
-        case SQLITE_IOERR:
-            what = "作業用データベース %1 の読み書きに失敗しました。";
-            break;
-        default:
-            what = "作業用データベース %1 でエラーが発生しました。";
-    }
-    return Error(QString::fromUtf8(what).arg(QDir::toNativeSeparators(path)) + QStringLiteral("\r\n") +
+    static const QHash<int, const char*> what{
+        {SQLITE_BUSY, "作業用データベース %1 は他のプログラムが使用中です。"},
+        {SQLITE_LOCKED, "作業用データベース %1 は他のプログラムが使用中です。"},
+        {SQLITE_READONLY, "作業用データベース %1 は読み取り専用のため、書き込めません。"},
+        {SQLITE_PERM, "作業用データベース %1 は読み取り専用のため、書き込めません。"},
+        {SQLITE_FULL, "ディスクがいっぱいのため、作業用データベース %1 に書き込めません。"},
+        {SQLITE_CANTOPEN, "作業用データベース %1 を開けません。"},
+        {SQLITE_NOTADB, "%1 は作業用データベースではないか、壊れています。"},
+        {SQLITE_CORRUPT, "%1 は作業用データベースではないか、壊れています。"},
+        {SQLITE_IOERR, "作業用データベース %1 の読み書きに失敗しました。"},
+    };
+    const char* sentence = what.value(code & 0xFF, "作業用データベース %1 でエラーが発生しました。");
+    return Error(QString::fromUtf8(sentence).arg(QDir::toNativeSeparators(path)) + QStringLiteral("\r\n") +
                  engineText);
 }
 
