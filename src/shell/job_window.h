@@ -6,7 +6,7 @@
 
 class QPushButton;
 
-// The shared shape of the four job windows: a run button `処理実行` and a status
+// The shared shape of the job windows: a run button `処理実行` and a status
 // label `状況表示` that is hidden until the window has loaded. A run disables the
 // button, does its job on the UI thread without yielding, shows progress only
 // through the status label (repainted at once), and closes the window whatever

@@ -1,0 +1,15 @@
+#include "shell/output_window.h"
+
+#include <QPushButton>
+
+OutputJobWindow::OutputJobWindow(const QString& name, const QString& caption, zt::Database& db,
+                                 const QString& programFolder, const QString& fileName, const QString& format)
+    : JobWindow(name, caption, 4680, 1890), OutputPath(programFolder + u'/' + fileName), db_(db) {
+    place(状況表示, 300, 200, 4000, 800);
+    place(処理実行, 2500, 1200, 1800, 400);
+    Form_Load(format);
+}
+
+void OutputJobWindow::Form_Load(const QString& format) {
+    setStatus(format + QStringLiteral("\r\n") + OutputPath + QStringLiteral("\r\nに出力します。"));
+}

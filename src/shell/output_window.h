@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include "shell/job_window.h"
+
+namespace zt {
+class Database;
+}
+
+// The body the CSV and vCard windows share: one file in the program folder,
+// described at load as what is written, where, and that it will be.
+class OutputJobWindow : public JobWindow {
+    Q_OBJECT
+public:
+    // `format` is the description's first part, naming what the file holds.
+    OutputJobWindow(const QString& name, const QString& caption, zt::Database& db,
+                    const QString& programFolder, const QString& fileName, const QString& format);
+
+    QString OutputPath;
+
+protected:
+    zt::Database& db_;
+
+private:
+    void Form_Load(const QString& format);
+};
