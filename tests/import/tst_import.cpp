@@ -1,0 +1,245 @@
+// The import: what an address book gives the working database, the old data
+// kept when an import fails, and the window as the user meets it: the
+// question, the folder dialog, the refusals, the report, the status texts, a
+// database held by another program.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QLabel>
+
+#include "gui_test.h"
+#include "import/address_book_import.h"
+#include "import/import_window.h"
+#include "platform/error.h"
+#include "platform/folder_dialog.h"
+
+using zt::MessageBox;
+
+namespace {
+
+// Every card here has the same company and department unless it says otherwise.
+QByteArray abCard(const QByteArray& name, const QByteArray& address, const QByteArray& org = "A;B;") {
+    return card(name, address, org);
+}
+
+const QByteArray kTakahashi = "\xfb\xfc\x8b\xb4\x87\x40";  // 髙橋① in CP932
+const QByteArray kKacho = "\x89\xdb\x92\xb7";              // 課長
+
+const QString kConfirm =
+    u"実行の確認|?|YesNo yes|この処理を行うと、今までのデータはクリアされます。\r\n実行しますか？"_qs;
+const QString kNoFolder =
+    u"処理中断|!|Ok|アドレス帳フォルダが指定されていません。\r\n処理をキャンセルします。"_qs;
+const QString kRefused =
+    u"処理中断|!|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
+const QString kDone = u"正常終了|i|Ok| %1 個のグループを処理しました。"_qs;
+
+QByteArray card(const QByteArray& name) {
+    return card(name, name + "@x");
+}
+
+}  // namespace
+
+class TestImport : public GuiTest {
+    Q_OBJECT
+private slots:
+    void init() {
+        reset();
+        AddressBookTree old({{u"old/c.nrk"_qs, card("Old")}});
+        zt::importAddressBook(*work->db, old.picked());
+    }
+
+    void import_data() {
+        QTest::addColumn<FileTree>("tree");
+        QTest::addColumn<int>("groups");
+        QTest::addColumn<QStringList>("memberships");
+        QTest::addColumn<QStringList>("entries");
+
+        // Groups come in listing order regardless of case: A before b before 友人.
+        QTest::newRow("groups, cards, Japanese title")
+            << FileTree{{u"友人/a.nrk"_qs, abCard(kTakahashi, "t@x", "\x87\x8a;") + "END:VCARD\r\n"},
+                        {u"友人/Group.idx"_qs, titleLine(kTakahashi, "t@x", kKacho)},
+                        {u"b/c.nrk"_qs, abCard("Y", "y@")},
+                        {u"A/"_qs, {}}}
+            << 3 << QStringList{u"b|Y|y@"_qs, u"友人|髙橋①|t@x"_qs, u"友人||"_qs}
+            << QStringList{u"Y|y@|A|B|∅"_qs, u"髙橋①|t@x|㈱||課長"_qs, u"||||∅"_qs};
+        QTest::newRow("missing or empty files, index name in another case")
+            << FileTree{{u"A/c.nrk"_qs, abCard("X", "x@")},
+                        {u"B/GROUP.IDX"_qs, titleLine("X", "x@", "T")},
+                        {u"C/"_qs, {}},
+                        {u"D/c.nrk"_qs, {}}}
+            << 4 << QStringList{u"A|X|x@"_qs} << QStringList{u"X|x@|A|B|T"_qs};
+        QTest::newRow("first visible card file, extension in any case")
+            << FileTree{{u"g/b.nrk"_qs, abCard("B", "b@")},
+                        {u"g/a.NRK"_qs, abCard("A", "a@")},
+                        {u"g/.0.nrk"_qs, abCard("H", "h@")},
+                        {u"g/0.nrk/"_qs, {}}}
+            << 1 << QStringList{u"g|A|a@"_qs} << QStringList{u"A|a@|A|B|∅"_qs};
+        QTest::newRow("only the group folders are read")
+            << FileTree{{u"c.nrk"_qs, abCard("Top", "t@")},
+                        {u".hidden/c.nrk"_qs, abCard("H", "h@")},
+                        {u"g/sub/c.nrk"_qs, abCard("Deep", "d@")}}
+            << 1 << QStringList{} << QStringList{};
+    }
+
+    void import() {
+        QFETCH(FileTree, tree);
+        QFETCH(int, groups);
+        QFETCH(QStringList, memberships);
+        QFETCH(QStringList, entries);
+
+        AddressBookTree book(tree);
+        QCOMPARE(zt::importAddressBook(*work->db, book.picked()), groups);
+        QCOMPARE(membershipRows(*work->db), memberships);
+        QCOMPARE(entryRows(*work->db), entries);
+    }
+
+    // The database refuses the last card, after the import has cleared,
+    // stored and titled rows: the old data stays.
+    void failureKeepsOldData() {
+        AddressBookTree old(
+            {{u"old/c.nrk"_qs, abCard("O", "o@")}, {u"old/Group.idx"_qs, titleLine("O", "o@", "T")}});
+        zt::importAddressBook(*work->db, old.picked());
+        const QStringList oldEntries = entryRows(*work->db);
+        const QStringList oldMemberships = membershipRows(*work->db);
+
+        AddressBookTree book({{u"g1/c.nrk"_qs, abCard("A", "a@")},
+                              {u"g1/Group.idx"_qs, titleLine("A", "a@", "T")},
+                              {u"g2/c.nrk"_qs, abCard("B", "b@") + abCard("boom", "x@")}});
+        work->db->Execute(
+            u"CREATE TRIGGER refuse BEFORE INSERT ON アドレス情報 WHEN NEW.名前 = 'boom' "
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END"_qs);
+        QVERIFY_THROWS_EXCEPTION(zt::Error, zt::importAddressBook(*work->db, book.picked()));
+        QCOMPARE(entryRows(*work->db), oldEntries);
+        QCOMPARE(membershipRows(*work->db), oldMemberships);
+
+        // Nothing is left half-open: the next import goes through.
+        AddressBookTree good({{u"g/c.nrk"_qs, abCard("N", "n@")}});
+        QCOMPARE(zt::importAddressBook(*work->db, good.picked()), 1);
+    }
+
+    // A FIFO or a link to a device would block or never end: none is opened.
+    void filesThatAreNoFiles() {
+        AddressBookTree book({{u"g/z.nrk"_qs, card("z", "z@")}});
+        const QByteArray folder = QFile::encodeName(book.picked() + u"/g/"_qs);
+        QCOMPARE(::mkfifo(folder + "b.nrk", 0600), 0);
+        QCOMPARE(::symlink("/dev/null", folder + "c.nrk"), 0);
+        QCOMPARE(::mkfifo(folder + "Group.idx", 0600), 0);
+        QCOMPARE(zt::importAddressBook(*work->db, book.picked()), 1);
+        QCOMPARE(entryRows(*work->db), QStringList{u"z|z@|||∅"_qs});
+    }
+
+    // An address book unpacked from a Windows archive keeps its CP932 names,
+    // beside UTF-8 ones: every group is read by its raw name and stored as
+    // the user reads it; a byte CP932 cannot decode becomes U+FFFD.
+    void windowsNames() {
+        AddressBookTree book({{u"友達/c.nrk"_qs, card("U", "u@")}});
+        // Qt can neither create nor remove these names.
+        const QByteArray picked = QFile::encodeName(book.picked()) + '/';
+        const QByteArray files[][3] = {{"\x8e\x64\x8e\x96", "\x8f\x5a\x8f\x8a\x98\x5e.NRK", card("W", "w@")},
+                                       {"\x8e\x64\x8e\x96", "Group.idx", titleLine("U", "u@", "T")},
+                                       {"\x97\x46\x90\x6c", "c.nrk", card("F", "f@")},
+                                       {"x\xffy", "c.nrk", card("X", "x@")}};  // 仕事/住所録.NRK, 友人
+        for (const auto& [folder, name, bytes] : files) {
+            ::mkdir(picked + folder, 0700);
+            QFile out;
+            QVERIFY(out.open(::fopen(picked + folder + '/' + name, "w"), QIODevice::WriteOnly,
+                             QFile::AutoCloseHandle));
+            out.write(bytes);
+        }
+        const auto removeRaw = qScopeGuard([&] {
+            for (const auto& [folder, name, bytes] : files) {
+                ::unlink(picked + folder + '/' + name);
+                ::rmdir(picked + folder);
+            }
+        });
+
+        QCOMPARE(zt::importAddressBook(*work->db, book.picked()), 4);
+        QCOMPARE(membershipRows(*work->db),
+                 (QStringList{u"x\uFFFDy|X|x@"_qs, u"仕事|W|w@"_qs, u"友人|F|f@"_qs, u"友達|U|u@"_qs}));
+        // The index line of 仕事 came before U's entry was stored.
+        QCOMPARE(entryRows(*work->db).at(3), u"U|u@|||∅"_qs);
+    }
+
+    void run_data() {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("folder");  // under the temporary root; empty: the dialog is cancelled
+        QTest::addColumn<bool>("locked");     // another program holds the database
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("lastStatus");
+        QTest::addColumn<QStringList>("entries");
+
+        const QStringList old{u"Old|Old@x|||∅"_qs};
+        const QString picked = u"AddrBook/picked"_qs;
+        QTest::newRow("answer No") << false << QString() << false << QStringList{kConfirm} << u"実行確認"_qs
+                                   << old;
+        QTest::newRow("dialog cancelled") << true << QString() << false << QStringList{kConfirm, kNoFolder}
+                                          << u"アドレス帳フォルダ指定"_qs << old;
+        QTest::newRow("AddrBook itself")
+            << true << u"AddrBook"_qs << false << QStringList{kConfirm, kRefused.arg(u"AddrBook"_qs)}
+            << u"アドレス帳フォルダ指定"_qs << old;
+        QTest::newRow("no sub-folders")
+            << true << u"AddrBook/empty"_qs << false << QStringList{kConfirm, kDone.arg(0)}
+            << u"データクリア"_qs << QStringList{};
+        QTest::newRow("import") << true << picked << false << QStringList{kConfirm, kDone.arg(2)}
+                                << u"{root}/AddrBook/picked\nから読み込み"_qs
+                                << QStringList{u"髙橋①|髙橋①@x|||∅"_qs, u"Y|Y@x|||∅"_qs};
+        QTest::newRow("vanished folder")
+            << true << u"AddrBook/gone"_qs << false
+            << QStringList{kConfirm, fatal(u"フォルダ {root}/AddrBook/gone が見つかりません。"_qs)}
+            << u"データクリア"_qs << old;
+        QTest::newRow("database locked")
+            << true << picked << true
+            << QStringList{kConfirm,
+                           fatal(
+                               u"作業用データベース {db} は他のプログラムが使用中です。\r\ndatabase is locked"_qs)}
+            << u"データクリア"_qs << old;
+    }
+
+    void run() {
+        QFETCH(bool, confirm);
+        QFETCH(QString, folder);
+        QFETCH(bool, locked);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, lastStatus);
+        QFETCH(QStringList, entries);
+
+        AddressBookTree book(
+            {{u"g1/c.nrk"_qs, card("\xfb\xfc\x8b\xb4\x87\x40")}, {u"g2/c.nrk"_qs, card("Y")}});
+        QVERIFY(QDir().mkpath(book.root() + u"/AddrBook/empty"_qs));
+        messages.replaceInStrings(u"{root}"_qs, book.root());
+        messages.replaceInStrings(u"{db}"_qs, work->db->path());
+        lastStatus.replace(u"{root}"_qs, book.root());
+
+        MessageBox::setNextAnswer(confirm ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+        if (confirm) {
+            zt::FolderDialog::setNextFolder(folder.isEmpty() ? QString() : book.root() + u'/' + folder);
+        }
+        QPointer<ZTAdrF01> window = new ZTAdrF01(*work->db);
+        show(window);
+        QLabel* status = window->状況表示;
+        {
+            std::optional<Lock> lock;
+            if (locked) {
+                lock.emplace(work->db->path());
+            }
+            QTest::mouseClick(window->処理実行, Qt::LeftButton);
+        }
+
+        QCOMPARE(boxes(), messages);
+        for (const MessageBox::Shown& s : MessageBox::shown()) {
+            QCOMPARE(s.owner, window.data());
+        }
+        QCOMPARE(zt::FolderDialog::titlesShown(),
+                 confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
+        QCOMPARE(zt::FolderDialog::startFoldersShown(),
+                 confirm ? QStringList{QDir::homePath()} : QStringList{});
+        QCOMPARE(entryRows(*work->db), entries);
+        QVERIFY(window && !window->isVisible() && !window->処理実行->isEnabled());
+        QCOMPARE(status->text(), lastStatus);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());
+    }
+};
+
+QTEST_MAIN(TestImport)
+#include "tst_import.moc"
