@@ -1,4 +1,5 @@
-// The main menu with the program's own job windows: captions, help on F1, one
+// Start-up and the main menu with the program's own job windows: the working
+// database found beside the executable or refused, captions, help on F1, one
 // window per job, and the quit check.
 #include <QSignalSpy>
 #include <QWindow>
@@ -8,6 +9,7 @@
 #include "app/version_caption.h"
 #include "gui_test.h"
 #include "platform/help_engine.h"
+#include "shell/app_state.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ int cells(const QString& text) {
 
 }  // namespace
 
-class TestMainMenu : public GuiTest {
+class TestApp : public GuiTest {
     Q_OBJECT
 
     std::unique_ptr<ZTAdrF00> menu;
@@ -70,6 +72,57 @@ private slots:
             }
         }
         menu.reset();
+    }
+
+    // The program works in its own folder, whichever folder it was started
+    // from, and opens the database named after the executable.
+    void opensTheDatabaseBesideTheExecutable() {
+        QTemporaryDir program;
+        zt::Database::create(program.filePath(u"FOO.mdb"_qs));
+        const QString started = QDir::currentPath();
+        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"FOO"_qs);
+        const QString current = QDir(QDir::currentPath()).canonicalPath();
+        QDir::setCurrent(started);
+        QVERIFY(db && ZTAdrM1::Db == db.get());
+        QCOMPARE(ZTAdrM1::AppPath, program.path());
+        QCOMPARE(ZTAdrM1::HelpFilePath(), program.filePath(u"FOO.hlp"_qs));
+        QCOMPARE(current, QDir(program.path()).canonicalPath());
+        QVERIFY(boxes().isEmpty());
+    }
+
+    // A database that cannot be used stops start-up with what happened to
+    // which file, then the engine's text, and is left exactly as it was: the
+    // program never makes or mends one.
+    void refusesAnUnusableDatabase_data() {
+        QTest::addColumn<QByteArray>("bytes");  // null: no file; empty: a database without its view
+        QTest::addColumn<QString>("message");   // %1: the path
+        QTest::newRow("missing") << QByteArray()
+                                 << "作業用データベース %1 を開けません。\r\nunable to open database file";
+        QTest::newRow("not a database")
+            << QByteArray(4096, 'x')
+            << "%1 は作業用データベースではないか、壊れています。\r\nfile is not a database";
+        QTest::newRow("incomplete database")
+            << QByteArray("")
+            << "%1 は作業用データベースではないか、壊れています。\r\nno such table: 出力情報";
+    }
+    void refusesAnUnusableDatabase() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir program;
+        const QString path = program.filePath(u"ZTADRCNV.mdb"_qs);
+        if (bytes.isEmpty() && !bytes.isNull()) {
+            zt::Database::create(path);
+            zt::Database::open(path)->Execute(u"DROP VIEW 出力情報"_qs);
+        } else if (!bytes.isNull()) {
+            writeFile(path, bytes);
+        }
+        const QByteArray before = fileBytes(path);
+        const QString started = QDir::currentPath();
+        QVERIFY(!ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs));
+        QDir::setCurrent(started);
+        QCOMPARE(ZTAdrM1::Db, nullptr);
+        QCOMPARE(boxes(), QStringList{fatal(message.arg(path))});
+        QCOMPARE(fileBytes(path), before);
     }
 
     // The used buttons show their number as access key and line up in one
@@ -168,5 +221,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainMenu)
-#include "tst_main_menu.moc"
+QTEST_MAIN(TestApp)
+#include "tst_app.moc"
