@@ -7,9 +7,9 @@
 #include "app/main_menu.h"
 #include "app/startup.h"
 #include "app/version_caption.h"
-#include "gui_test.h"
 #include "platform/help_engine.h"
 #include "shell/app_state.h"
+#include "test_support.h"
 
 namespace {
 

@@ -21,12 +21,12 @@
 #include "export/tsurukame_writer.h"
 #include "export/vcard_window.h"
 #include "export/vcard_writer.h"
-#include "gui_test.h"
 #include "import/import_window.h"
 #include "platform/desktop.h"
 #include "platform/error.h"
 #include "shell/status_label.h"
 #include "shell/ui_font.h"
+#include "test_support.h"
 
 enum class Writer { Csv, EdMax, Tsurukame, VCard };
 Q_DECLARE_METATYPE(Writer)

@@ -7,11 +7,11 @@
 
 #include <QLabel>
 
-#include "gui_test.h"
 #include "import/address_book_import.h"
 #include "import/import_window.h"
 #include "platform/error.h"
 #include "platform/folder_dialog.h"
+#include "test_support.h"
 
 using zt::MessageBox;
 
