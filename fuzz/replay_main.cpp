@@ -1,11 +1,8 @@
-// Runs the seeds of a fuzz target's corpus through its entry point in an
-// ordinary build, so that every seed is a regression test of its own. The
+// Runs every seed of the corpus folders given through a fuzz entry point in an
+// ordinary build, so that each seed is a regression test of its own. The
 // entry point aborts on whatever it finds wrong.
-//
-//   replay_<target> FILE_OR_FOLDER...
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <cstdint>
 #include <cstdio>
 
@@ -14,25 +11,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 int main(int argc, char** argv) {
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
-        const QString arg = QFile::decodeName(argv[i]);
-        QStringList files{arg};
-        if (QFileInfo(arg).isDir()) {
-            files.clear();
-            for (const QString& name : QDir(arg).entryList(QDir::Files, QDir::Name)) {
-                files << arg + u'/' + name;
-            }
-        }
-        for (const QString& path : files) {
-            QFile file(path);
+        const QDir folder(QFile::decodeName(argv[i]));
+        for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
+            QFile file(folder.filePath(name));
             if (!file.open(QIODevice::ReadOnly)) {
-                std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
                 return 1;
             }
             const QByteArray bytes = file.readAll();
-            std::printf("%s (%lld bytes)\n", qPrintable(path), static_cast<long long>(bytes.size()));
-            std::fflush(stdout);
-            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                                   static_cast<size_t>(bytes.size()));
+            std::printf("%s\n", qPrintable(file.fileName()));
+            std::fflush(stdout);  // a seed that aborts is named above it
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
             ++replayed;
         }
     }
