@@ -13,14 +13,6 @@
 
 namespace {
 
-// The offscreen platform cannot raise windows and says so at every raise().
-QtMessageHandler defaultHandler = nullptr;
-void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message != u"This plugin does not support raise()"_qs) {
-        defaultHandler(type, context, message);
-    }
-}
-
 // Cells as the fixed-pitch font shows them: a full-width character takes two,
 // the access key's "&" none.
 int cells(const QString& text) {
@@ -55,8 +47,6 @@ class TestApp : public GuiTest {
     }
 
 private slots:
-    void initTestCase() { defaultHandler = qInstallMessageHandler(quietHandler); }
-
     void init() {
         reset();
         menu = std::make_unique<ZTAdrF00>(ZTAdrM1::JobWindows(*work->db, work->outDir()),
