@@ -134,58 +134,6 @@ private slots:
         QCOMPARE(fileBytes(w.out("out")), fileBytes(testData(expected)));
     }
 
-    // One entry "n", "a" in no group; `tail` is what follows "n<TAB><TAB>\r\na\r\n"
-    // (EdMax) or "n,a,2024/04/01" (Tsurukame, before the CR LF).
-    void layouts_data() {
-        QTest::addColumn<Writer>("writer");
-        QTest::addColumn<QChar>("choice");
-        QTest::addColumn<zt::FieldValue>("company");
-        QTest::addColumn<zt::FieldValue>("department");
-        QTest::addColumn<zt::FieldValue>("title");
-        QTest::addColumn<QByteArray>("tail");
-        const zt::FieldValue c("C"), d("D"), t("T"), empty(""), blank(" ");
-        const Writer e = Writer::EdMax, k = Writer::Tsurukame;
-        QTest::newRow("EdMax 1, NULL as empty")
-            << e << QChar('1') << kNull << kNull << kNull << QByteArray("\t\t\r\n");
-        QTest::newRow("EdMax 2") << e << QChar('2') << c << empty << t << QByteArray("C\t\r\n");
-        QTest::newRow("EdMax 3") << e << QChar('3') << c << d << t << QByteArray("C\tT\r\n");
-        QTest::newRow("EdMax 4, TAB and comma kept")
-            << e << QChar('4') << zt::FieldValue("A\tB, Inc.") << d << t << QByteArray("A\tB, Inc.\r\n");
-        QTest::newRow("EdMax 5, a title brings its department")
-            << e << QChar('5') << c << empty << t << QByteArray("C,,T\r\n");
-        QTest::newRow("EdMax 5, a blank title is a title")
-            << e << QChar('5') << c << empty << blank << QByteArray("C,, \r\n");
-        QTest::newRow("EdMax 6, empty company keeps its place")
-            << e << QChar('6') << empty << d << t << QByteArray(",D\r\n");
-        QTest::newRow("EdMax 7") << e << QChar('7') << c << d << t << QByteArray("C,T\r\n");
-        QTest::newRow("EdMax 8, empty memo line") << e << QChar('8') << c << d << t << QByteArray("\r\n");
-        QTest::newRow("EdMax no choice, no memo line") << e << QChar() << c << d << t << QByteArray();
-        QTest::newRow("Tsurukame 1, NULL department")
-            << k << QChar('1') << c << kNull << t << QByteArray(",C,,T");
-        QTest::newRow("Tsurukame 1, NULL title") << k << QChar('1') << c << d << kNull << QByteArray(",C,D");
-        QTest::newRow("Tsurukame 2 ignores the title")
-            << k << QChar('2') << c << empty << t << QByteArray(",C");
-        QTest::newRow("Tsurukame 3 ignores the department")
-            << k << QChar('3') << c << d << empty << QByteArray(",C");
-        QTest::newRow("Tsurukame 4, empty company") << k << QChar('4') << empty << d << t << QByteArray(",");
-        QTest::newRow("Tsurukame 5") << k << QChar('5') << c << d << t << QByteArray();
-        QTest::newRow("Tsurukame no choice") << k << QChar() << c << d << t << QByteArray();
-    }
-
-    void layouts() {
-        QFETCH(Writer, writer);
-        QFETCH(QChar, choice);
-        QFETCH(zt::FieldValue, company);
-        QFETCH(zt::FieldValue, department);
-        QFETCH(zt::FieldValue, title);
-        QFETCH(QByteArray, tail);
-        WorkDb w;
-        w.entry("n", "a", company, department, title);
-        write(writer, *w.db, w.out("out"), choice);
-        QCOMPARE(fileBytes(w.out("out")),
-                 writer == Writer::EdMax ? "n\t\t\r\na\r\n" + tail : "n,a,2024/04/01" + tail + "\r\n");
-    }
-
     // One person in group `group` (none when NULL); `lines` are the card's
     // lines between VERSION and END.
     void vCards_data() {
