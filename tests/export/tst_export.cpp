@@ -113,6 +113,24 @@ private slots:
         // One card per person, the groups of rows far apart merged.
         QTest::newRow("vCard") << Writer::VCard << QChar() << "vcard_worked_example"
                                << "vcard_worked_example.vcf";
+        // Lines past 75 octets folded, never inside a UTF-8 sequence: 72 ASCII
+        // characters after "FN:" stay whole, a long company name and 4-octet
+        // characters are folded.
+        QTest::newRow("vCard folding") << Writer::VCard << QChar() << "vcard_folding"
+                                       << "vcard_folding.vcf";
+        // Each memo layout and remarks choice on the same seven people: NULL
+        // as empty, a title bringing its department, a blank title, an empty
+        // company keeping its place, TAB and comma kept.
+        for (char layout = '1'; layout <= '8'; ++layout) {
+            QTest::addRow("EdMax layout %c", layout)
+                << Writer::EdMax << QChar(layout) << "layouts" << u"edmax_layout_%1.adr"_qs.arg(layout);
+        }
+        QTest::newRow("EdMax no layout") << Writer::EdMax << QChar() << "layouts"
+                                         << "edmax_no_layout.adr";
+        for (char choice = '1'; choice <= '5'; ++choice) {
+            QTest::addRow("Tsurukame choice %c", choice) << Writer::Tsurukame << QChar(choice) << "layouts"
+                                                         << u"tsurukame_choice_%1.txt"_qs.arg(choice);
+        }
         // A group that leads to no entry keeps its record or heading; a quote
         // in a group name is data, not SQL.
         QTest::newRow("EdMax groups without entries")
