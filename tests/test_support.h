@@ -4,8 +4,6 @@
 // throw-away address books, another program holding the database, and the
 // fixture every window test shares.
 
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -41,19 +39,6 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
         qFatal("cannot write %s", qPrintable(path));
     }
 }
-
-// Another program's connection holding the database exclusively; closing it rolls back.
-class Lock {
-public:
-    explicit Lock(const QString& path) {
-        sqlite3_open(QFile::encodeName(path).constData(), &db_);
-        sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    }
-    ~Lock() { sqlite3_close(db_); }
-
-private:
-    sqlite3* db_ = nullptr;
-};
 
 // A fresh working database in a temporary folder, filled by plain INSERTs so
 // that a test can store NULLs and odd values the import never would. Output
@@ -131,16 +116,15 @@ inline QByteArray titleLine(const QByteArray& name, const QByteArray& address, c
     return "1\t2\t3\t" + name + "\t" + address + "\t" + title + "\r\n";
 }
 
-// Rows in stored order, fields joined with "|", NULL shown as "∅".
+// The rows of a table in stored order, fields joined with "|", NULL as "∅".
 inline QStringList rows(zt::Database& db, const QString& table, const QString& fields) {
     QStringList out;
     for (auto rs = db.OpenRecordset(u"SELECT %1 FROM %2 ORDER BY rowid"_qs.arg(fields, table)); !rs.Eof();
          rs.MoveNext()) {
-        QStringList values;
+        out << QString();
         for (int i = 0; i < rs.FieldCount(); ++i) {
-            values << rs.Fields(i).value_or(u"∅"_qs);
+            out.last() += (i > 0 ? u"|"_qs : QString()) + rs.Fields(i).value_or(u"∅"_qs);
         }
-        out << values.join(u'|');
     }
     return out;
 }

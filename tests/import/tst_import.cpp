@@ -182,9 +182,11 @@ private slots:
         show(window);
         QLabel* status = window->状況表示;
         {
-            std::optional<Lock> lock;
+            // Another program's connection, writing: ours cannot begin.
+            const std::unique_ptr<zt::Database> other = zt::Database::open(work->db->path());
+            std::optional<zt::Transaction> writing;
             if (locked) {
-                lock.emplace(work->db->path());
+                writing.emplace(*other);
             }
             QTest::mouseClick(window->処理実行, Qt::LeftButton);
         }
