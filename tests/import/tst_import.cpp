@@ -41,7 +41,9 @@ private slots:
     }
 
     // Address books under tests/data/books, each beside what it must give:
-    // its group count, the memberships, "--", the entries (NULL as ∅).
+    // its group count, the memberships, "--", the entries (NULL as ∅). In
+    // windows_names, folders and card files carry CP932 names, as a Windows
+    // archive unpacked without converting them leaves them, beside UTF-8 ones.
     void import_data() {
         QTest::addColumn<QString>("book");
         for (const QString& book : QDir(testData(u"books"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -90,38 +92,6 @@ private slots:
         QCOMPARE(::mkfifo(folder + "Group.idx", 0600), 0);
         QCOMPARE(zt::importAddressBook(*work->db, book.picked()), 1);
         QCOMPARE(entryRows(*work->db), QStringList{u"z|z@|||∅"_qs});
-    }
-
-    // An address book unpacked from a Windows archive keeps its CP932 names,
-    // beside UTF-8 ones: every group is read by its raw name and stored as
-    // the user reads it; a byte CP932 cannot decode becomes U+FFFD.
-    void windowsNames() {
-        AddressBookTree book({{u"友達/c.nrk"_qs, card("U", "u@")}});
-        // Qt can neither create nor remove these names.
-        const QByteArray picked = QFile::encodeName(book.picked()) + '/';
-        const QByteArray files[][3] = {{"\x8e\x64\x8e\x96", "\x8f\x5a\x8f\x8a\x98\x5e.NRK", card("W", "w@")},
-                                       {"\x8e\x64\x8e\x96", "Group.idx", titleLine("U", "u@", "T")},
-                                       {"\x97\x46\x90\x6c", "c.nrk", card("F", "f@")},
-                                       {"x\xffy", "c.nrk", card("X", "x@")}};  // 仕事/住所録.NRK, 友人
-        for (const auto& [folder, name, bytes] : files) {
-            ::mkdir(picked + folder, 0700);
-            QFile out;
-            QVERIFY(out.open(::fopen(picked + folder + '/' + name, "w"), QIODevice::WriteOnly,
-                             QFile::AutoCloseHandle));
-            out.write(bytes);
-        }
-        const auto removeRaw = qScopeGuard([&] {
-            for (const auto& [folder, name, bytes] : files) {
-                ::unlink(picked + folder + '/' + name);
-                ::rmdir(picked + folder);
-            }
-        });
-
-        QCOMPARE(zt::importAddressBook(*work->db, book.picked()), 4);
-        QCOMPARE(membershipRows(*work->db),
-                 (QStringList{u"x\uFFFDy|X|x@"_qs, u"仕事|W|w@"_qs, u"友人|F|f@"_qs, u"友達|U|u@"_qs}));
-        // The index line of 仕事 came before U's entry was stored.
-        QCOMPARE(entryRows(*work->db).at(3), u"U|u@|||∅"_qs);
     }
 
     void run_data() {
