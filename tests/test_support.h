@@ -82,40 +82,6 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
-// Paths under the picked folder with their bytes; a path ending in "/" is an empty folder.
-using FileTree = QList<QPair<QString, QByteArray>>;
-
-// A throw-away address book: <root>/AddrBook/picked/<group>/...
-class AddressBookTree {
-public:
-    explicit AddressBookTree(const FileTree& tree = {}) {
-        QDir().mkpath(picked());
-        for (const auto& [path, bytes] : tree) {
-            const QString full = picked() + u'/' + path;
-            QDir().mkpath(path.endsWith(u'/') ? full : QFileInfo(full).path());
-            if (!path.endsWith(u'/')) {
-                writeFile(full, bytes);
-            }
-        }
-    }
-    QString root() const { return dir_.path(); }
-    QString picked() const { return dir_.path() + u"/AddrBook/picked"_qs; }
-
-private:
-    QTemporaryDir dir_;
-};
-
-// A card; a null `org` writes no ORG line.
-inline QByteArray card(const QByteArray& name, const QByteArray& address, const QByteArray& org = {}) {
-    const QByteArray orgLine = org.isNull() ? QByteArray() : "ORG:" + org + "\r\n";
-    return "BEGIN:VCARD\r\nFN:" + name + "\r\n" + orgLine + "EMAIL;PREF:" + address + "\r\nEND:VCARD\r\n";
-}
-
-// An index line: three unused fields, then name, address and title.
-inline QByteArray titleLine(const QByteArray& name, const QByteArray& address, const QByteArray& title) {
-    return "1\t2\t3\t" + name + "\t" + address + "\t" + title + "\r\n";
-}
-
 // The rows of a table in stored order, fields joined with "|", NULL as "∅".
 inline QStringList rows(zt::Database& db, const QString& table, const QString& fields) {
     QStringList out;
