@@ -125,9 +125,11 @@ private slots:
         // characters are folded.
         QTest::newRow("vCard folding") << Writer::VCard << QChar() << "vcard_folding"
                                        << "vcard_folding.vcf";
-        // Each memo layout and remarks choice on the same seven people: NULL
-        // as empty, a title bringing its department, a blank title, an empty
-        // company keeping its place, TAB and comma kept.
+        // Each memo layout and remarks choice on the same people: NULL as
+        // empty, a title bringing its department, a blank title, an empty
+        // company keeping its place, TAB and comma kept; a quote in a group
+        // name is data, not SQL; a group that leads to no entry keeps its
+        // record or heading.
         for (char layout = '1'; layout <= '8'; ++layout) {
             QTest::addRow("EdMax layout %c", layout)
                 << Writer::EdMax << QChar(layout) << "layouts" << u"edmax_layout_%1.adr"_qs.arg(layout);
@@ -138,14 +140,6 @@ private slots:
             QTest::addRow("Tsurukame choice %c", choice) << Writer::Tsurukame << QChar(choice) << "layouts"
                                                          << u"tsurukame_choice_%1.txt"_qs.arg(choice);
         }
-        // A group that leads to no entry keeps its record or heading; a quote
-        // in a group name is data, not SQL.
-        QTest::newRow("EdMax groups without entries")
-            << Writer::EdMax << QChar('4') << "groups_without_entries"
-            << "groups_without_entries.adr";
-        QTest::newRow("Tsurukame groups without entries")
-            << Writer::Tsurukame << QChar('5') << "groups_without_entries"
-            << "groups_without_entries.txt";
     }
 
     void workedExamples() {
@@ -159,37 +153,36 @@ private slots:
         QCOMPARE(fileBytes(w.out("out")), fileBytes(testData(expected)));
     }
 
-    void emptyDatabaseReplacesOldFile_data() {
+    // An empty database replaces an earlier file with an empty one; a run that
+    // fails part way puts no partly written file in place of the earlier one
+    // or where there was none, and leaves no temporary file beside it.
+    void oldFile_data() {
         QTest::addColumn<Writer>("writer");
-        QTest::newRow("CSV") << Writer::Csv;
-        QTest::newRow("EdMax") << Writer::EdMax;
-        QTest::newRow("Tsurukame") << Writer::Tsurukame;
-        QTest::newRow("vCard") << Writer::VCard;
+        QTest::addColumn<bool>("fails");
+        const std::pair<const char*, Writer> writers[] = {{"CSV", Writer::Csv},
+                                                          {"EdMax", Writer::EdMax},
+                                                          {"Tsurukame", Writer::Tsurukame},
+                                                          {"vCard", Writer::VCard}};
+        for (const auto& [name, writer] : writers) {
+            QTest::addRow("%s, empty database", name) << writer << false;
+            QTest::addRow("%s, failing", name) << writer << true;
+        }
     }
 
-    void emptyDatabaseReplacesOldFile() {
+    void oldFile() {
         QFETCH(Writer, writer);
+        QFETCH(bool, fails);
         WorkDb w;
         writeFile(w.out("book.txt"), kOldRun);
-        write(writer, *w.db, w.out("book.txt"), u'1');
-        QCOMPARE(fileBytes(w.out("book.txt")), QByteArray(""));
-        QCOMPARE(w.outFiles(), QStringList{"book.txt"});
-    }
-
-    // A run that fails part way must not put a partly written file in place
-    // of the earlier one or where there was none, nor leave its temporary
-    // file beside it.
-    void failureKeepsOldFile_data() { emptyDatabaseReplacesOldFile_data(); }
-
-    void failureKeepsOldFile() {
-        QFETCH(Writer, writer);
-        WorkDb w;
-        w.person("G", "n", "a", "c", "d", "t");
-        writeFile(w.out("book.txt"), kOldRun);
-        w.db->Execute(u"DROP TABLE グループ情報"_qs);
-        QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("book.txt"), u'1'));
-        QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("new.txt"), u'1'));
-        QCOMPARE(fileBytes(w.out("book.txt")), kOldRun);
+        if (fails) {
+            w.person("G", "n", "a", "c", "d", "t");
+            w.db->Execute(u"DROP TABLE グループ情報"_qs);
+            QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("book.txt"), u'1'));
+            QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("new.txt"), u'1'));
+        } else {
+            write(writer, *w.db, w.out("book.txt"), u'1');
+        }
+        QCOMPARE(fileBytes(w.out("book.txt")), fails ? kOldRun : QByteArray(""));
         QCOMPARE(w.outFiles(), QStringList{"book.txt"});
     }
 
