@@ -1,13 +1,11 @@
 #pragma once
 
-// Helpers shared by the tests: files in and out, a fresh working database,
-// throw-away address books, another program holding the database, and the
-// fixture every window test shares.
+// Helpers shared by the tests: files in and out, a fresh working database and
+// its rows, and the fixture every window test shares.
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMetaType>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -82,11 +80,10 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
-// The rows of a table in stored order, fields joined with "|", NULL as "∅".
-inline QStringList rows(zt::Database& db, const QString& table, const QString& fields) {
+// The rows a query gives, fields joined with "|", NULL as "∅".
+inline QStringList queryRows(zt::Database& db, const QString& sql) {
     QStringList out;
-    for (auto rs = db.OpenRecordset(u"SELECT %1 FROM %2 ORDER BY rowid"_qs.arg(fields, table)); !rs.Eof();
-         rs.MoveNext()) {
+    for (auto rs = db.OpenRecordset(sql); !rs.Eof(); rs.MoveNext()) {
         out << QString();
         for (int i = 0; i < rs.FieldCount(); ++i) {
             out.last() += (i > 0 ? u"|"_qs : QString()) + rs.Fields(i).value_or(u"∅"_qs);
@@ -95,10 +92,10 @@ inline QStringList rows(zt::Database& db, const QString& table, const QString& f
     return out;
 }
 inline QStringList entryRows(zt::Database& db) {
-    return rows(db, u"アドレス情報"_qs, u"名前, アドレス, 会社名, 部署名, 役職"_qs);
+    return queryRows(db, u"SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid"_qs);
 }
 inline QStringList membershipRows(zt::Database& db) {
-    return rows(db, u"グループ情報"_qs, u"グループ, 名前, アドレス"_qs);
+    return queryRows(db, u"SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid"_qs);
 }
 
 // The fixture every window test shares: each test starts with the test seams

@@ -105,17 +105,8 @@ private slots:
                     rows.erase(at);
                 }
             }
-            QStringList actual;
-            for (auto rs = work.db->OpenRecordset(
-                     u"SELECT グループ, 名前, アドレス, 会社名, 役職 FROM 出力情報"_qs);
-                 !rs.Eof(); rs.MoveNext()) {
-                QStringList fields;
-                for (int i = 0; i < rs.FieldCount(); ++i) {
-                    fields << rs.Fields(i).value_or(u"∅"_qs);
-                }
-                actual << fields.join(u'|');
-            }
-            QCOMPARE(actual, expectedRows(members, entries));
+            QCOMPARE(queryRows(*work.db, u"SELECT グループ, 名前, アドレス, 会社名, 役職 FROM 出力情報"_qs),
+                     expectedRows(members, entries));
         }
     }
 };
