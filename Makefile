@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_RSS_MB ?= 2048
 # The corpus holds a 10 MB seed; longer mutations than this only slow the search.
-FUZZ_MAX_LEN ?= 65536
+FUZZ_MAX_LEN ?= 4096
 PROGRAM_DIR = $(BUILD)/bin
 
 .PHONY: all build deps dev-deps run test bench fuzz asan clean format
