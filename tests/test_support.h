@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
-#include <optional>
 
 #include "db/database.h"
 #include "platform/message_box.h"
