@@ -36,9 +36,8 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     }
 }
 
-// A fresh working database in a temporary folder, filled by plain INSERTs so
-// that a test can store NULLs and odd values the import never would. Output
-// files go to a folder of their own, so a test can see everything a run left.
+// A fresh working database, filled by plain INSERTs so that a test can store
+// NULLs the import never would; outputs go to a folder of their own.
 class WorkDb {
 public:
     WorkDb() {

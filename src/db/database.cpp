@@ -93,9 +93,6 @@ Connection connect(const QString& path, int flags) {
 }
 
 Statement prepare(sqlite3* db, const QString& sql) {
-    if (db == nullptr) {  // only a closed TableRecordset has no connection
-        throw Error(QStringLiteral("レコードセットは閉じられています。"));
-    }
     sqlite3_stmt* stmt = nullptr;
     check(db, sqlite3_prepare16_v2(db, sql.utf16(), -1, &stmt, nullptr));  // a failure leaves no statement
     Statement owned(stmt);
@@ -273,10 +270,6 @@ void TableRecordset::FindFirst(const QString& criterion, const Params& params) {
             found_[i] = columnValue(find_.get(), static_cast<int>(i) + 1);
         }
     }
-}
-
-void TableRecordset::Close() {
-    *this = TableRecordset(nullptr, QString(), {});  // with no statements and no connection to prepare them
 }
 
 Database::Database(const QString& path, Connection db) : path_(path), db_(std::move(db)) {}

@@ -77,8 +77,6 @@ public:
     void FindFirst(const QString& criterion, const Params& params);
     bool NoMatch() const { return !foundRowid_; }
 
-    void Close();
-
 private:
     friend class Database;
     TableRecordset(sqlite3* db, const QString& table, const QStringList& fields);
