@@ -1,7 +1,5 @@
 #include "import/address_book_import.h"
 
-#include <sys/stat.h>
-
 #include <QFile>
 #include <algorithm>
 
@@ -9,7 +7,6 @@
 #include "import/card_reader.h"
 #include "platform/ansi_text_file.h"
 #include "platform/directory_listing.h"
-#include "platform/error.h"
 
 namespace zt {
 
@@ -57,12 +54,6 @@ enum class Wanted { Folders, Files };
 // The folders or regular files in `folder` (named in the file system's own
 // bytes), in listing order by the names as the user reads them.
 std::vector<DirectoryEntry> visibleEntries(const QByteArray& folder, Wanted wanted) {
-    // A folder that cannot be listed would look empty; that must not pass for
-    // an address book without cards.
-    struct stat info {};
-    if (::stat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        throw Error(QStringLiteral("フォルダ %1 が見つかりません。").arg(decodeFileName(folder)));
-    }
     std::vector<DirectoryEntry> entries = listDirectory(folder);
     std::erase_if(entries, [wanted](const DirectoryEntry& e) {
         return wanted == Wanted::Folders ? !e.isFolder : !e.isFile;

@@ -73,17 +73,21 @@ AnsiTextReader AnsiTextReader::fromNativePath(const QByteArray& path) {
 
 void AnsiTextReader::load(const QByteArray& nativePath) {
     const QString shown = shownPath(decodeFileName(nativePath));
+    const auto refuse = [&shown](int error) {
+        throw Error(QStringLiteral("ファイルを開けません: %1（%2）").arg(shown, openReason(error)));
+    };
+    // Opened by its bytes: a name that is not UTF-8 has no QString that would find it.
     const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
+    if (fd < 0) {
+        refuse(errno);
+    }
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     // A directory opens without complaint on this platform; reading it would
     // then fail with an unhelpful text.
-    const int error = fd < 0 ? errno : ::fstat(fd, &info) != 0 ? errno : S_ISDIR(info.st_mode) ? EISDIR : 0;
-    QFile file;
-    if (fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-    }
-    if (error != 0) {
-        throw Error(QStringLiteral("ファイルを開けません: %1（%2）").arg(shown, openReason(error)));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        refuse(S_ISDIR(info.st_mode) ? EISDIR : errno);
     }
     data_ = file.readAll();
     if (file.error() != QFileDevice::NoError) {

@@ -1,6 +1,7 @@
 #include "platform/directory_listing.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <sys/stat.h>
 
 #include <QFile>
@@ -24,7 +25,10 @@ QString decodeFileName(const QByteArray& name) {
 std::vector<DirectoryEntry> listDirectory(const QByteArray& folder) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
     if (!dir) {
-        throw Error(QStringLiteral("フォルダ %1 を読み込めません。").arg(decodeFileName(folder)));
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        throw Error((missing ? QStringLiteral("フォルダ %1 が見つかりません。")
+                             : QStringLiteral("フォルダ %1 を読み込めません。"))
+                        .arg(decodeFileName(folder)));
     }
     std::vector<DirectoryEntry> entries;
     while (const dirent* entry = ::readdir(dir.get())) {

@@ -22,7 +22,8 @@ QString decodeFileName(const QByteArray& name);
 
 // The visible names in `folder` (its path in the file system's own bytes), in
 // no particular order. Hidden names (a leading ".") are left out. Throws
-// zt::Error when the folder cannot be read.
+// zt::Error when the folder is missing or cannot be read: that must not pass
+// for an empty folder.
 std::vector<DirectoryEntry> listDirectory(const QByteArray& folder);
 
 }  // namespace zt
