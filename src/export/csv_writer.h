@@ -6,6 +6,10 @@
 
 namespace zt {
 
+// `text` as one CSV field: enclosed in double quotes, its own doubled, when it
+// holds any character of `specials` (which names '"' too); otherwise unchanged.
+QString quoteCsv(QStringView text, QStringView specials);
+
 // The text of one CSV field: NULL as the empty text; a value holding an ASCII
 // double quote is enclosed in double quotes with each of its own doubled; a
 // value holding an ASCII comma (and no quote) is enclosed as it stands; any

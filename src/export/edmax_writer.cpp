@@ -2,7 +2,7 @@
 
 #include "export/comma_remarks.h"
 #include "export/field_positions.h"
-#include "platform/ansi_text_file.h"
+#include "platform/text_file_writer.h"
 
 namespace zt {
 namespace {
@@ -57,7 +57,7 @@ struct RowTexts {
 
 void writeEdMax(Database& db, const QString& path, QChar layout,
                 const std::function<void(EdMaxPass)>& onPass) {
-    AnsiTextWriter out(path);
+    TextFileWriter out(path);
 
     if (onPass) {
         onPass(EdMaxPass::Groups);

@@ -5,14 +5,14 @@
 
 #include "export/comma_remarks.h"
 #include "export/field_positions.h"
-#include "platform/ansi_text_file.h"
+#include "platform/text_file_writer.h"
 
 namespace zt {
 namespace {
 
 class EntryLineWriter {
 public:
-    EntryLineWriter(AnsiTextWriter& out, QChar choice, const std::function<QDate()>& today)
+    EntryLineWriter(TextFileWriter& out, QChar choice, const std::function<QDate()>& today)
         : out_(out), choice_(choice), today_(today) {}
 
     void writeAll(Recordset& rows) {
@@ -62,7 +62,7 @@ private:
         return dateText_;
     }
 
-    AnsiTextWriter& out_;
+    TextFileWriter& out_;
     const QChar choice_;
     const std::function<QDate()>& today_;
     // Reused row after row, as is line_.
@@ -91,7 +91,7 @@ QDate currentLocalDate() {
 }
 
 void writeTsurukame(Database& db, const QString& path, QChar choice, const std::function<QDate()>& today) {
-    AnsiTextWriter out(path);
+    TextFileWriter out(path);
     EntryLineWriter entries(out, choice, today);
 
     Recordset ungrouped = db.OpenRecordset(

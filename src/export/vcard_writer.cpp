@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "export/field_positions.h"
-#include "platform/ansi_text_file.h"
+#include "platform/text_file_writer.h"
 
 namespace zt {
 
@@ -264,7 +264,7 @@ void writeVCard(Database& db, const QString& path) {
     cardOfPair = {};  // the cards alone are needed from here on
     groupOfName = {};
 
-    AnsiTextWriter out(path);
+    TextFileWriter out(path);
     QByteArray ending;
     LineBuilder endingLines(ending);
     for (const Card& card : cards) {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <memory>
+
+namespace zt {
+
+// Writes a CP932 text file with CR LF after every line, the last one included,
+// or a file in another encoding, whose bytes the caller encodes. The
+// lines go to a temporary file beside the target; commit() renames it over
+// the target. A writer destroyed without commit() removes its temporary file
+// and leaves the target as it was, so a failed run never leaves a half-written
+// file in place of a good one.
+class TextFileWriter {
+public:
+    // Throws zt::Error when the temporary file cannot be created.
+    explicit TextFileWriter(const QString& path);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    // Throws zt::Error on a write failure (a full disk, say).
+    void writeLine(QStringView text);
+    // Bytes already encoded, line ends included, written as they stand.
+    // Throws as writeLine.
+    void writeBytes(QByteArrayView bytes);
+    // Flushes, closes and renames over the target. Throws zt::Error on failure;
+    // the temporary file is then gone and the target untouched.
+    void commit();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace zt
