@@ -2,6 +2,8 @@
 // kept when an import fails, and the window as the user meets it: the
 // question, the folder dialog, the refusals, the report, the status texts, a
 // database held by another program.
+#include <dirent.h>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,7 +27,36 @@ const QString kRefused =
     u"処理中断|!|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
 const QString kDone = u"正常終了|i|Ok| %1 個のグループを処理しました。"_qs;
 
+// A listing of `failingFolder` fails with EIO part way, as a damaged disk or
+// a network share does: these definitions take the place of the system's
+// for the program under test.
+QByteArray failingFolder;
+DIR* failingDir = nullptr;
+int readsOfFailingDir = 0;
+
+template <typename F>
+F* real(const char* name) {
+    return reinterpret_cast<F*>(dlsym(RTLD_NEXT, name));
+}
+
 }  // namespace
+
+extern "C" DIR* opendir(const char* name) {
+    DIR* dir = real<DIR*(const char*)>("opendir")(name);
+    if (!failingFolder.isEmpty() && failingFolder == name) {
+        failingDir = dir;
+        readsOfFailingDir = 0;
+    }
+    return dir;
+}
+
+extern "C" dirent* readdir(DIR* dir) {
+    if (dir == failingDir && ++readsOfFailingDir > 3) {
+        errno = EIO;
+        return nullptr;
+    }
+    return real<dirent*(DIR*)>("readdir")(dir);
+}
 
 class TestImport : public GuiTest {
     Q_OBJECT
@@ -67,6 +98,27 @@ private slots:
         QCOMPARE(membershipRows(*work->db), QStringList{u"old|Old|Old@x"_qs});
         work->db->Execute(u"DROP TRIGGER refuse"_qs);
         QCOMPARE(zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs)), 2);
+    }
+
+    // Every folder the import lists has four names with "." and "..": the
+    // listing fails after three.
+    void listingFails_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("address book folder") << u"AddrBook/picked"_qs;
+        QTest::newRow("group folder") << u"AddrBook/picked/g1"_qs;
+    }
+    void listingFails() {
+        QFETCH(QString, folder);
+        failingFolder = QFile::encodeName(testData(folder));
+        const auto listedAgain = qScopeGuard([] { failingFolder.clear(), failingDir = nullptr; });
+        QVERIFY(QDir(testData(folder)).exists());
+        try {
+            zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs));
+            QFAIL("a truncated listing passed for a whole one");
+        } catch (const zt::Error& e) {
+            QCOMPARE(e.text(), u"フォルダ %1 を読み込めません。"_qs.arg(testData(folder)));
+        }
+        QCOMPARE(entryRows(*work->db), QStringList{u"Old|Old@x|||∅"_qs});
     }
 
     // A FIFO or a link to a device would block or never end: none is opened.
