@@ -35,9 +35,10 @@ void writeTsurukame(Database& db, const QString& path, QChar choice, const std::
                  db.OpenRecordset(
                      QStringLiteral("SELECT * FROM 出力情報 WHERE グループ IS NULL ORDER BY 名前,アドレス")),
                  choice, today);
-    const QString groupSql = QStringLiteral("SELECT * FROM 出力情報 WHERE グループ = ? ORDER BY 名前,アドレス");
-    for (Recordset groups = db.OpenRecordset(
-             QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
+    const QString groupSql =
+        QStringLiteral("SELECT * FROM 出力情報 WHERE グループ = ? ORDER BY 名前,アドレス");
+    for (Recordset groups =
+             db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
          !groups.Eof(); groups.MoveNext()) {
         const QString group = groups.Text(0);
         out.writeLine(QStringLiteral("G1 ") + group);

@@ -88,7 +88,8 @@ const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
 }  // namespace
 
 ImportStatements::ImportStatements(Database& db)
-    : membership(db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
+    : membership(
+          db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
       entry(db.Prepare(
           QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名) VALUES (?, ?, ?, ?)"))),
       // A title belongs to the first-stored entry of its name and address, whichever group folder
@@ -108,7 +109,8 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
             store.membership.Execute({text(group.text), text(card.name), text(card.address)});
-            store.entry.Execute({text(card.name), text(card.address), text(card.company), text(card.department)});
+            store.entry.Execute(
+                {text(card.name), text(card.address), text(card.company), text(card.department)});
         }
     }
 

@@ -73,7 +73,7 @@ private slots:
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"FOO"_qs);
         const QString current = QDir(QDir::currentPath()).canonicalPath();
         QDir::setCurrent(started);
-        QVERIFY(db && ZTAdrM1::Db == db.get());
+        QVERIFY(db);
         QCOMPARE(ZTAdrM1::AppPath, program.path());
         QCOMPARE(ZTAdrM1::HelpFilePath(), program.filePath(u"FOO.hlp"_qs));
         QCOMPARE(current, QDir(program.path()).canonicalPath());
@@ -110,7 +110,6 @@ private slots:
         const QString started = QDir::currentPath();
         QVERIFY(!ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs));
         QDir::setCurrent(started);
-        QCOMPARE(ZTAdrM1::Db, nullptr);
         QCOMPARE(boxes(), QStringList{fatal(message.arg(path))});
         QCOMPARE(fileBytes(path), before);
     }
