@@ -175,6 +175,9 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     // engine's "database is locked" reaches the user.
     sqlite3_busy_timeout(db.get(), 5000);
     std::unique_ptr<Database> database(new Database(path, std::move(db)));
+    // An import of 100,000 cards is one transaction touching five b-trees; a
+    // page cache that holds them all keeps it from spilling to the file midway.
+    database->Execute(QStringLiteral("PRAGMA cache_size = -65536"));
     if (sqlite3_db_readonly(database->db_.get(), "main") == 1) {
         throw engineError(SQLITE_READONLY, path, QStringLiteral("attempt to write a readonly database"));
     }
