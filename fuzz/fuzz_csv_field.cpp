@@ -1,9 +1,10 @@
-// QuoteCsvField, written for speed, against the plain statement of its rule:
+// QuoteCsvField against a statement of its rule in other words:
 // the input is cut into values at 0x1E, and each must come out enclosed in
 // double quotes with its own quotes doubled when it holds '"', enclosed as it
 // stands when it holds ',' and no '"', and unchanged otherwise; NULL gives
 // the empty text.
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

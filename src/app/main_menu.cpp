@@ -42,7 +42,6 @@ bool isUnownedWindow(const QWidget* w) {
 ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
     : QWidget(nullptr), jobs_(std::move(jobs)), helpFile_(helpFile) {
     setObjectName(QStringLiteral("ZTAdrF00"));
-    setWindowTitle(QStringLiteral("Windowsアドレス帳移行支援"));
     setFixedSize(JobWindow::px(5130), JobWindow::px(6795));
     setFont(ZTAdrM1::GothicFont(9));
 

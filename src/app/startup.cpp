@@ -56,13 +56,11 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
     AppPath = appPath;
     ExeBaseName = baseName;
     DbPath = AppPath + QLatin1Char('/') + ExeBaseName + QStringLiteral(".mdb");
-    Db = nullptr;
     // Every path the program builds starts from AppPath; the current directory
     // follows it only so that nothing can depend on where it was started from.
     QDir::setCurrent(AppPath);
     try {
         std::unique_ptr<zt::Database> db = zt::Database::open(DbPath);
-        Db = db.get();
         return db;
     } catch (const zt::Error& e) {
         reportOpenFailure(e.text());
@@ -99,7 +97,6 @@ int Main(QApplication& app) {
     QObject::connect(&menu, &ZTAdrF00::menuClosed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     menu.show();
     const int status = QApplication::exec();
-    Db = nullptr;
     if (zt::fatalErrorReported()) {
         return 1;
     }

@@ -27,7 +27,7 @@ QString HelpFilePath();
 void PrepareApplication(QApplication& app);
 
 // Sets AppPath, ExeBaseName and DbPath, makes AppPath the current directory and
-// opens the working database there, setting Db. Never creates the database. On
+// opens the working database there. Never creates the database. On
 // any failure the user is shown what happened to the file, then the engine's
 // own text on the next line, and nullptr is returned. The caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);

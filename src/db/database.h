@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -11,9 +10,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// The working database: SQLite behind the few record-set operations the jobs think in. Values are
-// always bound to `?` parameters, so a quote in a name is ordinary data. Every failure throws
-// zt::Error with the engine's own text. Record sets must not outlive their Database.
+// The working database: SQLite through prepared statements. Values are always bound to `?`
+// parameters, so a quote in a name is ordinary data. Every failure throws zt::Error with the
+// engine's own text. A statement or record set shares ownership of the connection it came from, so
+// it stays usable however long it is kept.
 namespace zt {
 
 // A field's value: std::nullopt is NULL, distinct from the empty text.
@@ -22,75 +22,47 @@ using Params = std::vector<FieldValue>;
 
 namespace detail {
 struct Release {
-    void operator()(sqlite3* db) const;
     void operator()(sqlite3_stmt* stmt) const;
 };
-using Connection = std::unique_ptr<sqlite3, Release>;
-using Statement = std::unique_ptr<sqlite3_stmt, Release>;
+using Connection = std::shared_ptr<sqlite3>;
+using StatementHandle = std::unique_ptr<sqlite3_stmt, Release>;
 }  // namespace detail
 
-// Forward-only and read-only: for queries and the stored query.
+// Forward-only and read-only: the rows of one query.
 class Recordset {
 public:
     // True when there is no current row (the C library owns the name EOF).
-    bool Eof() const { return !stmt_ || !atRow_; }
+    bool Eof() const { return !atRow_; }
     void MoveNext();
 
     int FieldCount() const;
     // Loops find a field's position once and read by position on every row.
     int FieldIndex(const QString& name) const;
     FieldValue Fields(int index) const;
-    // NULL reads as the empty text, as every writer renders it. ReadText
-    // reuses `into`'s buffer, so a loop over many rows allocates nothing per value.
-    void ReadText(int index, QString& into) const;
-    QString Text(int index) const {
-        QString text;
-        ReadText(index, text);
-        return text;
-    }
-
-    void Close() { stmt_.reset(); }
+    // NULL reads as the empty text, as every writer renders it.
+    QString Text(int index) const { return Fields(index).value_or(QString()); }
 
 private:
     friend class Database;
-    explicit Recordset(detail::Statement stmt);
-    void checkField(int index) const;  // throws unless at a row that has the field
+    Recordset(detail::Connection db, detail::StatementHandle stmt);
 
-    detail::Statement stmt_;
+    detail::Connection db_;  // declared first: outlives the statement
+    detail::StatementHandle stmt_;
     bool atRow_ = false;
 };
 
-// An editable record set on one table, chosen by the caller. Rows added through it are found by
-// later FindFirst calls, which search in stored (rowid) order.
-class TableRecordset {
+// A statement that changes rows, prepared once and run as often as needed: the import stores
+// every card through the same three.
+class Statement {
 public:
-    int FieldIndex(const QString& name) const;
-
-    // AddNew starts a new row with every field NULL; Edit starts changing the
-    // row FindFirst found; SetField sets a field of that row; Update stores it.
-    void AddNew();
-    void Edit();
-    void SetField(int index, const FieldValue& value);
-    void Update();
-
-    // Finds the first row, in stored order, meeting `criterion` (an SQL condition with `?` parameters).
-    void FindFirst(const QString& criterion, const Params& params);
-    bool NoMatch() const { return !foundRowid_; }
+    void Execute(const Params& params);
 
 private:
     friend class Database;
-    TableRecordset(sqlite3* db, const QString& table, const QStringList& fields);
+    Statement(detail::Connection db, detail::StatementHandle stmt);
 
-    sqlite3* db_;
-    QString table_;
-    QStringList fields_;
-    // Prepared on first use, reset for the next row: the import stores one per card.
-    detail::Statement insert_, update_, find_;
-    QString findCriterion_;
-    enum class Mode { None, AddNew, Edit } mode_ = Mode::None;
-    std::vector<FieldValue> row_;    // what AddNew or Edit is building
-    std::vector<FieldValue> found_;  // the row FindFirst found, which Edit starts from
-    std::optional<long long> foundRowid_;
+    detail::Connection db_;
+    detail::StatementHandle stmt_;
 };
 
 class Database {
@@ -100,15 +72,13 @@ public:
     // Creates a fresh, empty working database. Throws if `path` already exists.
     static void create(const QString& path);
 
+    Statement Prepare(const QString& sql);
     void Execute(const QString& sql, const Params& params = {});
-    // `source` is an SQL query, or the name of a table or of the stored query.
-    Recordset OpenRecordset(const QString& source, const Params& params = {});
-    TableRecordset OpenTable(const QString& table);
+    Recordset OpenRecordset(const QString& sql, const Params& params = {});
 
     QString path() const { return path_; }
 
 private:
-    friend class Transaction;
     Database(const QString& path, detail::Connection db);
     QString path_;
     detail::Connection db_;

@@ -32,10 +32,8 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- Every test is a seek that stops at its first hit, whatever the rows hold, so
 -- an address book of a thousand identical cards still reads in linear time (an
 -- anti-join written as LEFT JOIN ... IS NULL would walk every earlier copy).
--- The import stores a card's membership and entry at the same position, so an
--- entry usually finds a membership naming its pair right beside it, and the
--- two seeks that would prove the same are skipped; an entry without that
--- neighbour is tested in full.
+-- Pairs match with IS, so a NULL name or address is a value of its own, apart
+-- from the empty text.
 CREATE VIEW 出力情報 AS
 SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
 FROM (
@@ -53,13 +51,9 @@ FROM (
     UNION ALL
     SELECT NULL, e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.rowid, 0
     FROM アドレス情報 AS e
-    LEFT JOIN グループ情報 AS z ON z.rowid = e.rowid
-    WHERE CASE
-        WHEN z.rowid IS NOT NULL AND z.名前 IS e.名前 AND z.アドレス IS e.アドレス THEN 0
-        ELSE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
-                         WHERE y.名前 IS e.名前 AND y.アドレス IS e.アドレス)
-         AND NOT EXISTS (SELECT 1 FROM アドレス情報 AS x
-                         WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス AND x.rowid < e.rowid)
-    END
+    WHERE NOT EXISTS (SELECT 1 FROM グループ情報 AS y
+                      WHERE y.名前 IS e.名前 AND y.アドレス IS e.アドレス)
+      AND NOT EXISTS (SELECT 1 FROM アドレス情報 AS x
+                      WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス AND x.rowid < e.rowid)
     ORDER BY 格納順, 区分
 );

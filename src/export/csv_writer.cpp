@@ -24,7 +24,7 @@ QString QuoteCsvField(const FieldValue& value) {
 }
 
 void writeCsv(Database& db, const QString& path) {
-    Recordset rows = db.OpenRecordset(QStringLiteral("出力情報"));
+    Recordset rows = db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報"));
     const auto fields = fieldPositions(rows, kOutputFields);
 
     TextFileWriter out(path);
@@ -35,7 +35,6 @@ void writeCsv(Database& db, const QString& path) {
         }
         out.writeLine(line.join(u','));
     }
-    rows.Close();
     out.commit();
 }
 

@@ -69,7 +69,6 @@ void writeEdMax(Database& db, const QString& path, QChar layout,
         out.writeLine(u"\t");
         out.writeLine(u"");
     }
-    groups.Close();
 
     if (onPass) {
         onPass(EdMaxPass::Entries);
@@ -81,12 +80,12 @@ void writeEdMax(Database& db, const QString& path, QChar layout,
     QString line;
     RowTexts t;
     for (; !rows.Eof(); rows.MoveNext()) {
-        rows.ReadText(f[Group], t.group);
-        rows.ReadText(f[Name], t.name);
-        rows.ReadText(f[Address], t.address);
-        rows.ReadText(f[Company], t.company);
-        rows.ReadText(f[Department], t.department);
-        rows.ReadText(f[Title], t.title);
+        t.group = rows.Text(f[Group]);
+        t.name = rows.Text(f[Name]);
+        t.address = rows.Text(f[Address]);
+        t.company = rows.Text(f[Company]);
+        t.department = rows.Text(f[Department]);
+        t.title = rows.Text(f[Title]);
         line.resize(0);
         line += t.name;
         line += QLatin1String("\t\t");
@@ -98,7 +97,6 @@ void writeEdMax(Database& db, const QString& path, QChar layout,
             out.writeLine(line);
         }
     }
-    rows.Close();
     out.commit();
 }
 

@@ -19,11 +19,7 @@ namespace zt {
 // `today` is asked for every line, so a run that passes midnight dates its later
 // lines with the new day. Throws zt::Error on any failure; the file at `path` is
 // then left as it was.
-// Today's date as QDate::currentDate gives it, cheap enough to ask for on
-// every line.
-QDate currentLocalDate();
-
 void writeTsurukame(Database& db, const QString& path, QChar choice,
-                    const std::function<QDate()>& today = &currentLocalDate);
+                    const std::function<QDate()>& today = &QDate::currentDate);
 
 }  // namespace zt

@@ -179,7 +179,7 @@ struct Card {
 }  // namespace
 
 void writeVCard(Database& db, const QString& path) {
-    Recordset rows = db.OpenRecordset(QStringLiteral("出力情報"));
+    Recordset rows = db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報"));
     const auto fields = fieldPositions(rows, kOutputFields);
     enum { Group, Name, Address, Company, Department, Title };
 
@@ -200,8 +200,8 @@ void writeVCard(Database& db, const QString& path) {
     QString company;
     QString value;
     for (; !rows.Eof(); rows.MoveNext()) {
-        rows.ReadText(fields[Name], name);
-        rows.ReadText(fields[Address], address);
+        name = rows.Text(fields[Name]);
+        address = rows.Text(fields[Address]);
         // The pair's text is kept before the lookup, so that the lookup that
         // finds a pair new also stores it; a pair met before gives it back.
         const StableText::Mark mark = keys.mark();
@@ -229,8 +229,8 @@ void writeVCard(Database& db, const QString& path) {
                 lines.value(address);
                 lines.end();
             }
-            rows.ReadText(fields[Company], company);
-            rows.ReadText(fields[Department], value);
+            company = rows.Text(fields[Company]);
+            value = rows.Text(fields[Department]);
             if (!company.isEmpty() || !value.isEmpty()) {
                 lines.begin("ORG:");
                 lines.value(company);
@@ -240,7 +240,7 @@ void writeVCard(Database& db, const QString& path) {
                 }
                 lines.end();
             }
-            rows.ReadText(fields[Title], value);
+            value = rows.Text(fields[Title]);
             if (!value.isEmpty()) {
                 lines.begin("TITLE:");
                 lines.value(value);
@@ -249,7 +249,7 @@ void writeVCard(Database& db, const QString& path) {
             card.size = cardLines.size() - card.from;
         }
         // NULL reads as the empty text; an empty category names nothing either.
-        rows.ReadText(fields[Group], value);
+        value = rows.Text(fields[Group]);
         if (!value.isEmpty()) {
             auto group = groupOfName.constFind(value);
             if (group == groupOfName.constEnd()) {
@@ -260,7 +260,6 @@ void writeVCard(Database& db, const QString& path) {
             cards[slot - 1].addGroup(*group);
         }
     }
-    rows.Close();
     cardOfPair = {};  // the cards alone are needed from here on
     groupOfName = {};
 

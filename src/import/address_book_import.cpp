@@ -12,8 +12,6 @@ namespace zt {
 
 namespace {
 
-const QString kEntriesTable = QStringLiteral("アドレス情報");
-const QString kMembershipsTable = QStringLiteral("グループ情報");
 const QString kReadingFrom = QStringLiteral("\r\nから読み込み");
 const QString kIndexFileName = QStringLiteral("Group.idx");
 
@@ -89,36 +87,30 @@ const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
 
 }  // namespace
 
-void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, TableRecordset& entries,
-                     TableRecordset& memberships, const StatusCallback& status) {
-    const QString& groupName = group.text;
+ImportStatements::ImportStatements(Database& db)
+    : membership(
+          db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
+      entry(db.Prepare(
+          QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名) VALUES (?, ?, ?, ?)"))),
+      // A title belongs to the first-stored entry of its name and address, whichever group folder
+      // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
+      title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "
+                                      "(SELECT rowid FROM アドレス情報 WHERE 名前 IS ? AND アドレス IS ? "
+                                      "ORDER BY rowid LIMIT 1)"))) {}
+
+void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, ImportStatements& store,
+                     const StatusCallback& status) {
     // Opened by the bytes of its name, which may not be UTF-8.
     const QByteArray groupFolder = QFile::encodeName(folderPath) + '/' + group.name;
     const std::vector<DirectoryEntry> files = visibleEntries(groupFolder, Wanted::Files);
 
     report(status, folderPath + kReadingFrom);
     if (const DirectoryEntry* cardFile = findCardFile(files)) {
-        const int memberGroup = memberships.FieldIndex(QStringLiteral("グループ"));
-        const int memberName = memberships.FieldIndex(QStringLiteral("名前"));
-        const int memberAddress = memberships.FieldIndex(QStringLiteral("アドレス"));
-        const int name = entries.FieldIndex(QStringLiteral("名前"));
-        const int address = entries.FieldIndex(QStringLiteral("アドレス"));
-        const int company = entries.FieldIndex(QStringLiteral("会社名"));
-        const int department = entries.FieldIndex(QStringLiteral("部署名"));
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
-            memberships.AddNew();
-            memberships.SetField(memberGroup, text(groupName));
-            memberships.SetField(memberName, text(card.name));
-            memberships.SetField(memberAddress, text(card.address));
-            memberships.Update();
-
-            entries.AddNew();
-            entries.SetField(name, text(card.name));
-            entries.SetField(address, text(card.address));
-            entries.SetField(company, text(card.company));
-            entries.SetField(department, text(card.department));
-            entries.Update();
+            store.membership.Execute({text(group.text), text(card.name), text(card.address)});
+            store.entry.Execute(
+                {text(card.name), text(card.address), text(card.company), text(card.department)});
         }
     }
 
@@ -127,24 +119,14 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Tab
     if (indexFile == nullptr) {
         return;
     }
-    // A title belongs to the first-stored entry of its name and address,
-    // whichever group folder that entry came from.
-    const int title = entries.FieldIndex(QStringLiteral("役職"));
     auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + indexFile->name);
     TabFields fields;
     while (!reader.atEnd()) {
         // Without a sixth field the line names no title; looking up its name
         // and address could only match by accident.
-        if (SplitTabFields(reader.readLine(), fields) < 6) {
-            continue;
+        if (SplitTabFields(reader.readLine(), fields) >= 6) {
+            store.title.Execute({text(fields[5]), text(fields[3]), text(fields[4])});
         }
-        entries.FindFirst(QStringLiteral("名前 = ? AND アドレス = ?"), {text(fields[3]), text(fields[4])});
-        if (entries.NoMatch()) {
-            continue;
-        }
-        entries.Edit();
-        entries.SetField(title, text(fields[5]));
-        entries.Update();
     }
 }
 
@@ -152,17 +134,12 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
     const std::vector<DirectoryEntry> groups = visibleEntries(QFile::encodeName(folderPath), Wanted::Folders);
 
     Transaction transaction(db);
-    db.Execute(QStringLiteral("DELETE FROM ") + kEntriesTable);
-    db.Execute(QStringLiteral("DELETE FROM ") + kMembershipsTable);
-    {
-        // One pair of record sets for the whole import: their statements are
-        // prepared once, and the title lookups see every entry stored so far.
-        TableRecordset entries = db.OpenTable(kEntriesTable);
-        TableRecordset memberships = db.OpenTable(kMembershipsTable);
-        for (const DirectoryEntry& group : groups) {
-            report(status, group.text + kReadingFrom);
-            ReadGroupFolder(folderPath, group, entries, memberships, status);
-        }
+    db.Execute(QStringLiteral("DELETE FROM アドレス情報"));
+    db.Execute(QStringLiteral("DELETE FROM グループ情報"));
+    ImportStatements store(db);
+    for (const DirectoryEntry& group : groups) {
+        report(status, group.text + kReadingFrom);
+        ReadGroupFolder(folderPath, group, store, status);
     }
     transaction.commit();
     return int(groups.size());

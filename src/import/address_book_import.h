@@ -3,12 +3,12 @@
 #include <QString>
 #include <functional>
 
+#include "db/database.h"
+
 // Loading an address book folder into the working database. No widgets: the
 // import window and the benchmark drive the same functions.
 namespace zt {
 
-class Database;
-class TableRecordset;
 struct DirectoryEntry;
 
 // Receives the progress texts the user is shown while the import runs.
@@ -24,12 +24,18 @@ using StatusCallback = std::function<void(const QString&)>;
 // the number of group folders.
 int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status = {});
 
+// The statements an import stores through, prepared once for the whole import.
+struct ImportStatements {
+    explicit ImportStatements(Database& db);
+    Statement membership, entry, title;
+};
+
 // Stores the cards of one group folder (a membership row, then an entry row,
 // per card) and then sets job titles from its `Group.idx` on the first-stored
-// entry of each name and address, among everything `entries` holds so far.
+// entry of each name and address, among every entry stored so far.
 // `group` is the group folder as listed in `folderPath`; its files are opened
 // by their raw names. A missing card file or index file contributes nothing.
-void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, TableRecordset& entries,
-                     TableRecordset& memberships, const StatusCallback& status = {});
+void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, ImportStatements& store,
+                     const StatusCallback& status = {});
 
 }  // namespace zt

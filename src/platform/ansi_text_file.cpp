@@ -59,7 +59,10 @@ void AnsiTextReader::load(const QByteArray& nativePath) {
         refuse(errno);
     }
     QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);  // the handle is the file's to close only once it is open
+        throw Error(QStringLiteral("ファイルを開けません: %1（%2）").arg(shown, file.errorString()));
+    }
     // A directory opens without complaint on this platform; reading it would
     // then fail with an unhelpful text.
     struct stat info {};

@@ -24,14 +24,26 @@ QString decodeFileName(const QByteArray& name) {
 // empty; the system's listing gives every name.
 std::vector<DirectoryEntry> listDirectory(const QByteArray& folder) {
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
+    const auto unreadable = [&folder] {
+        return Error(QStringLiteral("フォルダ %1 を読み込めません。").arg(decodeFileName(folder)));
+    };
     if (!dir) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        throw Error((missing ? QStringLiteral("フォルダ %1 が見つかりません。")
-                             : QStringLiteral("フォルダ %1 を読み込めません。"))
-                        .arg(decodeFileName(folder)));
+        throw errno == ENOENT || errno == ENOTDIR
+            ? Error(QStringLiteral("フォルダ %1 が見つかりません。").arg(decodeFileName(folder)))
+            : unreadable();
     }
     std::vector<DirectoryEntry> entries;
-    while (const dirent* entry = ::readdir(dir.get())) {
+    // readdir gives NULL at the end and on a failure alike; only errno tells
+    // a truncated listing from a complete one.
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            if (errno != 0) {
+                throw unreadable();
+            }
+            break;
+        }
         if (entry->d_name[0] == '.') {
             continue;
         }

@@ -4,12 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QStringDecoder>
 #include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "platform/cp932.h"
 #include "platform/message_box.h"
 
 namespace zt {
@@ -26,29 +25,6 @@ struct Seam {
 Seam& seam() {
     static Seam s;
     return s;
-}
-
-// Help files come from whatever editor the author used: take UTF-8 when the
-// bytes are valid UTF-8, else the system code page.
-QString decodeHelpText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    return cp932::decode(bytes);
-}
-
-bool looksLikeHtml(const QString& text) {
-    for (QChar c : text) {
-        if (!c.isSpace()) {
-            if (c == QLatin1Char('<')) {
-                return true;
-            }
-            break;
-        }
-    }
-    return text.contains(QLatin1String("<html"), Qt::CaseInsensitive);
 }
 
 void complain(QWidget* owner, const QString& text, const QString& path) {
@@ -103,28 +79,17 @@ void HelpEngine::showContents(QWidget* owner, const QString& helpFile) {
         return;
     }
     QFile file(helpFile);
-    QByteArray bytes;
-    if (!info.isDir() && file.open(QIODevice::ReadOnly)) {
-        bytes = file.readAll();
-    }
-    if (bytes.isEmpty() || file.error() != QFileDevice::NoError) {
+    if (!info.isFile() || info.size() == 0 || !file.open(QIODevice::ReadOnly)) {
         complain(owner, QStringLiteral("ヘルプファイルを表示できません。"), helpFile);
         return;
     }
-
-    const QString text = decodeHelpText(bytes);
     QWidget* window = findHelpWindow(owner);
     if (window == nullptr) {
         window = createHelpWindow(owner);
     }
-    auto* browser = window->findChild<QTextBrowser*>();
     // Relative links and pictures are looked up beside the help file.
-    browser->setSearchPaths({info.absolutePath()});
-    if (looksLikeHtml(text)) {
-        browser->setHtml(text);
-    } else {
-        browser->setPlainText(text);
-    }
+    window->findChild<QTextBrowser*>()->setSource(QUrl::fromLocalFile(info.absoluteFilePath()),
+                                                  QTextDocument::HtmlResource);
     window->show();
     window->raise();
     window->activateWindow();

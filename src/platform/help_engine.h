@@ -7,7 +7,7 @@ class QWidget;
 
 namespace zt {
 
-// Our help viewer: shows a help file (HTML or plain text) in a help window
+// Our help viewer: shows the HTML help file in a help window
 // owned by `owner`. A file that is missing or cannot be shown is reported by
 // the engine itself, in Japanese, through MessageBox.
 class HelpEngine {

@@ -5,6 +5,5 @@ namespace ZTAdrM1 {
 QString AppPath;
 QString DbPath;
 QString ExeBaseName;
-zt::Database* Db = nullptr;
 
 }  // namespace ZTAdrM1

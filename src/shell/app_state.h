@@ -2,16 +2,11 @@
 
 #include <QString>
 
-namespace zt {
-class Database;
-}
-
 // Process-wide state, set once by start-up and read by every window.
 namespace ZTAdrM1 {
 
 extern QString AppPath;      // the executable's folder, no trailing separator
 extern QString DbPath;       // AppPath + "/" + ExeBaseName + ".mdb"
 extern QString ExeBaseName;  // the executable's file name without extension
-extern zt::Database* Db;     // the one open working database; owned by start-up
 
 }  // namespace ZTAdrM1

@@ -6,7 +6,6 @@
 
 #include "app/main_menu.h"
 #include "app/startup.h"
-#include "app/version_caption.h"
 #include "platform/help_engine.h"
 #include "shell/app_state.h"
 #include "test_support.h"
@@ -73,7 +72,7 @@ private slots:
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"FOO"_qs);
         const QString current = QDir(QDir::currentPath()).canonicalPath();
         QDir::setCurrent(started);
-        QVERIFY(db && ZTAdrM1::Db == db.get());
+        QVERIFY(db);
         QCOMPARE(ZTAdrM1::AppPath, program.path());
         QCOMPARE(ZTAdrM1::HelpFilePath(), program.filePath(u"FOO.hlp"_qs));
         QCOMPARE(current, QDir(program.path()).canonicalPath());
@@ -110,7 +109,6 @@ private slots:
         const QString started = QDir::currentPath();
         QVERIFY(!ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs));
         QDir::setCurrent(started);
-        QCOMPARE(ZTAdrM1::Db, nullptr);
         QCOMPARE(boxes(), QStringList{fatal(message.arg(path))});
         QCOMPARE(fileBytes(path), before);
     }
@@ -119,7 +117,6 @@ private slots:
     // column; the spares keep their place but are never shown.
     void captions() {
         QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
-        QCOMPARE(ZTAdrM1::VersionCaption(u"F"_qs, u"T"_qs, 1, 5, 123), u"F：T Ver.1.05.123"_qs);
         for (int i = 1; i <= 9; ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
             QCOMPARE(button->isVisible(), QList<int>({1, 2, 3, 5, 6}).contains(i));

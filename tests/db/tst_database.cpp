@@ -66,6 +66,17 @@ private slots:
         QCOMPARE(entryRows(*work.db).size(), 1);
     }
 
+    // A record set keeps its connection open after the database object is gone.
+    void recordsetOutlivesDatabase() {
+        WorkDb work;
+        work.entry("a", "b", "", "", {});
+        zt::Recordset rows = work.db->OpenRecordset(u"SELECT 名前 FROM アドレス情報"_qs);
+        work.db.reset();
+        QCOMPARE(rows.Text(0), u"a"_qs);
+        rows.MoveNext();
+        QVERIFY(rows.Eof());
+    }
+
     // Stores a card as the import does (membership, then entry), or a row alone,
     // or deletes one, in a random order.
     void matchesItsDefinition() {

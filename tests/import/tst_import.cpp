@@ -2,6 +2,8 @@
 // kept when an import fails, and the window as the user meets it: the
 // question, the folder dialog, the refusals, the report, the status texts, a
 // database held by another program.
+#include <dirent.h>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,7 +27,20 @@ const QString kRefused =
     u"処理中断|!|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
 const QString kDone = u"正常終了|i|Ok| %1 個のグループを処理しました。"_qs;
 
+// While zero or more, the count of names readdir still gives before it
+// fails with EIO, as on a damaged disk or a network share: this definition
+// takes the place of the system's for the program under test.
+int readsBeforeFailure = -1;
+
 }  // namespace
+
+extern "C" dirent* readdir(DIR* dir) {
+    if (readsBeforeFailure >= 0 && readsBeforeFailure-- == 0) {
+        errno = EIO;
+        return nullptr;
+    }
+    return reinterpret_cast<dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"))(dir);
+}
 
 class TestImport : public GuiTest {
     Q_OBJECT
@@ -67,6 +82,29 @@ private slots:
         QCOMPARE(membershipRows(*work->db), QStringList{u"old|Old|Old@x"_qs});
         work->db->Execute(u"DROP TRIGGER refuse"_qs);
         QCOMPARE(zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs)), 2);
+    }
+
+    // The book folder and g1 have four names each, "." and ".." included;
+    // the end of a listing is a read of its own.
+    void listingFails_data() {
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("address book folder") << 3 << u"AddrBook/picked"_qs;
+        QTest::newRow("group folder") << 5 + 3 << u"AddrBook/picked/g1"_qs;
+    }
+    void listingFails() {
+        QFETCH(int, reads);
+        QFETCH(QString, folder);
+        readsBeforeFailure = reads;
+        const auto disarm = qScopeGuard([] { readsBeforeFailure = -1; });
+        QString failure;
+        try {
+            zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs));
+        } catch (const zt::Error& e) {
+            failure = e.text();
+        }
+        QCOMPARE(failure, u"フォルダ %1 を読み込めません。"_qs.arg(testData(folder)));
+        QCOMPARE(entryRows(*work->db), QStringList{u"Old|Old@x|||∅"_qs});
     }
 
     // A FIFO or a link to a device would block or never end: none is opened.

@@ -156,9 +156,9 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");  // null: no file
         QTest::addColumn<QString>("shown");
         QTest::newRow("missing") << QByteArray() << "ヘルプファイルが見つかりません。\r\n%1";
-        QTest::newRow("HTML in UTF-8") << QByteArray("  <h1>目次</h1><p>取り込み</p>") << "目次\n取り込み";
-        QTest::newRow("plain text in CP932")
-            << QByteArray("\x96\xDA\x8E\x9F <b>\r\n\x87\x8A") << "目次 <b>\n㈱";
+        QTest::newRow("empty") << QByteArray("") << "ヘルプファイルを表示できません。\r\n%1";
+        QTest::newRow("HTML") << QByteArray("<meta charset=\"utf-8\"><h1>目次</h1><p>取り込み</p>")
+                              << "目次\n取り込み";
     }
 
     void helpFile() {
@@ -180,7 +180,8 @@ private slots:
         for (const MessageBox::Shown& box : MessageBox::shown()) {
             seen << box.text;
         }
-        QCOMPARE(seen, QStringList(bytes.isNull() ? 2 : 1, shown.arg(path)));
+        QCOMPARE(seen,
+                 QStringList(shown.contains(u"%1"_qs) ? 2 : 1, shown.arg(path)));  // one window, raised again
     }
 };
 
