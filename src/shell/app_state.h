@@ -10,7 +10,8 @@ class Database;
 namespace ZTAdrM1 {
 
 extern QString AppPath;      // the executable's folder, no trailing separator
-extern QString DbPath;       // AppPath + "/" + ExeBaseName + ".mdb"
+extern QString WorkPath;     // where the database and the outputs are: AppPath, or the user's own folder
+extern QString DbPath;       // WorkPath + "/" + ExeBaseName + ".mdb"
 extern QString ExeBaseName;  // the executable's file name without extension
 extern zt::Database* Db;     // the one open working database; owned by start-up
 

@@ -1,6 +1,7 @@
 // Start-up and the main menu with the program's own job windows: the working
-// database found beside the executable or refused, captions, help on F1, one
+// folder and its database found or refused, captions, help on F1, one
 // window per job, and the quit check.
+#include <unistd.h>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -64,20 +65,95 @@ private slots:
         menu.reset();
     }
 
-    // The program works in its own folder, whichever folder it was started
-    // from, and opens the database named after the executable.
-    void opensTheDatabaseBesideTheExecutable() {
-        QTemporaryDir program;
-        zt::Database::create(program.filePath(u"FOO.mdb"_qs));
+    // The database and the outputs are kept in the program folder while the
+    // user can write it, else in a folder of the user's own, made on the first
+    // start with a copy of the installed empty database. The program may have
+    // been renamed (FOO) and started from anywhere. Read-only rows need an
+    // ordinary user: ctest runs this test as nobody when it runs as root.
+    void workingFolder_data() {
+        QTest::addColumn<QString>("lock");      // made read-only: "folder", "db" (the program's) or nothing
+        QTest::addColumn<QString>("xdg");       // XDG_DATA_HOME, %1 the home folder
+        QTest::addColumn<bool>("userDb");       // the working folder has a database with one entry
+        QTest::addColumn<bool>("installedDb");  // the program folder has its database
+        QTest::addColumn<QString>("work");      // under the home folder; empty: the program folder
+        QTest::addColumn<QString>("message");   // the failure shown: %1 the working folder, %2 the program's
+        QTest::newRow("writable folder") << ""
+                                         << "%1/data" << false << true << ""
+                                         << "";
+        QTest::newRow("read-only install") << "folder"
+                                           << "%1/data" << false << true << "data/ztadrcnv"
+                                           << "";
+        QTest::newRow("read-only database") << "db"
+                                            << "%1/data" << false << true << "data/ztadrcnv"
+                                            << "";
+        QTest::newRow("XDG_DATA_HOME empty") << "folder"
+                                             << "" << false << true << ".local/share/ztadrcnv"
+                                             << "";
+        QTest::newRow("XDG_DATA_HOME relative") << "folder"
+                                                << "data" << false << true << ".local/share/ztadrcnv"
+                                                << "";
+        QTest::newRow("second start") << "folder"
+                                      << "%1/data" << true << false << "data/ztadrcnv"
+                                      << "";
+        QTest::newRow("folder cannot be made") << "folder"
+                                               << "%1/file" << false << true << "file/ztadrcnv"
+                                               << "作業用フォルダ %1 を作れません。\r\nNot a directory";
+        QTest::newRow("nothing to copy") << "folder"
+                                         << "%1/data" << false << false << "data/ztadrcnv"
+                                         << "作業用データベース %1/FOO.mdb を %2/FOO.mdb "
+                                            "から用意できません。\r\nNo such file or directory";
+    }
+    void workingFolder() {
+        QFETCH(QString, lock);
+        QFETCH(QString, xdg);
+        QFETCH(bool, userDb);
+        QFETCH(bool, installedDb);
+        QFETCH(QString, work);
+        QFETCH(QString, message);
+        if (!lock.isEmpty() && geteuid() == 0) {
+            QSKIP("root may write anywhere");
+        }
+        QTemporaryDir home;
+        const QString program = home.filePath(u"opt"_qs),
+                      expected = work.isEmpty() ? program : home.filePath(work);
+        QDir(home.path()).mkdir(u"opt"_qs);
+        writeFile(home.filePath(u"file"_qs), {});
+        if (installedDb) {
+            zt::Database::create(program + u"/FOO.mdb"_qs);
+        }
+        if (userDb) {
+            QDir().mkpath(expected);
+            zt::Database::create(expected + u"/FOO.mdb"_qs);
+            zt::Database::open(expected + u"/FOO.mdb"_qs)
+                ->Execute(u"INSERT INTO アドレス情報 (名前) VALUES ('x')"_qs);
+        }
+        const QString locked = lock == u"db"_qs ? program + u"/FOO.mdb"_qs : program;
+        const auto permissions = QFile::permissions(locked);
+        if (!lock.isEmpty()) {
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        const auto unlock = qScopeGuard([&] { QFile::setPermissions(locked, permissions); });
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", xdg.replace(u"%1"_qs, home.path()).toUtf8());
         const QString started = QDir::currentPath();
-        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"FOO"_qs);
-        const QString current = QDir(QDir::currentPath()).canonicalPath();
+        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program, u"FOO"_qs);
+        const QString current = QDir::currentPath();
         QDir::setCurrent(started);
+        if (!message.isEmpty()) {
+            QVERIFY(!db);
+            QCOMPARE(boxes(),
+                     QStringList{fatal(message.replace(u"%1"_qs, expected).replace(u"%2"_qs, program))});
+            QCOMPARE(QDir(expected).entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        QCOMPARE(boxes(), QStringList());
         QVERIFY(db && ZTAdrM1::Db == db.get());
-        QCOMPARE(ZTAdrM1::AppPath, program.path());
-        QCOMPARE(ZTAdrM1::HelpFilePath(), program.filePath(u"FOO.hlp"_qs));
-        QCOMPARE(current, QDir(program.path()).canonicalPath());
-        QVERIFY(boxes().isEmpty());
+        QCOMPARE(ZTAdrM1::DbPath, expected + u"/FOO.mdb"_qs);
+        QCOMPARE(current, expected);
+        QCOMPARE(entryRows(*db).size(), userDb ? 1 : 0);
+        QCOMPARE(ZTAdrM1::HelpFilePath(), program + u"/FOO.hlp"_qs);
+        QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::WorkPath).csv()));
+        QVERIFY(QFileInfo::exists(expected + u"/ZTAdrF02.txt"_qs));
     }
 
     // A database that cannot be used stops start-up with what happened to
