@@ -43,7 +43,8 @@ uninstall:
 
 # A Debian package installing under /usr, from a Release tree of its own; the
 # package's path is the last line printed.
-deb: deps
+deb:
+	@sh scripts/install-deps.sh --deb
 	@test -f $(DEB_BUILD)/build.ninja || cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DZT_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build $(DEB_BUILD)
