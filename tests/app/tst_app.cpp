@@ -8,23 +8,16 @@
 #include "app/main_menu.h"
 #include "app/startup.h"
 #include "app/version_caption.h"
+#include "platform/cp932.h"
 #include "platform/help_engine.h"
 #include "shell/app_state.h"
 #include "test_support.h"
 
-namespace {
-
-// Cells as the fixed-pitch font shows them: a full-width character takes two,
-// the access key's "&" none.
+// Cells as the fixed-pitch font shows them: a CP932 byte each, the access
+// key's "&" none.
 int cells(const QString& text) {
-    int n = 0;
-    for (const QChar c : text) {
-        n += c == u'&' ? 0 : c.unicode() < 0x80 ? 1 : 2;
-    }
-    return n;
+    return int(zt::cp932::encode(text).size() - text.count(u'&'));
 }
-
-}  // namespace
 
 class TestApp : public GuiTest {
     Q_OBJECT
@@ -65,130 +58,71 @@ private slots:
         menu.reset();
     }
 
-    // The database and the outputs are kept in the program folder while the
-    // user can write it, else in a folder of the user's own, made on the first
-    // start with a copy of the installed empty database. The program may have
-    // been renamed (FOO) and started from anywhere. Read-only rows need an
-    // ordinary user: ctest runs this test as nobody when it runs as root.
-    void workingFolder_data() {
-        QTest::addColumn<QString>("lock");      // made read-only: "folder", "db" (the program's) or nothing
-        QTest::addColumn<QString>("xdg");       // XDG_DATA_HOME, %1 the home folder
-        QTest::addColumn<bool>("userDb");       // the working folder has a database with one entry
-        QTest::addColumn<bool>("installedDb");  // the program folder has its database
-        QTest::addColumn<QString>("work");      // under the home folder; empty: the program folder
-        QTest::addColumn<QString>("message");   // the failure shown: %1 the working folder, %2 the program's
-        QTest::newRow("writable folder") << ""
-                                         << "%1/data" << false << true << ""
-                                         << "";
-        QTest::newRow("read-only install") << "folder"
-                                           << "%1/data" << false << true << "data/ztadrcnv"
-                                           << "";
-        QTest::newRow("read-only database") << "db"
-                                            << "%1/data" << false << true << "data/ztadrcnv"
-                                            << "";
-        QTest::newRow("XDG_DATA_HOME empty") << "folder"
-                                             << "" << false << true << ".local/share/ztadrcnv"
-                                             << "";
-        QTest::newRow("XDG_DATA_HOME relative") << "folder"
-                                                << "data" << false << true << ".local/share/ztadrcnv"
-                                                << "";
-        QTest::newRow("second start") << "folder"
-                                      << "%1/data" << true << false << "data/ztadrcnv"
-                                      << "";
-        QTest::newRow("folder cannot be made") << "folder"
-                                               << "%1/file" << false << true << "file/ztadrcnv"
-                                               << "作業用フォルダ %1 を作れません。\r\nNot a directory";
-        QTest::newRow("nothing to copy") << "folder"
-                                         << "%1/data" << false << false << "data/ztadrcnv"
-                                         << "作業用データベース %1/FOO.mdb を %2/FOO.mdb "
-                                            "から用意できません。\r\nNo such file or directory";
+    // The database and the outputs stay in the program folder while the user
+    // can write it, else go to a folder of the user's own (a second start
+    // there is the end-to-end script's). An unusable database stops start-up
+    // and is left as it was. As root, ctest runs this as nobody.
+    void workingDatabase_data() {
+        // setup (read-only: F the program folder ~/opt, D its FOO.mdb;
+        // installed: n none, x no database, v one without its view),
+        // XDG_DATA_HOME, working folder (empty: ~/opt), failure; ~: home.
+        QTest::addColumn<QStringList>("row");
+        const QString data = u"~/.local/share/ztadrcnv"_qs,
+                      broken = u"は作業用データベースではないか、壊れています。"_qs;
+        QTest::newRow("writable") << QStringList{"", "~/d", "", ""};
+        QTest::newRow("read-only install") << QStringList{"F", "~/d", "~/d/ztadrcnv", ""};
+        QTest::newRow("read-only database") << QStringList{"D", "d", data, ""};
+        QTest::newRow("no folder") << QStringList{
+            "F", "~/f", "~/f/ztadrcnv", "作業用フォルダ ~/f/ztadrcnv を作れません。\r\nNot a directory"};
+        QTest::newRow("nothing to copy")
+            << QStringList{"Fn", "", data,
+                           "作業用データベース " + data +
+                               "/FOO.mdb を ~/opt/FOO.mdb から用意できません。\r\nNo such file or directory"};
+        QTest::newRow("missing") << QStringList{
+            "n", "", "", "作業用データベース ~/opt/FOO.mdb を開けません。\r\nunable to open database file"};
+        QTest::newRow("not a database")
+            << QStringList{"x", "", "", "~/opt/FOO.mdb " + broken + "\r\nfile is not a database"};
+        QTest::newRow("incomplete database")
+            << QStringList{"v", "", "", "~/opt/FOO.mdb " + broken + "\r\nno such table: 出力情報"};
     }
-    void workingFolder() {
-        QFETCH(QString, lock);
-        QFETCH(QString, xdg);
-        QFETCH(bool, userDb);
-        QFETCH(bool, installedDb);
-        QFETCH(QString, work);
-        QFETCH(QString, message);
-        if (!lock.isEmpty() && geteuid() == 0) {
+    void workingDatabase() {
+        QFETCH(QStringList, row);
+        const QString &setup = row[0], &xdg = row[1], &work = row[2], &message = row[3];
+        const bool locked = setup.contains(u'F') || setup.contains(u'D');
+        if (locked && geteuid() == 0) {
             QSKIP("root may write anywhere");
         }
         QTemporaryDir home;
-        const QString program = home.filePath(u"opt"_qs),
-                      expected = work.isEmpty() ? program : home.filePath(work);
-        QDir(home.path()).mkdir(u"opt"_qs);
-        writeFile(home.filePath(u"file"_qs), {});
-        if (installedDb) {
-            zt::Database::create(program + u"/FOO.mdb"_qs);
+        const auto path = [&](QString p) { return p.replace(u'~', home.path()); };
+        const QString program = path(u"~/opt"_qs), expected = work.isEmpty() ? program : path(work);
+        const QString installed = program + u"/FOO.mdb"_qs;
+        QDir().mkpath(program);
+        // ~/f: a file where the user's folder would be made.
+        writeFile(setup.contains(u'x') ? installed : path(u"~/f"_qs), QByteArray(4096, 'x'));
+        if (!setup.contains(u'x') && !setup.contains(u'n')) {
+            zt::Database::create(installed);
+            zt::Database::open(installed)->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
+                                                                        : u"VACUUM"_qs);
         }
-        if (userDb) {
-            QDir().mkpath(expected);
-            zt::Database::create(expected + u"/FOO.mdb"_qs);
-            zt::Database::open(expected + u"/FOO.mdb"_qs)
-                ->Execute(u"INSERT INTO アドレス情報 (名前) VALUES ('x')"_qs);
-        }
-        const QString locked = lock == u"db"_qs ? program + u"/FOO.mdb"_qs : program;
-        const auto permissions = QFile::permissions(locked);
-        if (!lock.isEmpty()) {
-            QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-        }
-        const auto unlock = qScopeGuard([&] { QFile::setPermissions(locked, permissions); });
+        const QByteArray before = fileBytes(installed);
+        const QString lock = setup.contains(u'D') ? installed : program;
+        const auto permissions = QFile::permissions(lock);
+        QFile::setPermissions(lock, locked ? QFile::ReadOwner | QFile::ExeOwner : permissions);
+        const auto unlock = qScopeGuard([&] { QFile::setPermissions(lock, permissions); });
         qputenv("HOME", home.path().toUtf8());
-        qputenv("XDG_DATA_HOME", xdg.replace(u"%1"_qs, home.path()).toUtf8());
-        const QString started = QDir::currentPath();
+        qputenv("XDG_DATA_HOME", path(xdg).toUtf8());
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program, u"FOO"_qs);
-        const QString current = QDir::currentPath();
-        QDir::setCurrent(started);
-        if (!message.isEmpty()) {
-            QVERIFY(!db);
-            QCOMPARE(boxes(),
-                     QStringList{fatal(message.replace(u"%1"_qs, expected).replace(u"%2"_qs, program))});
-            QCOMPARE(QDir(expected).entryList(QDir::Files | QDir::Hidden), QStringList());
-            return;
+        QCOMPARE(fileBytes(installed), before);
+        QCOMPARE(boxes(), message.isEmpty() ? QStringList() : QStringList{fatal(path(message))});
+        QCOMPARE(ZTAdrM1::Db, db.get());
+        // No half-made copy is left, whatever happened.
+        QCOMPARE(QDir(expected).entryList({u".*"_qs}, QDir::Files | QDir::Hidden), QStringList());
+        if (db) {
+            QCOMPARE(QDir::currentPath(), expected);
+            QCOMPARE(ZTAdrM1::HelpFilePath(), program + u"/FOO.hlp"_qs);
+            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::WorkPath).csv()));
+            QVERIFY(QFileInfo::exists(expected + u"/ZTAdrF02.txt"_qs));
         }
-        QCOMPARE(boxes(), QStringList());
-        QVERIFY(db && ZTAdrM1::Db == db.get());
-        QCOMPARE(ZTAdrM1::DbPath, expected + u"/FOO.mdb"_qs);
-        QCOMPARE(current, expected);
-        QCOMPARE(entryRows(*db).size(), userDb ? 1 : 0);
-        QCOMPARE(ZTAdrM1::HelpFilePath(), program + u"/FOO.hlp"_qs);
-        QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::WorkPath).csv()));
-        QVERIFY(QFileInfo::exists(expected + u"/ZTAdrF02.txt"_qs));
-    }
-
-    // A database that cannot be used stops start-up with what happened to
-    // which file, then the engine's text, and is left exactly as it was: the
-    // program never makes or mends one.
-    void refusesAnUnusableDatabase_data() {
-        QTest::addColumn<QByteArray>("bytes");  // null: no file; empty: a database without its view
-        QTest::addColumn<QString>("message");   // %1: the path
-        QTest::newRow("missing") << QByteArray()
-                                 << "作業用データベース %1 を開けません。\r\nunable to open database file";
-        QTest::newRow("not a database")
-            << QByteArray(4096, 'x')
-            << "%1 は作業用データベースではないか、壊れています。\r\nfile is not a database";
-        QTest::newRow("incomplete database")
-            << QByteArray("")
-            << "%1 は作業用データベースではないか、壊れています。\r\nno such table: 出力情報";
-    }
-    void refusesAnUnusableDatabase() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, message);
-        QTemporaryDir program;
-        const QString path = program.filePath(u"ZTADRCNV.mdb"_qs);
-        if (bytes.isEmpty() && !bytes.isNull()) {
-            zt::Database::create(path);
-            zt::Database::open(path)->Execute(u"DROP VIEW 出力情報"_qs);
-        } else if (!bytes.isNull()) {
-            writeFile(path, bytes);
-        }
-        const QByteArray before = fileBytes(path);
-        const QString started = QDir::currentPath();
-        QVERIFY(!ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs));
-        QDir::setCurrent(started);
-        QCOMPARE(ZTAdrM1::Db, nullptr);
-        QCOMPARE(boxes(), QStringList{fatal(message.arg(path))});
-        QCOMPARE(fileBytes(path), before);
     }
 
     // The used buttons show their number as access key and line up in one
