@@ -32,7 +32,7 @@ run: deps build
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
-install: build
+install: deps build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # Undoes the last `make install` into PREFIX from its manifest; the working

@@ -13,6 +13,14 @@ dir=$(mktemp -d /tmp/zt-user.XXXXXX)
 trap 'rm -rf "$dir"' EXIT
 chmod 755 "$dir"
 cp "$program" "$dir/"
+# A sanitizer build's leak suppressions must be readable by nobody too.
+case ":${LSAN_OPTIONS:-}" in
+*:suppressions=*)
+    cp "$(printf %s ":$LSAN_OPTIONS" | sed 's/^.*:suppressions=\([^:]*\).*/\1/')" "$dir/lsan.supp"
+    LSAN_OPTIONS=$(printf %s ":$LSAN_OPTIONS" | sed "s|:suppressions=[^:]*|:suppressions=$dir/lsan.supp|; s|^:||")
+    export LSAN_OPTIONS
+    ;;
+esac
 mkdir "$dir/home"
 chown nobody "$dir/home"
 runuser -u nobody -- env -u XDG_RUNTIME_DIR HOME="$dir/home" "$dir/$(basename "$program")" "$@"
