@@ -39,7 +39,7 @@ void reportOpenFailure(const QString& text) {
 // concurrent first start never leaves half a database or replaces one.
 bool prepareUserFolder(const QString& installedDb, const QString& workPath, const QString& db) {
     std::error_code ec;
-    const std::filesystem::path folder = workPath.toStdString();
+    const std::filesystem::path folder = QFile::encodeName(workPath).toStdString();
     if (std::filesystem::create_directories(folder, ec)) {
         // Address books are personal; the folder is nobody else's to read.
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ec);
@@ -91,9 +91,9 @@ QString WorkingFolderFor(const QString& appPath, const QString& baseName) {
     if (QFileInfo(appPath).isWritable() && (!db.exists() || db.isWritable())) {
         return appPath;
     }
+    // Unset, empty or relative: the XDG base directory rules say to ignore it.
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!QDir::isAbsolutePath(
-            dataHome)) {  // unset, empty, or relative: the base directory rules say ignore it
+    if (!QDir::isAbsolutePath(dataHome)) {
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     }
     return QDir::cleanPath(dataHome + QStringLiteral("/ztadrcnv"));

@@ -48,8 +48,9 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
 // and the folder they write to (the working folder).
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath);
 
-// The whole start-up for main(): works in the executable's own folder (the
-// command line is ignored), shows the main menu, runs until it closes.
+// The whole start-up for main(): works in the working folder that the
+// executable's own folder leads to (the command line is ignored), shows the
+// main menu, runs until it closes.
 // Returns the exit status: non-zero when the database could not be opened or
 // a fatal error was reported.
 int Main(QApplication& app);
