@@ -8,8 +8,11 @@ FUZZ_RSS_MB ?= 2048
 # The corpus holds a 10 MB seed; longer mutations than this only slow the search.
 FUZZ_MAX_LEN ?= 4096
 PROGRAM_DIR = $(BUILD)/bin
+DEB_BUILD ?= build-deb
+# `make install` is per user unless told otherwise: sudo make install PREFIX=/usr/local
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all build deps dev-deps run test bench fuzz asan clean format
+.PHONY: all build deps dev-deps run test bench fuzz asan clean format install uninstall deb
 
 all: build
 
@@ -28,6 +31,25 @@ run: deps build
 
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+
+install: deps build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Undoes the last `make install` into PREFIX from its manifest; the working
+# database and the output files stay.
+uninstall:
+	cmake -DMANIFEST=$(CURDIR)/$(BUILD)/install_manifest.txt -DPREFIX="$(PREFIX)" \
+	  -DEMPTY_DB=$(CURDIR)/$(BUILD)/packaging/empty.mdb -P packaging/uninstall.cmake
+
+# A Debian package installing under /usr, from a Release tree of its own; the
+# package's path is the last line printed.
+deb:
+	@sh scripts/install-deps.sh --deb
+	@test -f $(DEB_BUILD)/build.ninja || cmake -S . -B $(DEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DZT_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(DEB_BUILD)
+	cd $(DEB_BUILD) && cpack -G DEB
+	@ls -t $(CURDIR)/$(DEB_BUILD)/*.deb | head -n 1
 
 # Import and writers on 10,000 and 100,000 synthetic cards, in a Release build.
 # BENCH_ARGS="--cards N --keep DIR" runs one size and keeps its files.
@@ -69,7 +91,7 @@ fuzz: dev-deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
 
 format:
 	find src tests bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs clang-format -i

@@ -3,12 +3,17 @@
 # Looks first, so that a machine that has everything installs nothing.
 set -e
 
+# libqt6svg6 draws the windows' icon; desktop-file-utils and appstream check
+# the installed menu entry and AppStream record in the tests.
 PACKAGES="g++ make cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n \
-libsqlite3-dev sqlite3 fonts-ipafont-gothic"
+libsqlite3-dev sqlite3 fonts-ipafont-gothic libqt6svg6 desktop-file-utils appstream"
 
-# Extra tools for `make fuzz` and `make asan`; only installed when asked for.
-if [ "$1" = "--dev" ]; then
+# Extra tools for `make fuzz` and `make asan`, and for `make deb`; only
+# installed when asked for.
+if [ "${1:-}" = "--dev" ]; then
     PACKAGES="$PACKAGES clang libclang-rt-14-dev"
+elif [ "${1:-}" = "--deb" ]; then
+    PACKAGES="$PACKAGES dpkg-dev file"
 fi
 
 missing=""

@@ -22,22 +22,34 @@ QString ExecutableBaseName(const QString& executablePath);
 QString HelpFilePath();
 
 // Loads Qt's own Japanese texts (はい/いいえ/OK in message boxes), sets the
-// program's font, and names the application with its title, which the error
-// box shows. A missing translation only leaves the buttons in English.
+// program's font and the windows' icon, and names the application with its
+// title, which the error box shows. A missing translation only leaves the
+// buttons in English.
 void PrepareApplication(QApplication& app);
 
-// Sets AppPath, ExeBaseName and DbPath, makes AppPath the current directory and
-// opens the working database there. Never creates the database. On
-// any failure the user is shown what happened to the file, then the engine's
-// own text on the next line, and nullptr is returned. The caller owns the database for the run.
+// Where the database and the outputs live. The program folder itself whenever
+// the user can write there, as in a copied folder, the build tree or a per-user install; else, for
+// an install the user cannot write, <data home>/ztadrcnv, the data home being
+// $XDG_DATA_HOME when it holds an absolute path and ~/.local/share otherwise.
+QString WorkingFolderFor(const QString& appPath);
+
+// Sets AppPath, ExeBaseName, WorkPath and DbPath, makes WorkPath the current
+// directory and opens the working database there. A working folder
+// apart from the program folder is created on the first start and given a copy
+// of the empty database installed beside the executable; a database already
+// there is never replaced. Never creates a database otherwise. On any failure
+// the user is shown what happened to which file or folder, then the system's
+// or the engine's own text on the next line, and nullptr is returned. The
+// caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
 
 // The five job windows the main menu opens, each handed the working database
-// and the program folder.
+// and the folder they write to (the working folder).
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath);
 
-// The whole start-up for main(): works in the executable's own folder (the
-// command line is ignored), shows the main menu, runs until it closes.
+// The whole start-up for main(): works in the working folder that the
+// executable's own folder leads to (the command line is ignored), shows the
+// main menu, runs until it closes.
 // Returns the exit status: non-zero when the database could not be opened or
 // a fatal error was reported.
 int Main(QApplication& app);

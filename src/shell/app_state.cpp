@@ -3,6 +3,7 @@
 namespace ZTAdrM1 {
 
 QString AppPath;
+QString WorkPath;
 QString DbPath;
 QString ExeBaseName;
 

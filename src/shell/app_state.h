@@ -6,7 +6,8 @@
 namespace ZTAdrM1 {
 
 extern QString AppPath;      // the executable's folder, no trailing separator
-extern QString DbPath;       // AppPath + "/" + ExeBaseName + ".mdb"
+extern QString WorkPath;     // where the database and the outputs are: AppPath, or the user's own folder
+extern QString DbPath;       // WorkPath + "/" + ExeBaseName + ".mdb"
 extern QString ExeBaseName;  // the executable's file name without extension
 
 }  // namespace ZTAdrM1

@@ -1,28 +1,22 @@
 // Start-up and the main menu with the program's own job windows: the working
-// database found beside the executable or refused, captions, help on F1, one
+// folder and its database found or refused, captions, help on F1, one
 // window per job, and the quit check.
+#include <unistd.h>
 #include <QSignalSpy>
 #include <QWindow>
 
 #include "app/main_menu.h"
 #include "app/startup.h"
+#include "platform/cp932.h"
 #include "platform/help_engine.h"
 #include "shell/app_state.h"
 #include "test_support.h"
 
-namespace {
-
-// Cells as the fixed-pitch font shows them: a full-width character takes two,
-// the access key's "&" none.
+// Cells as the fixed-pitch font shows them: a CP932 byte each, the access
+// key's "&" none.
 int cells(const QString& text) {
-    int n = 0;
-    for (const QChar c : text) {
-        n += c == u'&' ? 0 : c.unicode() < 0x80 ? 1 : 2;
-    }
-    return n;
+    return int(zt::cp932::encode(text).size() - text.count(u'&'));
 }
-
-}  // namespace
 
 class TestApp : public GuiTest {
     Q_OBJECT
@@ -63,54 +57,73 @@ private slots:
         menu.reset();
     }
 
-    // The program works in its own folder, whichever folder it was started
-    // from, and opens the database named after the executable.
-    void opensTheDatabaseBesideTheExecutable() {
-        QTemporaryDir program;
-        zt::Database::create(program.filePath(u"FOO.mdb"_qs));
-        const QString started = QDir::currentPath();
-        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program.path(), u"FOO"_qs);
-        const QString current = QDir(QDir::currentPath()).canonicalPath();
-        QDir::setCurrent(started);
-        QVERIFY(db);
-        QCOMPARE(ZTAdrM1::AppPath, program.path());
-        QCOMPARE(ZTAdrM1::HelpFilePath(), program.filePath(u"FOO.hlp"_qs));
-        QCOMPARE(current, QDir(program.path()).canonicalPath());
-        QVERIFY(boxes().isEmpty());
-    }
-
-    // A database that cannot be used stops start-up with what happened to
-    // which file, then the engine's text, and is left exactly as it was: the
-    // program never makes or mends one.
-    void refusesAnUnusableDatabase_data() {
-        QTest::addColumn<QByteArray>("bytes");  // null: no file; empty: a database without its view
-        QTest::addColumn<QString>("message");   // %1: the path
-        QTest::newRow("missing") << QByteArray()
-                                 << "作業用データベース %1 を開けません。\r\nunable to open database file";
+    // The database and the outputs stay in the program folder while the user
+    // can write it, else go to a folder of the user's own (a second start
+    // there is the end-to-end script's). An unusable database stops start-up
+    // and is left as it was. As root, ctest runs this as nobody.
+    void workingDatabase_data() {
+        // setup (read-only: F the program folder ~/opt, D its FOO.mdb;
+        // installed: n none, x no database, v one without its view),
+        // XDG_DATA_HOME, working folder (empty: ~/opt), failure; ~: home.
+        QTest::addColumn<QStringList>("row");
+        const QString data = u"~/.local/share/ztadrcnv"_qs,
+                      broken = u"は作業用データベースではないか、壊れています。"_qs;
+        QTest::newRow("writable") << QStringList{"", "~/d", "", ""};
+        QTest::newRow("read-only install") << QStringList{"F", "~/d", "~/d/ztadrcnv", ""};
+        QTest::newRow("read-only database")
+            << QStringList{"D", "d", "",
+                           "作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
+                           "attempt to write a readonly database"};
+        QTest::newRow("no folder") << QStringList{
+            "F", "~/f", "~/f/ztadrcnv", "作業用フォルダ ~/f/ztadrcnv を作れません。\r\nNot a directory"};
+        QTest::newRow("nothing to copy")
+            << QStringList{"Fn", "", data,
+                           "作業用データベース " + data +
+                               "/FOO.mdb を ~/opt/FOO.mdb から用意できません。\r\nNo such file or directory"};
+        QTest::newRow("missing") << QStringList{
+            "n", "", "", "作業用データベース ~/opt/FOO.mdb を開けません。\r\nunable to open database file"};
         QTest::newRow("not a database")
-            << QByteArray(4096, 'x')
-            << "%1 は作業用データベースではないか、壊れています。\r\nfile is not a database";
+            << QStringList{"x", "", "", "~/opt/FOO.mdb " + broken + "\r\nfile is not a database"};
         QTest::newRow("incomplete database")
-            << QByteArray("")
-            << "%1 は作業用データベースではないか、壊れています。\r\nno such table: 出力情報";
+            << QStringList{"v", "", "", "~/opt/FOO.mdb " + broken + "\r\nno such table: 出力情報"};
     }
-    void refusesAnUnusableDatabase() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, message);
-        QTemporaryDir program;
-        const QString path = program.filePath(u"ZTADRCNV.mdb"_qs);
-        if (bytes.isEmpty() && !bytes.isNull()) {
-            zt::Database::create(path);
-            zt::Database::open(path)->Execute(u"DROP VIEW 出力情報"_qs);
-        } else if (!bytes.isNull()) {
-            writeFile(path, bytes);
+    void workingDatabase() {
+        QFETCH(QStringList, row);
+        const QString &setup = row[0], &xdg = row[1], &work = row[2], &message = row[3];
+        const bool locked = setup.contains(u'F') || setup.contains(u'D');
+        if (locked && geteuid() == 0) {
+            QSKIP("root may write anywhere");
         }
-        const QByteArray before = fileBytes(path);
-        const QString started = QDir::currentPath();
-        QVERIFY(!ZTAdrM1::OpenWorkingDatabase(program.path(), u"ZTADRCNV"_qs));
-        QDir::setCurrent(started);
-        QCOMPARE(boxes(), QStringList{fatal(message.arg(path))});
-        QCOMPARE(fileBytes(path), before);
+        QTemporaryDir home;
+        const auto path = [&](QString p) { return p.replace(u'~', home.path()); };
+        const QString program = path(u"~/opt"_qs), expected = work.isEmpty() ? program : path(work);
+        const QString installed = program + u"/FOO.mdb"_qs;
+        QDir().mkpath(program);
+        // ~/f: a file where the user's folder would be made.
+        writeFile(setup.contains(u'x') ? installed : path(u"~/f"_qs), QByteArray(4096, 'x'));
+        if (!setup.contains(u'x') && !setup.contains(u'n')) {
+            zt::Database::create(installed);
+            zt::Database::open(installed)->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
+                                                                        : u"VACUUM"_qs);
+        }
+        const QByteArray before = fileBytes(installed);
+        const QString lock = setup.contains(u'D') ? installed : program;
+        const auto permissions = QFile::permissions(lock);
+        QFile::setPermissions(lock, locked ? QFile::ReadOwner | QFile::ExeOwner : permissions);
+        const auto unlock = qScopeGuard([&] { QFile::setPermissions(lock, permissions); });
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", path(xdg).toUtf8());
+        std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program, u"FOO"_qs);
+        QCOMPARE(fileBytes(installed), before);
+        QCOMPARE(boxes(), message.isEmpty() ? QStringList() : QStringList{fatal(path(message))});
+        // No half-made copy is left, whatever happened.
+        QCOMPARE(QDir(expected).entryList({u".*"_qs}, QDir::Files | QDir::Hidden), QStringList());
+        if (db) {
+            QCOMPARE(QDir::currentPath(), expected);
+            QCOMPARE(ZTAdrM1::HelpFilePath(), program + u"/FOO.hlp"_qs);
+            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::WorkPath).csv()));
+            QVERIFY(QFileInfo::exists(expected + u"/ZTAdrF02.txt"_qs));
+        }
     }
 
     // The used buttons show their number as access key and line up in one

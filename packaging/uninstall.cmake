@@ -1,0 +1,40 @@
+# `make uninstall`: removes what the last install into PREFIX put there, as its
+# manifest lists it, and nothing else. The database of the program folder goes
+# only while it is still the empty one installed: once imported into, it is the
+# user's working database (a per-user install works in its own folder). Output
+# files and a database kept from before the install are in no manifest.
+#   cmake -DMANIFEST=... -DPREFIX=... -DEMPTY_DB=... -P uninstall.cmake
+if(NOT EXISTS "${MANIFEST}")
+    message(FATAL_ERROR "No install to undo: ${MANIFEST} is missing.")
+endif()
+get_filename_component(PREFIX "${PREFIX}" ABSOLUTE)
+file(STRINGS "${MANIFEST}" _files)
+set(_folders "")
+foreach(_file IN LISTS _files)
+    string(FIND "${_file}" "${PREFIX}/" _at)
+    if(NOT _at EQUAL 0 OR NOT (EXISTS "${_file}" OR IS_SYMLINK "${_file}"))
+        continue()
+    endif()
+    if(_file MATCHES "\\.mdb$")
+        file(SHA256 "${_file}" _have)
+        file(SHA256 "${EMPTY_DB}" _empty)
+        if(NOT _have STREQUAL _empty)
+            message(STATUS "Kept (holds data): ${_file}")
+            continue()
+        endif()
+    endif()
+    message(STATUS "Removing: ${_file}")
+    file(REMOVE "${_file}")
+    get_filename_component(_folder "${_file}" DIRECTORY)
+    list(APPEND _folders "${_folder}")
+endforeach()
+# The program folder is ours alone; it goes once nothing is left in it. Shared
+# folders such as bin or share/applications stay.
+foreach(_folder IN LISTS _folders)
+    if(_folder MATCHES "/ztadrcnv$")
+        file(GLOB _left "${_folder}/*" "${_folder}/.*")
+        if(NOT _left)
+            file(REMOVE_RECURSE "${_folder}")
+        endif()
+    endif()
+endforeach()
