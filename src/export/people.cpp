@@ -1,0 +1,88 @@
+#include "export/people.h"
+
+#include <algorithm>
+
+namespace zt {
+
+namespace {
+
+bool isKanjiOrKana(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x3040 && u <= 0x30FF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) ||
+           (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFF66 && u <= 0xFF9F);
+}
+
+// The one separator of `text` among `separators`, or -1 when there is none or
+// more than one.
+qsizetype onlySeparator(QStringView text, QStringView separators) {
+    const auto isSeparator = [separators](QChar c) { return separators.contains(c); };
+    const auto first = std::find_if(text.begin(), text.end(), isSeparator);
+    if (first == text.end() || std::find_if(first + 1, text.end(), isSeparator) != text.end()) {
+        return -1;
+    }
+    return first - text.begin();
+}
+
+}  // namespace
+
+PersonName splitName(const QString& shownName) {
+    // Blanks at the ends carry no part of a name; left in, " Ken Ito" would
+    // count two spaces and stay whole.
+    const QString name = shownName.trimmed();
+    if (const qsizetype comma = onlySeparator(name, u",，"); comma >= 0) {
+        PersonName parts{name.left(comma).trimmed(), name.mid(comma + 1).trimmed()};
+        if (!parts.family.isEmpty() && !parts.given.isEmpty()) {
+            return parts;
+        }
+    }
+    if (const qsizetype space = onlySeparator(name, u" \u3000"); space >= 0) {
+        const QString before = name.left(space);
+        const QString after = name.mid(space + 1);
+        if (std::any_of(name.begin(), name.end(), isKanjiOrKana)) {
+            return {before, after};
+        }
+        return {after, before};
+    }
+    return {name, QString()};
+}
+
+std::vector<Person> readPeople(Database& db) {
+    // A pair's rows need not be adjacent (a person in two groups comes once
+    // per group, in stored order). Numbering the rows as the query yields them
+    // and partitioning by the pair (which, as GROUP BY does, keeps NULL apart
+    // from the empty text) brings each pair's rows together behind its first.
+    Recordset rows = db.OpenRecordset(QStringLiteral(
+        "WITH 行 AS (SELECT row_number() OVER () AS 順, グループ, 名前, アドレス, 会社名, 部署名, 役職 "
+        "FROM 出力情報) "
+        "SELECT min(順) OVER (PARTITION BY 名前, アドレス) AS 先頭, グループ, 名前, アドレス, 会社名, "
+        "部署名, 役職 "
+        "FROM 行 ORDER BY 先頭, 順"));
+    enum { First, Group, Name, Address, Company, Department, Title };
+    std::vector<Person> people;
+    QString person;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        if (people.empty() || rows.Text(First) != person) {
+            person = rows.Text(First);
+            Person& p = people.emplace_back();
+            p.address = rows.Text(Address);
+            p.shownName = rows.Text(Name);
+            if (p.shownName.isEmpty()) {
+                p.shownName = p.address;
+            }
+            const PersonName parts = splitName(p.shownName);
+            p.familyName = parts.family;
+            p.givenName = parts.given;
+            p.company = rows.Text(Company);
+            p.department = rows.Text(Department);
+            p.title = rows.Text(Title);
+        }
+        // An empty group names nothing, as NULL does not.
+        const QString group = rows.Text(Group);
+        if (!group.isEmpty() && !people.back().groups.contains(group)) {
+            people.back().groups.append(group);
+        }
+    }
+    return people;
+}
+
+}  // namespace zt
