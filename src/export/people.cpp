@@ -1,5 +1,6 @@
 #include "export/people.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace zt {
@@ -21,6 +22,18 @@ qsizetype onlySeparator(QStringView text, QStringView separators) {
         return -1;
     }
     return first - text.begin();
+}
+
+// A pair as 出力情報 pairs rows: NULL is not the empty text.
+struct Pair {
+    FieldValue name;
+    FieldValue address;
+    bool operator==(const Pair&) const = default;
+};
+
+size_t qHash(const Pair& pair, size_t seed = 0) {
+    return qHashMulti(seed, pair.name.value_or(QString()), pair.address.value_or(QString()),
+                      pair.name.has_value(), pair.address.has_value());
 }
 
 }  // namespace
@@ -47,25 +60,22 @@ PersonName splitName(const QString& shownName) {
 }
 
 std::vector<Person> readPeople(Database& db) {
-    // A pair's rows need not be adjacent (a person in two groups comes once
-    // per group, in stored order). Numbering the rows as the query yields them
-    // and partitioning by the pair (which, as GROUP BY does, keeps NULL apart
-    // from the empty text) brings each pair's rows together behind its first.
-    Recordset rows = db.OpenRecordset(QStringLiteral(
-        "WITH 行 AS (SELECT row_number() OVER () AS 順, グループ, 名前, アドレス, 会社名, 部署名, 役職 "
-        "FROM 出力情報) "
-        "SELECT min(順) OVER (PARTITION BY 名前, アドレス) AS 先頭, グループ, 名前, アドレス, 会社名, "
-        "部署名, 役職 "
-        "FROM 行 ORDER BY 先頭, 順"));
-    enum { First, Group, Name, Address, Company, Department, Title };
+    Recordset rows = db.OpenRecordset(
+        QStringLiteral("SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報"));
+    enum { Group, Name, Address, Company, Department, Title };
     std::vector<Person> people;
-    QString person;
+    // A pair's rows need not be adjacent (a person in two groups comes once
+    // per group, in stored order), so every person is gathered before the
+    // first is written. Position in `people` + 1, 0 marking a pair not met.
+    QHash<Pair, std::size_t> personOfPair;
     for (; !rows.Eof(); rows.MoveNext()) {
-        if (people.empty() || rows.Text(First) != person) {
-            person = rows.Text(First);
+        const Pair pair{rows.Fields(Name), rows.Fields(Address)};
+        std::size_t& slot = personOfPair[pair];
+        if (slot == 0) {
+            slot = people.size() + 1;
             Person& p = people.emplace_back();
-            p.address = rows.Text(Address);
-            p.shownName = rows.Text(Name);
+            p.address = pair.address.value_or(QString());
+            p.shownName = pair.name.value_or(QString());
             if (p.shownName.isEmpty()) {
                 p.shownName = p.address;
             }
@@ -78,8 +88,9 @@ std::vector<Person> readPeople(Database& db) {
         }
         // An empty group names nothing, as NULL does not.
         const QString group = rows.Text(Group);
-        if (!group.isEmpty() && !people.back().groups.contains(group)) {
-            people.back().groups.append(group);
+        QStringList& groups = people[slot - 1].groups;
+        if (!group.isEmpty() && !groups.contains(group)) {
+            groups.append(group);
         }
     }
     return people;
