@@ -10,6 +10,8 @@
 #include "db/database.h"
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
+#include "export/ldif_window.h"
+#include "export/outlook_csv_window.h"
 #include "export/tsurukame_window.h"
 #include "export/vcard_window.h"
 #include "import/import_window.h"
@@ -78,8 +80,10 @@ ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath) {
         [&db] { return new ZTAdrF01(db); },
         [&db, appPath] { return new ZTAdrF02(db, appPath); },
         [&db, appPath] { return new ZTAdrF03(db, appPath); },
+        [&db, appPath] { return new ZTAdrF04(db, appPath); },
         [&db, appPath] { return new ZTAdrF05(db, appPath); },
         [&db, appPath] { return new ZTAdrF06(db, appPath); },
+        [&db, appPath] { return new ZTAdrF07(db, appPath); },
     };
 }
 

@@ -32,7 +32,7 @@ void PrepareApplication(QApplication& app);
 // own text on the next line, and nullptr is returned. The caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
 
-// The five job windows the main menu opens, each handed the working database
+// The seven job windows the main menu opens, each handed the working database
 // and the program folder.
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath);
 
