@@ -86,7 +86,7 @@ std::vector<Person> readPeople(Database& db) {
             p.department = rows.Text(Department);
             p.title = rows.Text(Title);
         }
-        // An empty group names nothing, as NULL does not.
+        // An empty group names no group, any more than NULL does.
         const QString group = rows.Text(Group);
         QStringList& groups = people[slot - 1].groups;
         if (!group.isEmpty() && !groups.contains(group)) {
