@@ -1,10 +1,10 @@
-// Measures the import and the four writers on a synthetic address book, through
+// Measures the import and the six writers on a synthetic address book, through
 // the same functions the job windows call, without any window.
 //
 //   bench [--cards N] [--keep DIR]
 //
 // Prints one line per phase and size, then a summary line for the largest size:
-//   bench: cards=N import=S csv=S edmax=S tsurukame=S vcard=S rss_mb=M
+//   bench: cards=N import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S rss_mb=M
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -20,6 +20,8 @@
 #include "db/database.h"
 #include "export/csv_writer.h"
 #include "export/edmax_writer.h"
+#include "export/ldif_writer.h"
+#include "export/outlook_csv_writer.h"
 #include "export/tsurukame_writer.h"
 #include "export/vcard_writer.h"
 #include "import/address_book_import.h"
@@ -67,6 +69,8 @@ std::map<std::string, double> runSize(const QString& folder, int cards) {
          [&] { zt::writeTsurukame(*db, folder + QStringLiteral("/AdrBook.txt"), QLatin1Char('1')); },
          outputRows},
         {"vcard", [&] { zt::writeVCard(*db, folder + QStringLiteral("/ZTAdrF03.vcf")); }, outputRows},
+        {"outlook", [&] { zt::writeOutlookCsv(*db, folder + QStringLiteral("/ZTAdrF04.csv")); }, outputRows},
+        {"ldif", [&] { zt::writeLdif(*db, folder + QStringLiteral("/ZTAdrF07.ldif")); }, outputRows},
     };
 
     std::map<std::string, double> seconds;
@@ -126,9 +130,12 @@ int main(int argc, char** argv) {
             std::printf("\n");
         }
         const auto& [cards, last] = *results.rbegin();
-        std::printf("bench: cards=%d import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f vcard=%.3f rss_mb=%.0f\n",
-                    cards, last.at("import"), last.at("csv"), last.at("edmax"), last.at("tsurukame"),
-                    last.at("vcard"), peakRssMb());
+        std::printf(
+            "bench: cards=%d import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f vcard=%.3f outlook=%.3f "
+            "ldif=%.3f "
+            "rss_mb=%.0f\n",
+            cards, last.at("import"), last.at("csv"), last.at("edmax"), last.at("tsurukame"),
+            last.at("vcard"), last.at("outlook"), last.at("ldif"), peakRssMb());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench: %s\n", e.what());
         return 1;

@@ -95,6 +95,27 @@ inline QStringList membershipRows(zt::Database& db) {
     return queryRows(db, u"SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid"_qs);
 }
 
+// tests/data/<name>.rows, UTF-8, one stored row a line, "|" between fields,
+// "∅" for NULL, \r and \n for line breaks: group|name|address|company|
+// department|title is a card as the import stores it (no membership for a
+// NULL group); group|name|address a membership alone.
+inline void storeRows(WorkDb& w, const QString& name) {
+    const QStringList lines = QString::fromUtf8(fileBytes(testData(name + u".rows"_qs))).split(u'\n');
+    for (const QString& line : lines) {
+        QList<zt::FieldValue> f;
+        for (QString field : line.split(u'|')) {
+            field.replace(u"\\r"_qs, u"\r"_qs).replace(u"\\n"_qs, u"\n"_qs);
+            f << (field == u"∅"_qs ? kNull : zt::FieldValue(field));
+        }
+        if (f.size() == 3 || (f.size() == 6 && f[0])) {
+            w.member(f[0], f[1], f[2]);
+        }
+        if (f.size() == 6) {
+            w.entry(f[1], f[2], f[3], f[4], f[5]);
+        }
+    }
+}
+
 // The fixture every window test shares: each test starts with the test seams
 // reset and an empty working database and program folder of its own, and
 // opens the real windows offscreen.

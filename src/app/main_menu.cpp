@@ -48,10 +48,12 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
     Command1 = makeButton(this, "Command1", padded(QStringLiteral("(&1)アドレス帳データを取り込み"), 7), 200);
     Command2 = makeButton(this, "Command2", padded(QStringLiteral("(&2)CSV 出力"), 16), 700);
     Command3 = makeButton(this, "Command3", padded(QStringLiteral("(&3)vCard 出力"), 15), 1200);
-    Command4 = makeButton(this, "Command4", padded(QStringLiteral("(&4)"), 20), 1700);
+    // 22 cells: an odd remainder, so one half-width space joins the padding.
+    Command4 =
+        makeButton(this, "Command4", padded(QStringLiteral("(&4)Outlook 用 CSV 出力"), 10) + u' ', 1700);
     Command5 = makeButton(this, "Command5", padded(QStringLiteral("(&5)EdMax アドレス帳作成"), 10), 2200);
     Command6 = makeButton(this, "Command6", padded(QStringLiteral("(&6)鶴亀アドレス帳作成"), 11), 2700);
-    Command7 = makeButton(this, "Command7", padded(QStringLiteral("(&7)"), 20), 3200);
+    Command7 = makeButton(this, "Command7", padded(QStringLiteral("(&7)Thunderbird 用 LDIF 出力"), 8), 3200);
     Command8 = makeButton(this, "Command8", padded(QStringLiteral("(&8)"), 20), 3700);
     Command9 = makeButton(this, "Command9", padded(QStringLiteral("(&9)"), 20), 4200);
     CommandEnd = makeButton(this, "CommandEnd", QStringLiteral("終了(&X)"), 5700);
@@ -59,7 +61,7 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 
     // The spares keep their captions and places but are never shown, so they
     // cannot take the focus and leave gaps in the column.
-    for (QPushButton* spare : {Command4, Command7, Command8, Command9}) {
+    for (QPushButton* spare : {Command8, Command9}) {
         spare->hide();
     }
 
@@ -84,8 +86,10 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
     connect(Command1, &QPushButton::clicked, this, &ZTAdrF00::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ZTAdrF00::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &ZTAdrF00::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &ZTAdrF00::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &ZTAdrF00::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &ZTAdrF00::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &ZTAdrF00::Command7_Click);
     connect(CommandEnd, &QPushButton::clicked, this, &ZTAdrF00::CommandEnd_Click);
 
     // Keyboard preview: F1 must be seen whichever of our controls has the
@@ -132,12 +136,20 @@ void ZTAdrF00::Command3_Click() {
     showJob(vcardWindow_, jobs_.vcard);
 }
 
+void ZTAdrF00::Command4_Click() {
+    showJob(outlookWindow_, jobs_.outlook);
+}
+
 void ZTAdrF00::Command5_Click() {
     showJob(edmaxWindow_, jobs_.edmax);
 }
 
 void ZTAdrF00::Command6_Click() {
     showJob(tsurukameWindow_, jobs_.tsurukame);
+}
+
+void ZTAdrF00::Command7_Click() {
+    showJob(ldifWindow_, jobs_.ldif);
 }
 
 void ZTAdrF00::CommandEnd_Click() {
@@ -170,8 +182,8 @@ bool ZTAdrF00::Form_QueryUnload() {
 
 QList<QWidget*> ZTAdrF00::otherOpenWindows() const {
     QList<QWidget*> open;
-    for (const QPointer<JobWindow>& job :
-         {importWindow_, csvWindow_, vcardWindow_, edmaxWindow_, tsurukameWindow_}) {
+    for (const QPointer<JobWindow>& job : {importWindow_, csvWindow_, vcardWindow_, outlookWindow_,
+                                           edmaxWindow_, tsurukameWindow_, ldifWindow_}) {
         if (job && job->isVisible()) {
             open.append(job.data());
         }

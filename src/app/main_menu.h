@@ -10,7 +10,7 @@ class QLabel;
 class QPushButton;
 class QSessionManager;
 
-// The main menu, the program's one permanent window. It opens the five job
+// The main menu, the program's one permanent window. It opens the seven job
 // windows (one instance of each, unowned and not modal), opens the help file on
 // F1, and refuses to close while a job window is open. It never touches the
 // working database.
@@ -23,8 +23,10 @@ public:
         std::function<JobWindow*()> import;     // ZTAdrF01
         std::function<JobWindow*()> csv;        // ZTAdrF02
         std::function<JobWindow*()> vcard;      // ZTAdrF03
+        std::function<JobWindow*()> outlook;    // ZTAdrF04
         std::function<JobWindow*()> edmax;      // ZTAdrF05
         std::function<JobWindow*()> tsurukame;  // ZTAdrF06
+        std::function<JobWindow*()> ldif;       // ZTAdrF07
     };
 
     // `helpFile` is what F1 opens: the help file beside the executable.
@@ -34,8 +36,10 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
+    void Command4_Click();
     void Command5_Click();
     void Command6_Click();
+    void Command7_Click();
     void CommandEnd_Click();
     // Returns true when F1 was handled (help shown).
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -78,6 +82,8 @@ private:
     QPointer<JobWindow> importWindow_;
     QPointer<JobWindow> csvWindow_;
     QPointer<JobWindow> vcardWindow_;
+    QPointer<JobWindow> outlookWindow_;
     QPointer<JobWindow> edmaxWindow_;
     QPointer<JobWindow> tsurukameWindow_;
+    QPointer<JobWindow> ldifWindow_;
 };

@@ -13,6 +13,8 @@
 #include "db/database.h"
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
+#include "export/ldif_window.h"
+#include "export/outlook_csv_window.h"
 #include "export/tsurukame_window.h"
 #include "export/vcard_window.h"
 #include "import/import_window.h"
@@ -151,13 +153,15 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
     return nullptr;
 }
 
-ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath) {
+ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder) {
     return {
         [&db] { return new ZTAdrF01(db); },
-        [&db, appPath] { return new ZTAdrF02(db, appPath); },
-        [&db, appPath] { return new ZTAdrF03(db, appPath); },
-        [&db, appPath] { return new ZTAdrF05(db, appPath); },
-        [&db, appPath] { return new ZTAdrF06(db, appPath); },
+        [&db, folder] { return new ZTAdrF02(db, folder); },
+        [&db, folder] { return new ZTAdrF03(db, folder); },
+        [&db, folder] { return new ZTAdrF04(db, folder); },
+        [&db, folder] { return new ZTAdrF05(db, folder); },
+        [&db, folder] { return new ZTAdrF06(db, folder); },
+        [&db, folder] { return new ZTAdrF07(db, folder); },
     };
 }
 

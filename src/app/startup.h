@@ -43,9 +43,9 @@ QString WorkingFolderFor(const QString& appPath);
 // caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
 
-// The five job windows the main menu opens, each handed the working database
+// The seven job windows the main menu opens, each handed the working database
 // and the folder they write to (the working folder).
-ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& appPath);
+ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder);
 
 // The whole start-up for main(): works in the working folder that the
 // executable's own folder leads to (the command line is ignored), shows the

@@ -1,7 +1,6 @@
 #include "export/vcard_window.h"
 
 #include "export/vcard_writer.h"
-#include "platform/message_box.h"
 
 ZTAdrF03::ZTAdrF03(zt::Database& db, const QString& programFolder)
     : OutputJobWindow(QStringLiteral("ZTAdrF03"), QStringLiteral("vCard 出力"), db, programFolder,
@@ -10,9 +9,5 @@ ZTAdrF03::ZTAdrF03(zt::Database& db, const QString& programFolder)
 void ZTAdrF03::runJob() {
     setStatus(QStringLiteral("出力中"));
     zt::writeVCard(db_, OutputPath);
-    zt::MessageBox::show(this,
-                         OutputPath + QStringLiteral("\r\nに出力しました。\r\n"
-                                                     "メールソフトや携帯電話の連絡先に取り込んでください。"),
-                         QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
-                         zt::MessageBox::Icon::Information);
+    reportWritten(QStringLiteral("メールソフトや携帯電話の連絡先に取り込んでください。"));
 }

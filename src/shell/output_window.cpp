@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+#include "platform/message_box.h"
+
 OutputJobWindow::OutputJobWindow(const QString& name, const QString& caption, zt::Database& db,
                                  const QString& programFolder, const QString& fileName, const QString& format)
     : JobWindow(name, caption, 4680, 1890), OutputPath(programFolder + u'/' + fileName), db_(db) {
@@ -12,4 +14,10 @@ OutputJobWindow::OutputJobWindow(const QString& name, const QString& caption, zt
 
 void OutputJobWindow::Form_Load(const QString& format) {
     setStatus(format + QStringLiteral("\r\n") + OutputPath + QStringLiteral("\r\nに出力します。"));
+}
+
+void OutputJobWindow::reportWritten(const QString& whereToTakeIt) {
+    zt::MessageBox::show(this, OutputPath + QStringLiteral("\r\nに出力しました。\r\n") + whereToTakeIt,
+                         QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
+                         zt::MessageBox::Icon::Information);
 }

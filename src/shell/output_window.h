@@ -8,7 +8,7 @@ namespace zt {
 class Database;
 }
 
-// The body the CSV and vCard windows share: one file in the program folder,
+// The body the CSV, vCard, Outlook CSV and LDIF windows share: one file in the program folder,
 // described at load as what is written, where, and that it will be.
 class OutputJobWindow : public JobWindow {
     Q_OBJECT
@@ -20,6 +20,9 @@ public:
     QString OutputPath;
 
 protected:
+    // The completion box: the file written, then `whereToTakeIt`.
+    void reportWritten(const QString& whereToTakeIt);
+
     zt::Database& db_;
 
 private:

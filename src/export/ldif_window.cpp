@@ -1,0 +1,16 @@
+#include "export/ldif_window.h"
+
+#include "export/ldif_writer.h"
+
+ZTAdrF07::ZTAdrF07(zt::Database& db, const QString& programFolder)
+    : OutputJobWindow(QStringLiteral("ZTAdrF07"), QStringLiteral("Thunderbird 用 LDIF 出力"), db,
+                      programFolder, QStringLiteral("ZTAdrF07.ldif"),
+                      QStringLiteral("LDIF（UTF-8、グループはメーリングリスト）の形式で、")) {}
+
+void ZTAdrF07::runJob() {
+    setStatus(QStringLiteral("出力中"));
+    zt::writeLdif(db_, OutputPath);
+    reportWritten(
+        QStringLiteral("Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
+                       "ファイルとして取り込むと、グループはメーリングリストになります。"));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "shell/output_window.h"
+
+// The Outlook CSV window: writes the people of the working database to
+// ZTAdrF04.csv in the program folder, for Outlook and Outlook.com to import.
+class ZTAdrF04 : public OutputJobWindow {
+    Q_OBJECT
+public:
+    ZTAdrF04(zt::Database& db, const QString& programFolder);
+
+protected:
+    void runJob() override;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include "db/database.h"
+
+namespace zt {
+
+// Writes every person of the working database that has a name or an address
+// to `path` as the contacts CSV that Outlook and Outlook.com import: UTF-8
+// with a byte-order mark, Outlook's English column names on the first line,
+// CR LF after every line, the person's groups as its categories. Throws
+// zt::Error on any failure; the file at `path` is then left as it was.
+void writeOutlookCsv(Database& db, const QString& path);
+
+}  // namespace zt
