@@ -1,9 +1,6 @@
-// The three outputs for today's mail programs (vCard, Outlook CSV, LDIF) over
-// the one reader of people: the name rule, every file byte for byte against
-// tests/data, and the Outlook and LDIF windows as the user meets them.
-#include "export/ldif_window.h"
+// The outputs for today's mail programs (vCard, Outlook CSV, LDIF) over the
+// one reader of people: the name rule, and every file against tests/data.
 #include "export/ldif_writer.h"
-#include "export/outlook_csv_window.h"
 #include "export/outlook_csv_writer.h"
 #include "export/people.h"
 #include "export/vcard_writer.h"
@@ -21,31 +18,12 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("family");
         QTest::addColumn<QString>("given");
-        const struct {
-            const char* tag;
-            QString shown, family, given;
-        } rows[] = {
-            {"comma", u"O'Brien, Pat"_qs, u"O'Brien"_qs, u"Pat"_qs},
-            {"comma, kanji", u"鈴木, 次郎"_qs, u"鈴木"_qs, u"次郎"_qs},
-            {"full-width comma", u"鈴木，次郎"_qs, u"鈴木"_qs, u"次郎"_qs},
-            {"blanks around the parts", u"  Ito ,\u3000Ken Taro "_qs, u"Ito"_qs, u"Ken Taro"_qs},
-            {"comma with nothing after it", u"Ito,"_qs, u"Ito,"_qs, {}},
-            {"two commas, two spaces", u"Ito, Ken, Jr"_qs, u"Ito, Ken, Jr"_qs, {}},
-            {"kanji, space", u"山田 太郎"_qs, u"山田"_qs, u"太郎"_qs},
-            {"kanji, ideographic space", u"山田\u3000太郎"_qs, u"山田"_qs, u"太郎"_qs},
-            {"latin, space", u"Ken Ito"_qs, u"Ito"_qs, u"Ken"_qs},
-            {"latin, ideographic space", u"Ken\u3000Ito"_qs, u"Ito"_qs, u"Ken"_qs},
-            {"any kanji puts the family first", u"Ken 伊藤"_qs, u"Ken"_qs, u"伊藤"_qs},
-            {"leading and trailing blanks", u" Ken Ito "_qs, u"Ito"_qs, u"Ken"_qs},
-            {"two spaces", u"Ken  Ito"_qs, u"Ken  Ito"_qs, {}},
-            {"TAB is no space", u"Ken\tIto"_qs, u"Ken\tIto"_qs, {}},
-            {"no separator", u"髙橋①子"_qs, u"髙橋①子"_qs, {}},
-            {"three words", u"Hanako \"Hana\" Sato"_qs, u"Hanako \"Hana\" Sato"_qs, {}},
-            {"address", u"user@example.jp"_qs, u"user@example.jp"_qs, {}},
-            {"empty", {}, {}, {}},
-        };
-        for (const auto& row : rows) {
-            QTest::newRow(row.tag) << row.shown << row.family << row.given;
+        // tests/data/name_rule.txt: tag|shown|family|given a line, \t for TAB.
+        const QString table = QString::fromUtf8(fileBytes(testData(u"name_rule.txt"_qs)));
+        for (const QString& line : table.split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList f = QString(line).replace(u"\\t"_qs, u"\t"_qs).split(u'|');
+            QCOMPARE(f.size(), 4);
+            QTest::newRow(qPrintable(f[0])) << f[1] << f[2] << f[3];
         }
         // The ends of each kanji and kana range, and their neighbours outside.
         for (const char16_t c :
@@ -64,11 +42,8 @@ private slots:
         QTEST(parts.given, "given");
     }
 
-    // The hostile rows: a person in three groups (a comma and a semicolon in
-    // their names) and stored twice; quotes, commas, semicolons, a line break,
-    // a TAB, blanks at the ends, LDIF's "<" and ":" at the start; a long
-    // company; no name; neither name nor address; and a NULL name beside an
-    // empty one at one address, two people.
+    // people_hostile: every character each format must escape, a person in
+    // three groups and stored twice, names missing or NULL beside empty.
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
@@ -88,50 +63,6 @@ private slots:
         write(*work->db, work->out("out"));
         QCOMPARE(fileBytes(work->out("out")),
                  fileBytes(testData(QString::fromLatin1(QTest::currentDataTag()))));
-    }
-
-    // A target that cannot be written gets the fatal error, and no temporary
-    // file is left beside it.
-    void windows_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("unwritable");
-        for (const char* file : {"ZTAdrF04.csv", "ZTAdrF07.ldif"}) {
-            QTest::addRow("%s", file) << file << false;
-            QTest::addRow("%s unwritable", file) << file << true;
-        }
-    }
-    void windows() {
-        QFETCH(QString, file);
-        QFETCH(bool, unwritable);
-        const bool outlook = file.endsWith(u".csv"_qs);
-        storeRows(*work, u"vcard_worked_example"_qs);
-        const QString path = work->out(file);
-        JobWindow* job = outlook ? static_cast<JobWindow*>(new ZTAdrF04(*work->db, work->outDir()))
-                                 : new ZTAdrF07(*work->db, work->outDir());
-        show(job);
-        QCOMPARE(job->windowTitle(), outlook ? u"Outlook 用 CSV 出力"_qs : u"Thunderbird 用 LDIF 出力"_qs);
-        QCOMPARE(job->状況表示->text(),
-                 (outlook ? u"Outlook の連絡先 CSV（UTF-8）の形式で、\n"_qs
-                          : u"LDIF（UTF-8、グループはメーリングリスト）の形式で、\n"_qs) +
-                     path + u"\nに出力します。"_qs);
-        if (unwritable) {
-            QVERIFY(QDir().mkdir(path));
-        }
-        QVERIFY(run(job));
-        QCOMPARE(work->outFiles(), QStringList{file});
-        if (unwritable) {
-            QCOMPARE(boxes(),
-                     {fatal(u"ファイルを作成できません: %1（同じ名前のフォルダがあります）"_qs.arg(path))});
-            QVERIFY(QDir(path).isEmpty());
-            return;
-        }
-        QCOMPARE(fileBytes(path), fileBytes(testData(u"vcard_worked_example."_qs + file.section(u'.', 1))));
-        const QString whereTo =
-            outlook ? u"Outlook では「ファイル」→「開く/エクスポート」→「インポート/エクスポート」、"
-                      u"Outlook.com では「連絡先」→「連絡先のインポート」で取り込んでください。"_qs
-                    : u"Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
-                      u"ファイルとして取り込むと、グループはメーリングリストになります。"_qs;
-        QCOMPARE(boxes(), {u"処理完了|i|Ok|"_qs + path + u"\r\nに出力しました。\r\n"_qs + whereTo});
     }
 };
 
