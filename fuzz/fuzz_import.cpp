@@ -1,20 +1,14 @@
-// A whole import of a two-group address book built from the input, checked
-// against a model of what it must store. The input is cut at 0x1E into up to
-// four parts: the card file and Group.idx of the first group folder, then of
-// the second; a part that is not there is a file that is not there. The
-// address book folder and the working database are made once and reused, so
-// each input costs one import, not a database creation.
-//
-// What must hold: the import never fails on file contents; both tables get
-// exactly one row per card, in order, with the values a plain model of the
-// card file reads (so the card reader and the index split are checked too); a
-// job title lands only on the first-stored entry of a name and address that
-// an index line of six or more fields names, after that group's cards are in,
-// and the last such line wins.
+// An import of a two-group address book against a model of what it stores.
+// The input, cut at 0x1E, gives the card file and Group.idx of the first group
+// folder, then of the second; a missing part is a missing file. File contents
+// alone never make the import fail. A job title goes to the first-stored entry
+// of the name and address an index line of six or more fields names; the last
+// such line wins.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -26,10 +20,10 @@ namespace {
 
 using Row = QList<zt::FieldValue>;
 
-// Folder names that would break any SQL pasted together from them; listed
-// here in the order the import visits them.
+// Names that break any SQL pasted together from them, in the order visited.
 const QString kGroups[] = {QStringLiteral("A'; DROP TABLE グループ情報;--"), QStringLiteral("B\"q\" ;")};
 
+// Made once: a database per input would cost more than the import.
 struct Fixture {
     Fixture() : picked(dir.filePath(QStringLiteral("AddrBook/picked"))) {
         for (const QString& group : kGroups) {
@@ -37,9 +31,7 @@ struct Fixture {
         }
         zt::Database::create(dir.filePath(QStringLiteral("work.mdb")));
         db = zt::Database::open(dir.filePath(QStringLiteral("work.mdb")));
-        // Durability is no concern for a throw-away database; an fsync or a
-        // journal file per input would cost more than the import itself.
-        db->Execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        db->Execute(QStringLiteral("PRAGMA synchronous = OFF"));  // a throw-away database
         db->Execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
     }
     QTemporaryDir dir;
@@ -47,8 +39,6 @@ struct Fixture {
     std::unique_ptr<zt::Database> db;
 };
 
-// Rewrites a file in place rather than removing and creating it: a new inode
-// per input cost more than the import.
 void place(const QString& path, const QByteArray* bytes) {
     QFile file(path);
     if (bytes == nullptr) {
@@ -59,9 +49,8 @@ void place(const QString& path, const QByteArray* bytes) {
     }
 }
 
-// The model decodes a whole file at once and splits it into lines afterwards:
-// no CP932 trail byte is CR or LF, so this must agree with the reader's
-// byte-wise split. A line end closes a line; it opens no empty one after it.
+// Decoded whole, then split: no CP932 trail byte is CR or LF. A line end
+// closes a line and opens none.
 QStringList modelLines(const QByteArray* bytes) {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QStringList lines = bytes ? zt::cp932::decode(*bytes).split(lineEnd) : QStringList();
@@ -71,8 +60,6 @@ QStringList modelLines(const QByteArray* bytes) {
     return lines;
 }
 
-// Appends the group's cards as entry rows (name, address, company,
-// department, title) and membership rows (group, name, address).
 void modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
                 QList<Row>& memberships) {
     QString name, address, company, department;
@@ -102,18 +89,6 @@ void modelCards(const QStringList& lines, const QString& group, QList<Row>& entr
     }
 }
 
-void modelTitles(const QStringList& lines, QList<Row>& entries) {
-    for (const QString& line : lines) {
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        for (Row& entry : entries) {
-            if (fields.size() >= 6 && entry[0] == fields[3] && entry[1] == fields[4]) {
-                entry[4] = fields[5];
-                break;
-            }
-        }
-    }
-}
-
 QList<Row> tableRows(zt::Database& db, const char* sql) {
     QList<Row> rows;
     for (zt::Recordset rs = db.OpenRecordset(QString::fromUtf8(sql)); !rs.Eof(); rs.MoveNext()) {
@@ -139,7 +114,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         place(folder + QStringLiteral("/c.nrk"), part(2 * g));
         place(folder + QStringLiteral("/Group.idx"), part(2 * g + 1));
         modelCards(modelLines(part(2 * g)), kGroups[g], entries, memberships);
-        modelTitles(modelLines(part(2 * g + 1)), entries);
+        for (const QString& line : modelLines(part(2 * g + 1))) {
+            const QStringList f = line.split(QLatin1Char('\t'));
+            const auto named = std::find_if(entries.begin(), entries.end(), [&](const Row& e) {
+                return f.size() >= 6 && e[0] == f[3] && e[1] == f[4];
+            });
+            if (named != entries.end()) {
+                (*named)[4] = f[5];
+            }
+        }
     }
     try {
         if (zt::importAddressBook(*fixture.db, fixture.picked) != 2 ||
@@ -151,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         }
     } catch (...) {
-        std::abort();  // file contents alone must never make the import fail
+        std::abort();
     }
     return 0;
 }
