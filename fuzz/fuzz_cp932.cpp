@@ -1,6 +1,5 @@
-// Any bytes decode without failing, as a plain step-by-step model of the
-// decoder reads them, and what was decoded survives a write and a read back:
-// only the undecodable bytes (U+FFFD) come back as "?".
+// Any bytes decode as a step-by-step model walks them, and the text survives
+// a write and a read back, U+FFFD coming back as "?".
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,10 +8,8 @@
 
 namespace {
 
-// The pair table is the decoder's own; what is modelled is how it walks on
-// after bytes that name nothing: a pair that names a character is that
-// character, any other lead byte is one U+FFFD that takes the byte after it
-// along unless that byte is ASCII.
+// The pair table is the decoder's own; a lead byte of no pair is one U+FFFD
+// that takes the next byte along unless it is ASCII.
 QString modelDecode(const char* bytes, size_t size) {
     QString out;
     for (size_t i = 0; i < size;) {

@@ -1,8 +1,5 @@
-// QuoteCsvField against a statement of its rule in other words:
-// the input is cut into values at 0x1E, and each must come out enclosed in
-// double quotes with its own quotes doubled when it holds '"', enclosed as it
-// stands when it holds ',' and no '"', and unchanged otherwise; NULL gives
-// the empty text.
+// Each value (the input cut at 0x1E) holding '"' comes out quoted, its quotes
+// doubled; holding ',' quoted as it stands; otherwise unchanged. NULL: empty.
 #include <QString>
 #include <QStringList>
 #include <cstddef>

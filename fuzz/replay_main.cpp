@@ -1,6 +1,5 @@
-// Runs every seed of the corpus folders given through a fuzz entry point in an
-// ordinary build, so that each seed is a regression test of its own. The
-// entry point aborts on whatever it finds wrong.
+// Every seed of the folders given through the fuzz entry point, which aborts
+// on whatever it finds wrong: each seed a regression test of its own.
 #include <QDir>
 #include <QFile>
 #include <cstdint>

@@ -1,7 +1,5 @@
-// The working database: the stored query 出力情報 against a plain statement of
-// what it returns, on small random tables with NULLs, empty texts and deleted
-// rows; and a database that is never overwritten. (Texts as stored are met
-// by the import's corpus and the writers' worked examples.)
+// The working database: the query 出力情報 against a model, on small random
+// tables with NULLs, empty texts and deleted rows.
 #include <QRandomGenerator>
 #include <QtTest>
 #include <algorithm>

@@ -1,7 +1,4 @@
-// The import: what an address book gives the working database, the old data
-// kept when an import fails, and the window as the user meets it: the
-// question, the folder dialog, the refusals, the report, the status texts, a
-// database held by another program.
+// The import: what it stores, the old data kept when it fails, the window.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -27,9 +24,8 @@ const QString kRefused =
     u"処理中断|!|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
 const QString kDone = u"正常終了|i|Ok| %1 個のグループを処理しました。"_qs;
 
-// While zero or more, the count of names readdir still gives before it
-// fails with EIO, as on a damaged disk or a network share: this definition
-// takes the place of the system's for the program under test.
+// While zero or more, the names readdir gives before it fails with EIO, as on
+// a damaged disk; this takes the place of the system's readdir.
 int readsBeforeFailure = -1;
 
 }  // namespace
@@ -50,10 +46,8 @@ private slots:
         work->person("old", "Old", "Old@x", "", "", kNull);
     }
 
-    // Address books under tests/data/books, each beside what it must give:
-    // its group count, the memberships, "--", the entries (NULL as ∅). In
-    // windows_names, folders and card files carry CP932 names, as a Windows
-    // archive unpacked without converting them leaves them, beside UTF-8 ones.
+    // Each book beside what it gives: group count, memberships, "--", entries.
+    // windows_names holds CP932 file names, as an unconverted archive leaves.
     void import_data() {
         QTest::addColumn<QString>("book");
         for (const QString& book : QDir(testData(u"books"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
