@@ -16,14 +16,6 @@ using zt::MessageBox;
 
 namespace {
 
-const QString kConfirm =
-    u"実行の確認|?|YesNo yes|この処理を行うと、今までのデータはクリアされます。\r\n実行しますか？"_qs;
-const QString kNoFolder =
-    u"処理中断|!|Ok|アドレス帳フォルダが指定されていません。\r\n処理をキャンセルします。"_qs;
-const QString kRefused =
-    u"処理中断|!|Ok|{root}/%1はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）\r\n処理をキャンセルします。"_qs;
-const QString kDone = u"正常終了|i|Ok| %1 個のグループを処理しました。"_qs;
-
 // While zero or more, the names readdir gives before it fails with EIO, as on
 // a damaged disk; this takes the place of the system's readdir.
 int readsBeforeFailure = -1;
@@ -114,39 +106,27 @@ private slots:
         QCOMPARE(entryRows(*work->db), QStringList{u"z|z@|||∅"_qs});
     }
 
+    // Runs of the window in tests/data/import_runs.txt, "---" after each: the
+    // name, Yes or No to the question, the folder picked under the temporary
+    // root (none: the dialog is cancelled), whether another program holds the
+    // database, the last status; then the boxes shown, "=", the entries.
     void run_data() {
         QTest::addColumn<bool>("confirm");
-        QTest::addColumn<QString>("folder");  // under the temporary root; empty: the dialog is cancelled
-        QTest::addColumn<bool>("locked");     // another program holds the database
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("locked");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("lastStatus");
         QTest::addColumn<QStringList>("entries");
-
-        const QStringList old{u"Old|Old@x|||∅"_qs};
-        const QString picked = u"AddrBook/picked"_qs;
-        QTest::newRow("answer No") << false << QString() << false << QStringList{kConfirm} << u"実行確認"_qs
-                                   << old;
-        QTest::newRow("dialog cancelled") << true << QString() << false << QStringList{kConfirm, kNoFolder}
-                                          << u"アドレス帳フォルダ指定"_qs << old;
-        QTest::newRow("AddrBook itself")
-            << true << u"AddrBook"_qs << false << QStringList{kConfirm, kRefused.arg(u"AddrBook"_qs)}
-            << u"アドレス帳フォルダ指定"_qs << old;
-        QTest::newRow("no sub-folders")
-            << true << u"AddrBook/empty"_qs << false << QStringList{kConfirm, kDone.arg(0)}
-            << u"データクリア"_qs << QStringList{};
-        QTest::newRow("import") << true << picked << false << QStringList{kConfirm, kDone.arg(2)}
-                                << u"{root}/AddrBook/picked\nから読み込み"_qs
-                                << QStringList{u"髙橋①|髙橋①@x|||課長"_qs, u"Y|Y@x|||∅"_qs};
-        QTest::newRow("vanished folder")
-            << true << u"AddrBook/gone"_qs << false
-            << QStringList{kConfirm, fatal(u"フォルダ {root}/AddrBook/gone が見つかりません。"_qs)}
-            << u"データクリア"_qs << old;
-        QTest::newRow("database locked")
-            << true << picked << true
-            << QStringList{kConfirm,
-                           fatal(
-                               u"作業用データベース {db} は他のプログラムが使用中です。\r\ndatabase is locked"_qs)}
-            << u"データクリア"_qs << old;
+        const QString runs = QString::fromUtf8(fileBytes(testData(u"import_runs.txt"_qs)));
+        for (const QString& run : runs.split(u"---\n"_qs, Qt::SkipEmptyParts)) {
+            const QStringList parts = run.split(u"=\n"_qs);
+            QStringList messages = parts[0].split(u'\n', Qt::SkipEmptyParts);
+            const QStringList head = messages.takeFirst().split(u'\t');
+            QTest::newRow(qPrintable(head[0]))
+                << (head[1] == u"yes") << head[2] << (head[3] == u"locked")
+                << messages.replaceInStrings(u"\\r\\n"_qs, u"\r\n"_qs)
+                << QString(head[4]).replace(u"\\n"_qs, u"\n"_qs) << parts[1].split(u'\n', Qt::SkipEmptyParts);
+        }
     }
 
     void run() {
