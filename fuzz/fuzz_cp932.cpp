@@ -17,8 +17,7 @@ QString modelDecode(const char* bytes, size_t size) {
         const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
         const QString pair = lead && i + 1 < size ? zt::cp932::decode(bytes + i, 2) : QString();
         if (!lead) {
-            out += zt::cp932::decode(bytes + i, 1);
-            i += 1;
+            out += zt::cp932::decode(bytes + i++, 1);
         } else if (pair.size() == 1 && pair[0] != QChar(0xFFFD)) {
             out += pair;
             i += 2;
@@ -35,12 +34,8 @@ QString modelDecode(const char* bytes, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* bytes = reinterpret_cast<const char*>(data);
     const QString text = zt::cp932::decode(bytes, static_cast<qsizetype>(size));
-    if (text != modelDecode(bytes, size)) {
-        std::abort();
-    }
-    QString expected = text;
-    expected.replace(QChar(0xFFFD), QLatin1Char('?'));
-    if (zt::cp932::decode(zt::cp932::encode(text)) != expected) {
+    if (text != modelDecode(bytes, size) ||
+        zt::cp932::decode(zt::cp932::encode(text)) != QString(text).replace(QChar(0xFFFD), u'?')) {
         std::abort();
     }
     return 0;
