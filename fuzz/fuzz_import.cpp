@@ -23,22 +23,6 @@ using Row = QList<zt::FieldValue>;
 // Names that break any SQL pasted together from them, in the order visited.
 const QString kGroups[] = {QStringLiteral("A'; DROP TABLE グループ情報;--"), QStringLiteral("B\"q\" ;")};
 
-// Made once: a database per input would cost more than the import.
-struct Fixture {
-    Fixture() : picked(dir.filePath(QStringLiteral("AddrBook/picked"))) {
-        for (const QString& group : kGroups) {
-            QDir().mkpath(picked + u'/' + group);
-        }
-        zt::Database::create(dir.filePath(QStringLiteral("work.mdb")));
-        db = zt::Database::open(dir.filePath(QStringLiteral("work.mdb")));
-        db->Execute(QStringLiteral("PRAGMA synchronous = OFF"));  // a throw-away database
-        db->Execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
-    }
-    QTemporaryDir dir;
-    QString picked;
-    std::unique_ptr<zt::Database> db;
-};
-
 void place(const QString& path, const QByteArray* bytes) {
     QFile file(path);
     if (bytes == nullptr) {
@@ -103,14 +87,26 @@ QList<Row> tableRows(zt::Database& db, const char* sql) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Fixture fixture;
+    // Made once: a database per input would cost more than the import.
+    static QTemporaryDir dir;
+    static const QString picked = dir.filePath(QStringLiteral("AddrBook/picked"));
+    static const std::unique_ptr<zt::Database> db = [] {
+        for (const QString& group : kGroups) {
+            QDir().mkpath(picked + u'/' + group);
+        }
+        zt::Database::create(dir.filePath(QStringLiteral("work.mdb")));
+        auto opened = zt::Database::open(dir.filePath(QStringLiteral("work.mdb")));
+        opened->Execute(QStringLiteral("PRAGMA synchronous = OFF"));  // a throw-away database
+        opened->Execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        return opened;
+    }();
     const QList<QByteArray> parts =
         QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)).split('\x1e');
     const auto part = [&](int i) { return i < parts.size() ? &parts[i] : nullptr; };
 
     QList<Row> entries, memberships;
     for (int g = 0; g < 2; ++g) {
-        const QString folder = fixture.picked + u'/' + kGroups[g];
+        const QString folder = picked + u'/' + kGroups[g];
         place(folder + QStringLiteral("/c.nrk"), part(2 * g));
         place(folder + QStringLiteral("/Group.idx"), part(2 * g + 1));
         modelCards(modelLines(part(2 * g)), kGroups[g], entries, memberships);
@@ -125,11 +121,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     try {
-        if (zt::importAddressBook(*fixture.db, fixture.picked) != 2 ||
-            tableRows(*fixture.db,
-                      "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid") !=
+        if (zt::importAddressBook(*db, picked) != 2 ||
+            tableRows(*db, "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid") !=
                 entries ||
-            tableRows(*fixture.db, "SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid") !=
+            tableRows(*db, "SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid") !=
                 memberships) {
             std::abort();
         }
