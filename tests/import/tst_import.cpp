@@ -109,39 +109,25 @@ private slots:
     // another program holds the database, the last status; the boxes shown,
     // "=", the entries.
     void run_data() {
-        QTest::addColumn<bool>("confirm");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QString>("lastStatus");
-        QTest::addColumn<QStringList>("entries");
-        const QString root = testData(QString()).chopped(1);
-        const QString runs =
-            QString::fromUtf8(fileBytes(testData(u"import_runs.txt"_qs))).replace(u"{root}"_qs, root);
+        QTest::addColumn<QString>("run");
+        const QString runs = QString::fromUtf8(fileBytes(testData(u"import_runs.txt"_qs)));
         for (const QString& run : runs.split(u"---\n"_qs, Qt::SkipEmptyParts)) {
-            const QStringList parts = run.split(u"=\n"_qs);
-            QStringList messages = parts[0].split(u'\n', Qt::SkipEmptyParts);
-            const QStringList head = messages.takeFirst().split(u'\t');
-            QTest::newRow(qPrintable(head[0]))
-                << (head[1] == u"yes") << (head[2].isEmpty() ? QString() : root + u'/' + head[2])
-                << (head[3] == u"locked") << messages.replaceInStrings(u"\\r\\n"_qs, u"\r\n"_qs)
-                << QString(head[4]).replace(u"\\n"_qs, u"\n"_qs) << parts[1].split(u'\n', Qt::SkipEmptyParts);
+            QTest::newRow(qPrintable(run.section(u'\t', 0, 0))) << run;
         }
     }
 
     void run() {
-        QFETCH(bool, confirm);
-        QFETCH(QString, folder);
-        QFETCH(bool, locked);
-        QFETCH(QStringList, messages);
-        QFETCH(QString, lastStatus);
-        QFETCH(QStringList, entries);
-
-        messages.replaceInStrings(u"{db}"_qs, work->db->path());
-
+        QFETCH(QString, run);
+        const QString root = testData(QString()).chopped(1);
+        run.replace(u"{root}"_qs, root).replace(u"{db}"_qs, work->db->path());
+        const QStringList parts = run.split(u"=\n"_qs);
+        QStringList messages = parts[0].split(u'\n', Qt::SkipEmptyParts);
+        const QStringList head = messages.takeFirst().split(u'\t');
+        messages.replaceInStrings(u"\\r\\n"_qs, u"\r\n"_qs);
+        const bool confirm = head[1] == u"yes";
         MessageBox::setNextAnswer(confirm ? MessageBox::Answer::Yes : MessageBox::Answer::No);
         if (confirm) {
-            zt::FolderDialog::setNextFolder(folder);
+            zt::FolderDialog::setNextFolder(head[2].isEmpty() ? QString() : root + u'/' + head[2]);
         }
         QPointer<ZTAdrF01> window = new ZTAdrF01(*work->db);
         show(window);
@@ -150,7 +136,7 @@ private slots:
             // Another program's connection, writing: ours cannot begin.
             const std::unique_ptr<zt::Database> other = zt::Database::open(work->db->path());
             std::optional<zt::Transaction> writing;
-            if (locked) {
+            if (head[3] == u"locked") {
                 writing.emplace(*other);
             }
             QTest::mouseClick(window->処理実行, Qt::LeftButton);
@@ -164,9 +150,9 @@ private slots:
                  confirm ? QStringList{u"アドレス帳フォルダを選択してください"_qs} : QStringList{});
         QCOMPARE(zt::FolderDialog::startFoldersShown(),
                  confirm ? QStringList{QDir::homePath()} : QStringList{});
-        QCOMPARE(entryRows(*work->db), entries);
+        QCOMPARE(entryRows(*work->db), parts[1].split(u'\n', Qt::SkipEmptyParts));
         QVERIFY(window && !window->isVisible() && !window->処理実行->isEnabled());
-        QCOMPARE(status->text(), lastStatus);
+        QCOMPARE(status->text(), QString(head[4]).replace(u"\\n"_qs, u"\n"_qs));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(window.isNull());
     }
