@@ -1,9 +1,7 @@
-// An import of a two-group address book against a model of what it stores.
-// The input, cut at 0x1E, gives the card file and Group.idx of the first group
-// folder, then of the second; a missing part is a missing file. File contents
-// alone never make the import fail. A job title goes to the first-stored entry
-// of the name and address an index line of six or more fields names; the last
-// such line wins.
+// An import of two groups against a model. The input, cut at 0x1E, gives each
+// group's card file and Group.idx; a missing part is a missing file. Contents
+// never make the import fail. A title goes to the first-stored entry of the
+// pair an index line of six or more fields names; the last such line wins.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -33,8 +31,7 @@ void place(const QString& path, const QByteArray* bytes) {
     }
 }
 
-// Decoded whole, then split: no CP932 trail byte is CR or LF. A line end
-// closes a line and opens none.
+// Decoded whole, then split (no trail byte is CR or LF); no line after the last end.
 QStringList modelLines(const QByteArray* bytes) {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QStringList lines = bytes ? zt::cp932::decode(*bytes).split(lineEnd) : QStringList();

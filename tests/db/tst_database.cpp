@@ -88,8 +88,8 @@ private slots:
             std::vector<Row> members, entries;
             for (int steps = 1 + random.bounded(14); steps > 0; --steps) {
                 const int action = random.bounded(100);
-                const FieldValue name = pick({std::nullopt, u""_qs, u"a"_qs, u"b"_qs});
-                const FieldValue address = pick({std::nullopt, u""_qs, u"x"_qs});
+                const FieldValue name = pick({std::nullopt, u""_qs, u"a"_qs, u"b"_qs}),
+                                 address = pick({std::nullopt, u""_qs, u"x"_qs});
                 if (action < 65) {
                     const FieldValue group = pick({std::nullopt, u"g"_qs, u"h"_qs});
                     work.member(group, name, address);

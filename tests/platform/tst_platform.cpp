@@ -33,10 +33,9 @@ class TestPlatform : public QObject {
 private slots:
     void init() { zt::enableTestSeams(); }
 
-    // tests/data/cp932.rows: direction, name, code in hex, text (\uXXXX: that
-    // UTF-16 unit). A character held twice is written as Windows writes it:
-    // JIS X 0208, then NEC row 13, then IBM, then NEC-selected IBM; a
-    // character of another form, as iconv -t CP932 writes it.
+    // Rows: direction, name, code in hex, text (\uXXXX: that UTF-16 unit). A
+    // character held twice is written as Windows does: JIS X 0208, NEC row 13,
+    // IBM, NEC-selected IBM; one of another form, as iconv -t CP932 does.
     void codes_data() {
         QTest::addColumn<QStringList>("row");
         for (const QString& line :
@@ -86,31 +85,24 @@ private slots:
     }
 
     // Both answer No: Enter by taking the default, Escape whatever the default.
-    void realMessageBox_data() {
-        QTest::addColumn<MessageBox::Answer>("defaultAnswer");
-        QTest::addColumn<int>("key");
-        QTest::newRow("Enter") << MessageBox::Answer::No << int(Qt::Key_Return);
-        QTest::newRow("Escape") << MessageBox::Answer::Yes << int(Qt::Key_Escape);
-    }
-
     void realMessageBox() {
-        QFETCH(MessageBox::Answer, defaultAnswer);
-        QFETCH(int, key);
         MessageBox::setTesting(false);
-        QString text;
-        whenBoxShows([&](QMessageBox* box) {
-            text = box->text();
-            QTest::keyClick(box, Qt::Key(key));
-        });
-        QCOMPARE(MessageBox::show(nullptr, "一行目\r\n二行目", "題", MessageBox::Buttons::YesNo,
-                                  MessageBox::Icon::Exclamation, defaultAnswer),
-                 MessageBox::Answer::No);
-        QCOMPARE(text, "一行目\n二行目");
+        for (const auto& [key, defaultAnswer] : {std::pair(Qt::Key_Return, MessageBox::Answer::No),
+                                                 std::pair(Qt::Key_Escape, MessageBox::Answer::Yes)}) {
+            QString text;
+            whenBoxShows([&](QMessageBox* box) {
+                text = box->text();
+                QTest::keyClick(box, key);
+            });
+            QCOMPARE(MessageBox::show(nullptr, "一行目\r\n二行目", "題", MessageBox::Buttons::YesNo,
+                                      MessageBox::Icon::Exclamation, defaultAnswer),
+                     MessageBox::Answer::No);
+            QCOMPARE(text, "一行目\n二行目");
+        }
     }
 
-    // The engine runs for real; only its complaints go to the message box
-    // seam. `shown` is what the help window shows, or the complaint (%1: the
-    // path), once for each of two F1: the second raises the same window.
+    // The real engine: what its window shows, or its complaint (%1: the path)
+    // once for each of two F1, the second raising the same window.
     void helpFile_data() {
         QTest::addColumn<QByteArray>("bytes");  // null: no file
         QTest::addColumn<QString>("shown");
