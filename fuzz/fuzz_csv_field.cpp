@@ -15,12 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString input =
         QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const QString& value : input.split(QChar(0x1E))) {
-        QString expected = value;
-        if (value.contains(u'"')) {
-            expected = u'"' + expected.replace(u"\""_qs, u"\"\""_qs) + u'"';
-        } else if (value.contains(u',')) {
-            expected = u'"' + value + u'"';
-        }
+        const bool quoted = value.contains(u'"') || value.contains(u',');
+        const QString expected = quoted ? u'"' + QString(value).replace(u"\""_qs, u"\"\""_qs) + u'"' : value;
         if (zt::QuoteCsvField(value) != expected) {
             std::abort();
         }
