@@ -55,10 +55,9 @@ void modelCards(const QStringList& lines, const QString& group, QList<Row>& entr
         } else if (line.startsWith(QLatin1String("FN:"))) {
             name = line.mid(3);
         } else if (line.startsWith(QLatin1String("ORG:"))) {
-            const QStringList org = line.mid(4).split(QLatin1Char(';'));
-            company = org[0];
-            department = org.mid(1).join(QLatin1Char(';'));
-            if (org.size() > 2 && org.last().isEmpty()) {
+            company = line.mid(4).section(u';', 0, 0);
+            department = line.mid(4).section(u';', 1);
+            if (department.endsWith(u';')) {
                 department.chop(1);
             }
         } else if (line.startsWith(QLatin1String("EMAIL;PREF:"))) {
