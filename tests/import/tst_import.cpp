@@ -14,13 +14,9 @@
 
 using zt::MessageBox;
 
-namespace {
-
 // While zero or more, the names readdir gives before it fails with EIO, as on
 // a damaged disk; this takes the place of the system's readdir.
-int readsBeforeFailure = -1;
-
-}  // namespace
+static int readsBeforeFailure = -1;
 
 extern "C" dirent* readdir(DIR* dir) {
     if (readsBeforeFailure >= 0 && readsBeforeFailure-- == 0) {

@@ -12,10 +12,8 @@
 
 using zt::MessageBox;
 
-namespace {
-
 // Acts on the next modal message box once its event loop runs.
-void whenBoxShows(std::function<void(QMessageBox*)> act) {
+static void whenBoxShows(std::function<void(QMessageBox*)> act) {
     QTimer::singleShot(0, [act] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             act(box);
@@ -24,8 +22,6 @@ void whenBoxShows(std::function<void(QMessageBox*)> act) {
         }
     });
 }
-
-}  // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT
