@@ -6,11 +6,9 @@
 
 #include "platform/cp932.h"
 
-namespace {
-
 // The pair table is the decoder's own; a lead byte of no pair is one U+FFFD
 // that takes the next byte along unless it is ASCII.
-QString modelDecode(const char* bytes, size_t size) {
+static QString modelDecode(const char* bytes, size_t size) {
     QString out;
     for (size_t i = 0; i < size;) {
         const auto b = static_cast<unsigned char>(bytes[i]);
@@ -28,8 +26,6 @@ QString modelDecode(const char* bytes, size_t size) {
     }
     return out;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* bytes = reinterpret_cast<const char*>(data);

@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             const QByteArray bytes = file.readAll();
-            std::printf("%s\n", qPrintable(file.fileName()));
-            std::fflush(stdout);  // a seed that aborts is named above it
+            std::fprintf(stderr, "%s\n", qPrintable(file.fileName()));  // unbuffered: named before it aborts
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
             ++replayed;
         }
