@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!zt::QuoteCsvField(std::nullopt).isEmpty()) {
         std::abort();
     }
-    const QString input =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const auto input = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const QString& value : input.split(QChar(0x1E))) {
         const bool quoted = value.contains(u'"') || value.contains(u',');
         const QString expected = quoted ? u'"' + QString(value).replace(u"\""_qs, u"\"\""_qs) + u'"' : value;

@@ -1,7 +1,6 @@
 // The working database: the query 出力情報 against a model, on small random
 // tables with NULLs, empty texts and deleted rows.
 #include <QRandomGenerator>
-#include <QtTest>
 #include <algorithm>
 
 #include "test_support.h"

@@ -1,5 +1,4 @@
 // The CP932 code page; the real message box and help window behind their seams.
-#include <QtTest>
 #include <QtWidgets>
 
 #include <functional>
@@ -72,11 +71,8 @@ private slots:
         }
         // 7,724 mapped pairs plus 1,880 user-defined, less 398 duplicates.
         QCOMPARE(exact, 7724 + 1880 - 398);
-        for (int b = 0; b < 0x100; ++b) {
-            if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) {
-                const QByteArray code(1, static_cast<char>(b));
-                QCOMPARE(zt::cp932::encode(zt::cp932::decode(code)), code);
-            }
+        for (int b = 0; b <= 0xDF; b = b == 0x7F ? 0xA1 : b + 1) {  // ASCII, half-width kana
+            QCOMPARE(zt::cp932::encode(zt::cp932::decode(QByteArray(1, char(b)))), QByteArray(1, char(b)));
         }
     }
 
