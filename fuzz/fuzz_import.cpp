@@ -14,14 +14,12 @@
 #include "import/address_book_import.h"
 #include "platform/cp932.h"
 
-namespace {
-
 using Row = QList<zt::FieldValue>;
 
 // Names that break any SQL pasted together from them, in the order visited.
 const QString kGroups[] = {QStringLiteral("A'; DROP TABLE グループ情報;--"), QStringLiteral("B\"q\" ;")};
 
-void place(const QString& path, const QByteArray* bytes) {
+static void place(const QString& path, const QByteArray* bytes) {
     QFile file(path);
     if (bytes == nullptr) {
         file.remove();
@@ -32,7 +30,7 @@ void place(const QString& path, const QByteArray* bytes) {
 }
 
 // Decoded whole, then split (no trail byte is CR or LF); no line after the last end.
-QStringList modelLines(const QByteArray* bytes) {
+static QStringList modelLines(const QByteArray* bytes) {
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     QStringList lines = bytes ? zt::cp932::decode(*bytes).split(lineEnd) : QStringList();
     if (!lines.isEmpty() && lines.last().isEmpty()) {
@@ -41,8 +39,8 @@ QStringList modelLines(const QByteArray* bytes) {
     return lines;
 }
 
-void modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
-                QList<Row>& memberships) {
+static void modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
+                       QList<Row>& memberships) {
     QString name, address, company, department;
     const auto store = [&] {
         entries << Row{name, address, company, department, std::nullopt};
@@ -69,7 +67,7 @@ void modelCards(const QStringList& lines, const QString& group, QList<Row>& entr
     }
 }
 
-QList<Row> tableRows(zt::Database& db, const char* sql) {
+static QList<Row> tableRows(zt::Database& db, const char* sql) {
     QList<Row> rows;
     for (zt::Recordset rs = db.OpenRecordset(QString::fromUtf8(sql)); !rs.Eof(); rs.MoveNext()) {
         rows << Row();
@@ -79,8 +77,6 @@ QList<Row> tableRows(zt::Database& db, const char* sql) {
     }
     return rows;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Made once: a database per input would cost more than the import.
