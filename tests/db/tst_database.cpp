@@ -20,9 +20,6 @@ bool samePair(const Row& a, const Row& b) {  // SQL's IS: NULL matches only NULL
 
 // One row per distinct membership whose pair has an entry, with that pair's
 // first-stored entry; one NULL-group row per entry pair no membership names;
-// stored order, an entry ahead of a membership at the same rowid.
-// One row per distinct membership whose pair has an entry, with that pair's
-// first-stored entry; one NULL-group row per entry pair no membership names;
 // stored order (the vectors' order), an entry ahead of a membership at a rowid.
 QStringList expectedRows(const std::vector<Row>& members, const std::vector<Row>& entries) {
     QMap<QPair<qint64, int>, QString> out;
