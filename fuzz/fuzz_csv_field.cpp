@@ -1,8 +1,5 @@
-// QuoteCsvField against a statement of its rule in other words:
-// the input is cut into values at 0x1E, and each must come out enclosed in
-// double quotes with its own quotes doubled when it holds '"', enclosed as it
-// stands when it holds ',' and no '"', and unchanged otherwise; NULL gives
-// the empty text.
+// Each value (the input cut at 0x1E) holding '"' comes out quoted, its quotes
+// doubled; holding ',' quoted as it stands; otherwise unchanged. NULL: empty.
 #include <QString>
 #include <QStringList>
 #include <cstddef>
@@ -15,15 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!zt::QuoteCsvField(std::nullopt).isEmpty()) {
         std::abort();
     }
-    const QString input =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const auto input = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     for (const QString& value : input.split(QChar(0x1E))) {
-        QString expected = value;
-        if (value.contains(u'"')) {
-            expected = u'"' + expected.replace(u"\""_qs, u"\"\""_qs) + u'"';
-        } else if (value.contains(u',')) {
-            expected = u'"' + value + u'"';
-        }
+        const bool quoted = value.contains(u'"') || value.contains(u',');
+        const QString expected = quoted ? u'"' + QString(value).replace(u"\""_qs, u"\"\""_qs) + u'"' : value;
         if (zt::QuoteCsvField(value) != expected) {
             std::abort();
         }

@@ -1,6 +1,5 @@
-// Runs every seed of the corpus folders given through a fuzz entry point in an
-// ordinary build, so that each seed is a regression test of its own. The
-// entry point aborts on whatever it finds wrong.
+// Every seed of the folders given through the fuzz entry point, which aborts
+// on whatever it finds wrong: each seed a regression test of its own.
 #include <QDir>
 #include <QFile>
 #include <cstdint>
@@ -18,8 +17,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             const QByteArray bytes = file.readAll();
-            std::printf("%s\n", qPrintable(file.fileName()));
-            std::fflush(stdout);  // a seed that aborts is named above it
+            std::fprintf(stderr, "%s\n", qPrintable(file.fileName()));  // unbuffered: named before it aborts
             LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
             ++replayed;
         }
