@@ -3,8 +3,8 @@
 #include "export/csv_writer.h"
 #include "platform/desktop.h"
 
-ZTAdrF02::ZTAdrF02(zt::Database& db, const QString& programFolder)
-    : OutputJobWindow(QStringLiteral("ZTAdrF02"), QStringLiteral("CSV 出力"), db, programFolder,
+ZTAdrF02::ZTAdrF02(zt::Database& db, const QString& folder)
+    : OutputJobWindow(QStringLiteral("ZTAdrF02"), QStringLiteral("CSV 出力"), db, folder,
                       QStringLiteral("ZTAdrF02.txt"),
                       QStringLiteral("グループ,名前,アドレス,会社名,部署名,役職\r\nの形式で、")) {}
 

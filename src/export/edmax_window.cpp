@@ -2,7 +2,7 @@
 
 #include "export/edmax_writer.h"
 
-ZTAdrF05::ZTAdrF05(zt::Database& db, const QString& programFolder)
+ZTAdrF05::ZTAdrF05(zt::Database& db, const QString& folder)
     : ChoiceJobWindow(
           {
               QStringLiteral("ZTAdrF05"),
@@ -29,7 +29,7 @@ ZTAdrF05::ZTAdrF05(zt::Database& db, const QString& programFolder)
               QStringLiteral("EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
                              "C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"),
           },
-          db, programFolder),
+          db, folder),
       メモ選択(list_) {}
 
 void ZTAdrF05::write(QChar layout) {

@@ -3,11 +3,11 @@
 #include "shell/choice_window.h"
 
 // The EdMax window: the user picks a memo layout, and a run writes the EdMax
-// address book 常用アドレス.adr into the program folder.
+// address book 常用アドレス.adr into the working folder.
 class ZTAdrF05 : public ChoiceJobWindow {
     Q_OBJECT
 public:
-    ZTAdrF05(zt::Database& db, const QString& programFolder);
+    ZTAdrF05(zt::Database& db, const QString& folder);
 
     QComboBox* メモ選択;
 

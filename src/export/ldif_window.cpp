@@ -2,9 +2,9 @@
 
 #include "export/ldif_writer.h"
 
-ZTAdrF07::ZTAdrF07(zt::Database& db, const QString& programFolder)
-    : OutputJobWindow(QStringLiteral("ZTAdrF07"), QStringLiteral("Thunderbird 用 LDIF 出力"), db,
-                      programFolder, QStringLiteral("ZTAdrF07.ldif"),
+ZTAdrF07::ZTAdrF07(zt::Database& db, const QString& folder)
+    : OutputJobWindow(QStringLiteral("ZTAdrF07"), QStringLiteral("Thunderbird 用 LDIF 出力"), db, folder,
+                      QStringLiteral("ZTAdrF07.ldif"),
                       QStringLiteral("LDIF（UTF-8、グループはメーリングリスト）の形式で、")) {}
 
 void ZTAdrF07::runJob() {

@@ -2,8 +2,8 @@
 
 #include "export/outlook_csv_writer.h"
 
-ZTAdrF04::ZTAdrF04(zt::Database& db, const QString& programFolder)
-    : OutputJobWindow(QStringLiteral("ZTAdrF04"), QStringLiteral("Outlook 用 CSV 出力"), db, programFolder,
+ZTAdrF04::ZTAdrF04(zt::Database& db, const QString& folder)
+    : OutputJobWindow(QStringLiteral("ZTAdrF04"), QStringLiteral("Outlook 用 CSV 出力"), db, folder,
                       QStringLiteral("ZTAdrF04.csv"),
                       QStringLiteral("Outlook の連絡先 CSV（UTF-8）の形式で、")) {}
 

@@ -3,11 +3,11 @@
 #include "shell/output_window.h"
 
 // The Outlook CSV window: writes the people of the working database to
-// ZTAdrF04.csv in the program folder, for Outlook and Outlook.com to import.
+// ZTAdrF04.csv in the working folder, for Outlook and Outlook.com to import.
 class ZTAdrF04 : public OutputJobWindow {
     Q_OBJECT
 public:
-    ZTAdrF04(zt::Database& db, const QString& programFolder);
+    ZTAdrF04(zt::Database& db, const QString& folder);
 
 protected:
     void runJob() override;

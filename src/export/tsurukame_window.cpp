@@ -2,7 +2,7 @@
 
 #include "export/tsurukame_writer.h"
 
-ZTAdrF06::ZTAdrF06(zt::Database& db, const QString& programFolder)
+ZTAdrF06::ZTAdrF06(zt::Database& db, const QString& folder)
     : ChoiceJobWindow(
           {
               QStringLiteral("ZTAdrF06"),
@@ -24,7 +24,7 @@ ZTAdrF06::ZTAdrF06(zt::Database& db, const QString& programFolder)
               QStringLiteral("鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
                              "C:\\TuruKameData フォルダにコピーしてください。"),
           },
-          db, programFolder),
+          db, folder),
       備考選択(list_) {}
 
 void ZTAdrF06::write(QChar choice) {

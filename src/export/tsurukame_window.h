@@ -3,11 +3,11 @@
 #include "shell/choice_window.h"
 
 // The Tsurukame window: the user picks what the remarks hold, and a run writes
-// the Tsurukame address book AdrBook.txt into the program folder.
+// the Tsurukame address book AdrBook.txt into the working folder.
 class ZTAdrF06 : public ChoiceJobWindow {
     Q_OBJECT
 public:
-    ZTAdrF06(zt::Database& db, const QString& programFolder);
+    ZTAdrF06(zt::Database& db, const QString& folder);
 
     QComboBox* 備考選択;
 

@@ -2,8 +2,8 @@
 
 #include "export/vcard_writer.h"
 
-ZTAdrF03::ZTAdrF03(zt::Database& db, const QString& programFolder)
-    : OutputJobWindow(QStringLiteral("ZTAdrF03"), QStringLiteral("vCard 出力"), db, programFolder,
+ZTAdrF03::ZTAdrF03(zt::Database& db, const QString& folder)
+    : OutputJobWindow(QStringLiteral("ZTAdrF03"), QStringLiteral("vCard 出力"), db, folder,
                       QStringLiteral("ZTAdrF03.vcf"), QStringLiteral("vCard 3.0（UTF-8）の形式で、")) {}
 
 void ZTAdrF03::runJob() {

@@ -1,7 +1,6 @@
 #include "platform/help_engine.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTextBrowser>
@@ -78,8 +77,7 @@ void HelpEngine::showContents(QWidget* owner, const QString& helpFile) {
         complain(owner, QStringLiteral("ヘルプファイルが見つかりません。"), helpFile);
         return;
     }
-    QFile file(helpFile);
-    if (!info.isFile() || info.size() == 0 || !file.open(QIODevice::ReadOnly)) {
+    if (!info.isFile() || info.size() == 0 || !info.isReadable()) {
         complain(owner, QStringLiteral("ヘルプファイルを表示できません。"), helpFile);
         return;
     }

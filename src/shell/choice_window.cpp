@@ -6,9 +6,9 @@
 
 #include "platform/message_box.h"
 
-ChoiceJobWindow::ChoiceJobWindow(const Design& design, zt::Database& db, const QString& programFolder)
+ChoiceJobWindow::ChoiceJobWindow(const Design& design, zt::Database& db, const QString& folder)
     : JobWindow(design.name, design.caption, design.clientWidthTwips, 2190),
-      OutputPath(programFolder + u'/' + design.fileName),
+      OutputPath(folder + u'/' + design.fileName),
       db_(db),
       doneMessage_(design.doneMessage) {
     Label1 = new QLabel(design.choiceCaption, this);

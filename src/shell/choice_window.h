@@ -30,11 +30,11 @@ public:
         int listWidthTwips;
         int statusWidthTwips;
         int buttonLeftTwips;
-        QString fileName;     // written in the program folder
+        QString fileName;     // written in the working folder
         QString doneMessage;  // the completion box's text
     };
 
-    ChoiceJobWindow(const Design& design, zt::Database& db, const QString& programFolder);
+    ChoiceJobWindow(const Design& design, zt::Database& db, const QString& folder);
 
     QString OutputPath;
     QLabel* Label1;

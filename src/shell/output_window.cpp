@@ -5,8 +5,8 @@
 #include "platform/message_box.h"
 
 OutputJobWindow::OutputJobWindow(const QString& name, const QString& caption, zt::Database& db,
-                                 const QString& programFolder, const QString& fileName, const QString& format)
-    : JobWindow(name, caption, 4680, 1890), OutputPath(programFolder + u'/' + fileName), db_(db) {
+                                 const QString& folder, const QString& fileName, const QString& format)
+    : JobWindow(name, caption, 4680, 1890), OutputPath(folder + u'/' + fileName), db_(db) {
     place(状況表示, 300, 200, 4000, 800);
     place(処理実行, 2500, 1200, 1800, 400);
     Form_Load(format);

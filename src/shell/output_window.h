@@ -8,14 +8,14 @@ namespace zt {
 class Database;
 }
 
-// The body the CSV, vCard, Outlook CSV and LDIF windows share: one file in the program folder,
+// The body the CSV, vCard, Outlook CSV and LDIF windows share: one file in the working folder,
 // described at load as what is written, where, and that it will be.
 class OutputJobWindow : public JobWindow {
     Q_OBJECT
 public:
     // `format` is the description's first part, naming what the file holds.
-    OutputJobWindow(const QString& name, const QString& caption, zt::Database& db,
-                    const QString& programFolder, const QString& fileName, const QString& format);
+    OutputJobWindow(const QString& name, const QString& caption, zt::Database& db, const QString& folder,
+                    const QString& fileName, const QString& format);
 
     QString OutputPath;
 
