@@ -43,7 +43,7 @@ QString WorkingFolderFor(const QString& appPath);
 // caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
 
-// The seven job windows the main menu opens, each handed the working database
+// The eight job windows the main menu opens, each handed the working database
 // and the folder they write to (the working folder).
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder);
 
