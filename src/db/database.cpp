@@ -95,6 +95,15 @@ void bindValue(sqlite3_stmt* stmt, int position, const FieldValue& value) {
                 : sqlite3_bind_null(stmt, position));
 }
 
+// Copied too: a record set steps long after its parameters are gone. An empty
+// QByteArray's data is never a null pointer, so it stays an empty BLOB, not NULL.
+void bindValue(sqlite3_stmt* stmt, int position, const QByteArray& value) {
+    check(sqlite3_db_handle(stmt),
+          value.isNull() ? sqlite3_bind_null(stmt, position)
+                         : sqlite3_bind_blob64(stmt, position, value.constData(),
+                                               static_cast<sqlite3_uint64>(value.size()), SQLITE_TRANSIENT));
+}
+
 void bindParams(sqlite3_stmt* stmt, const Params& params) {
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != static_cast<int>(params.size())) {
@@ -103,7 +112,7 @@ void bindParams(sqlite3_stmt* stmt, const Params& params) {
                         .arg(params.size()));
     }
     for (int i = 0; i < expected; ++i) {
-        bindValue(stmt, i + 1, params[static_cast<size_t>(i)]);
+        std::visit([&](const auto& value) { bindValue(stmt, i + 1, value); }, params[static_cast<size_t>(i)]);
     }
 }
 
@@ -154,6 +163,25 @@ FieldValue Recordset::Fields(int index) const {
     }
     const auto* text = static_cast<const QChar*>(sqlite3_column_text16(stmt_.get(), index));
     return QString(text, sqlite3_column_bytes16(stmt_.get(), index) / 2);
+}
+
+QByteArray Recordset::Bytes(int index) const {
+    if (Eof()) {
+        throw Error(kNoCurrentRow);
+    }
+    checkIndex(index, FieldCount());
+    // The type is asked first, before any conversion makes it meaningless. A
+    // text is read as text so that it comes as UTF-8 whatever form the engine
+    // holds it in; an empty value is empty, not null.
+    sqlite3_stmt* const stmt = stmt_.get();
+    const int type = sqlite3_column_type(stmt, index);
+    if (type == SQLITE_NULL) {
+        return QByteArray();
+    }
+    const void* data =
+        type == SQLITE_BLOB ? sqlite3_column_blob(stmt, index) : sqlite3_column_text(stmt, index);
+    const int size = sqlite3_column_bytes(stmt, index);
+    return size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray("");
 }
 
 Statement::Statement(Connection db, StatementHandle stmt) : db_(std::move(db)), stmt_(std::move(stmt)) {}

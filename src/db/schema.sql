@@ -1,11 +1,15 @@
 -- The working database. Every text field accepts the empty text; nothing is
 -- unique, because one person may stand in several groups or twice in a card file.
+-- カード is the card as its file holds it, CP932 bytes and line ends as written,
+-- for the outputs that carry more than the five fields; NULL in rows stored by
+-- a program that did not keep it.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
     会社名   TEXT,
     部署名   TEXT,
-    役職     TEXT
+    役職     TEXT,
+    カード   BLOB
 );
 
 CREATE TABLE グループ情報 (
