@@ -38,6 +38,9 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- anti-join written as LEFT JOIN ... IS NULL would walk every earlier copy).
 -- Pairs match with IS, so a NULL name or address is a value of its own, apart
 -- from the empty text.
+--
+-- The view stays the last statement of this file: opening an older database
+-- recreates it from the text between its CREATE and the file's end.
 CREATE VIEW 出力情報 AS
 SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
 FROM (
