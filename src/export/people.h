@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUuid>
 #include <vector>
 
 #include "db/database.h"
@@ -61,6 +62,7 @@ struct Person {
     QString note;
     QDate birthday;      // null when the card has none that reads as a date
     QStringList groups;  // each once, in the order of the pair's rows
+    QUuid uid;           // of the pair, NULL apart from empty: the same person keeps it from run to run
 };
 
 struct PersonName {
@@ -76,7 +78,11 @@ PersonName splitName(const QString& shownName);
 // Every person of 出力情報 that has a name, an e-mail address, a company or a
 // phone, in the order of the pair's first row, with that row's company,
 // department and title, its card's further properties, and the groups of all
-// the pair's rows. Throws zt::Error as the database does.
+// the pair's rows. A name is 名前, else the card's FN, else its N joined as
+// splitName would split it back. Family and given names come from the card's
+// N when it has either, else from the shown name by splitName when that is
+// the name or the e-mail address. Reads the view once and the entries once.
+// Throws zt::Error as the database does.
 std::vector<Person> readPeople(Database& db);
 
 }  // namespace zt

@@ -57,7 +57,8 @@ private slots:
     // and is left as it was. As root, ctest runs this as nobody.
     void workingDatabase_data() {
         // setup (read-only: F the program folder ~/opt, D its FOO.mdb;
-        // installed: n none, x no database, v one without its view),
+        // installed: n none, x no database, v one without its view, 0 an
+        // earlier program's, 2 a newer program's),
         // XDG_DATA_HOME, working folder (empty: ~/opt), failure; ~: home.
         QTest::addColumn<QStringList>("row");
         const QString data = u"~/.local/share/ztadrcnv"_qs,
@@ -68,6 +69,14 @@ private slots:
             << QStringList{"D", "d", "",
                            "作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
                            "attempt to write a readonly database"};
+        QTest::newRow("read-only earlier database")
+            << QStringList{"D0", "d", "",
+                           "作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
+                           "attempt to write a readonly database"};
+        QTest::newRow("newer database") << QStringList{
+            "2", "", "",
+            "作業用データベース ~/opt/FOO.mdb は新しい版のプログラムで作られたため、使えません。\r\n"
+            "新しい版のプログラムを使ってください。"};
         QTest::newRow("no folder") << QStringList{
             "F", "~/f", "~/f/ztadrcnv", "作業用フォルダ ~/f/ztadrcnv を作れません。\r\nNot a directory"};
         QTest::newRow("nothing to copy")
@@ -97,8 +106,13 @@ private slots:
         writeFile(setup.contains(u'x') ? installed : path(u"~/f"_qs), QByteArray(4096, 'x'));
         if (!setup.contains(u'x') && !setup.contains(u'n')) {
             zt::Database::create(installed);
-            zt::Database::open(installed)->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
-                                                                        : u"VACUUM"_qs);
+            const auto db = zt::Database::open(installed);
+            db->Execute(setup.contains(u'v')   ? u"DROP VIEW 出力情報"_qs
+                        : setup.contains(u'2') ? u"PRAGMA user_version = 2"_qs
+                                               : u"VACUUM"_qs);
+            if (setup.contains(u'0')) {
+                makeVersion0(*db);
+            }
         }
         const QByteArray before = fileBytes(installed);
         const QString lock = setup.contains(u'D') ? installed : program;
