@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "app/main_menu.h"
 
@@ -59,6 +61,24 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
 // The seven job windows the main menu opens, each handed the working database
 // and the folder they write to.
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder);
+
+// Reads the options (`arguments` as main() got them): answers --help and
+// --version on standard output and returns 0, and a wrong option or argument
+// with the usage on standard error and 2. Returns nothing when the program is
+// to start. Needs no display and no application object.
+std::optional<int> HandleCommandLine(const QStringList& arguments);
+
+// Held while the QApplication is made. Qt ends the process with abort() and a
+// core dump when it cannot reach a display (started over ssh, say); under the
+// guard that is one line on standard error and exit status 1. Qt's other
+// messages meanwhile are held and passed on when the guard goes.
+class DisplayGuard {
+public:
+    DisplayGuard();
+    ~DisplayGuard();
+    DisplayGuard(const DisplayGuard&) = delete;
+    DisplayGuard& operator=(const DisplayGuard&) = delete;
+};
 
 // The whole start-up for main(): works in the folders that the executable's
 // own folder leads to, shows the main menu, runs until it closes.

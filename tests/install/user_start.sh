@@ -6,6 +6,7 @@
 # empty database and ~/Documents/ZTADRCNV (0700) for the outputs; the second
 # keeps what the user's database holds. Root's own earlier database beside the
 # executable (a system-wide install of the earlier layout) is root's alone.
+# The command line answers without a display.
 #   user_start.sh BUILD_DIR
 set -eu
 build=$1
@@ -31,15 +32,24 @@ fail() {
     echo "FAIL: $*"
     exit 1
 }
-# run HOME USER ARG...: the installed command; $via "exec" makes a background
-# run's process the program's.
+# run HOME USER ARG...: the installed command on the platform $platform; $via
+# "exec" makes a background run's process the program's.
+platform=offscreen
 via=""
 run() {
     h=$1 u=$2
     shift 2
     # shellcheck disable=SC2086
     $via env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_RUNTIME_DIR -u XDG_SESSION_TYPE -u DISPLAY -u WAYLAND_DISPLAY \
-        HOME="$h" QT_QPA_PLATFORM=offscreen $u "$prefix/bin/ztadrcnv" "$@"
+        HOME="$h" QT_QPA_PLATFORM="$platform" $u "$prefix/bin/ztadrcnv" "$@"
+}
+# expect STATUS ARG...: the command's exit status, its output in $dir/out and $dir/err.
+expect() {
+    want=$1
+    shift
+    status=0
+    run "$home" "$as_user" "$@" >"$dir/out" 2>"$dir/err" || status=$?
+    [ "$status" = "$want" ] || fail "ztadrcnv $*: status $status: $(cat "$dir/err")"
 }
 # start HOME USER: starts the program and ends it once it holds HOME's working database open.
 start() {
@@ -60,6 +70,20 @@ start() {
 }
 
 work=$home/.local/share/ztadrcnv
+expect 0 --version
+[ "$(cat "$dir/out")" = "ztadrcnv 1.00.01" ] || fail "--version printed: $(cat "$dir/out")"
+expect 0 --help
+grep -qx "作業用データベース: $work/ZTADRCNV.mdb" "$dir/out" || fail "--help printed: $(cat "$dir/out")"
+grep -qx "出力フォルダ: *$home/Documents/ZTADRCNV" "$dir/out" || fail "--help printed: $(cat "$dir/out")"
+expect 2 --no-such-option
+[ ! -s "$dir/out" ] && grep -q "^使い方: ztadrcnv" "$dir/err" || fail "a wrong option printed: $(cat "$dir/out")"
+platform=""
+expect 1
+platform=offscreen
+[ "$(cat "$dir/err")" = "ztadrcnv: 画面に接続できません（DISPLAY=(未設定)、WAYLAND_DISPLAY=(未設定)）。デスクトップの中で起動してください。" ] ||
+    fail "without a display: $(cat "$dir/err")"
+[ ! -e "$work" ] || fail "the command line made $work"
+
 installed=$(ls -l "$program")
 if [ -n "$as_user" ]; then
     cp "$program/empty.mdb" "$program/ZTADRCNV.mdb"
