@@ -35,8 +35,8 @@ test: deps build
 install: deps build
 	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# Undoes the last `make install` into PREFIX from its manifest; the working
-# database and the output files stay.
+# Undoes the last `make install` into PREFIX from its manifest; the users'
+# databases and output files, in folders of their own, stay.
 uninstall:
 	cmake -DMANIFEST=$(CURDIR)/$(BUILD)/install_manifest.txt -DPREFIX="$(PREFIX)" \
 	  -DEMPTY_DB=$(CURDIR)/$(BUILD)/packaging/empty.mdb -P packaging/uninstall.cmake

@@ -1,8 +1,8 @@
 # `make uninstall`: removes what the last install into PREFIX put there, as its
-# manifest lists it, and nothing else. The database of the program folder goes
-# only while it is still the empty one installed: once imported into, it is the
-# user's working database (a per-user install works in its own folder). Output
-# files and a database kept from before the install are in no manifest.
+# manifest lists it, and nothing else. The users' databases and outputs live in
+# their own folders and are in no manifest. A manifest from the earlier layout
+# lists the program folder's working database too: that one goes only while it
+# is still the empty one installed, for once imported into it is the user's.
 #   cmake -DMANIFEST=... -DPREFIX=... -DEMPTY_DB=... -P uninstall.cmake
 if(NOT EXISTS "${MANIFEST}")
     message(FATAL_ERROR "No install to undo: ${MANIFEST} is missing.")
@@ -15,7 +15,7 @@ foreach(_file IN LISTS _files)
     if(NOT _at EQUAL 0 OR NOT (EXISTS "${_file}" OR IS_SYMLINK "${_file}"))
         continue()
     endif()
-    if(_file MATCHES "\\.mdb$")
+    if(_file MATCHES "\\.mdb$" AND NOT _file MATCHES "/empty\\.mdb$")
         file(SHA256 "${_file}" _have)
         file(SHA256 "${EMPTY_DB}" _empty)
         if(NOT _have STREQUAL _empty)

@@ -1,6 +1,7 @@
 // ZTADRCNV: the program's entry.
 
 #include <QApplication>
+#include <memory>
 
 #include "app/startup.h"
 
@@ -8,7 +9,17 @@ int main(int argc, char* argv[]) {
     // Whatever goes wrong, the program ends with a status, never by an
     // exception leaving main.
     try {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) {
+            arguments << QString::fromLocal8Bit(argv[i]);
+        }
+        // Before the application object: --help must work without a display.
+        if (const std::optional<int> status = ZTAdrM1::HandleCommandLine(arguments)) {
+            return *status;
+        }
+        auto guard = std::make_unique<ZTAdrM1::DisplayGuard>();
         QApplication app(argc, argv);
+        guard.reset();
         return ZTAdrM1::Main(app);
     } catch (...) {
         return 2;

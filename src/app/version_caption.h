@@ -6,6 +6,13 @@ class QWidget;
 
 namespace ZTAdrM1 {
 
+// The version as the caption shows it: "<major>.<minor>.<revision>", minor and
+// revision at least two digits.
+QString VersionNumber(int major, int minor, int revision);
+
+// The build's own version record in that form: what `--version` prints.
+QString VersionNumber();
+
 // The caption that names a window, the application and its version:
 // "<name>：<title> Ver.<major>.<minor>.<revision>", minor and revision at least
 // two digits (1.00.01, 1.05.12, 1.00.123).

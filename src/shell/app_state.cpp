@@ -5,6 +5,7 @@ namespace ZTAdrM1 {
 QString AppPath;
 QString WorkPath;
 QString DbPath;
+QString OutPath;
 QString ExeBaseName;
 
 }  // namespace ZTAdrM1

@@ -1,6 +1,7 @@
 // Start-up and the main menu with the program's own job windows: the working
 // folder and its database found or refused, captions, help on F1, one
 // window per job, and the quit check.
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QSignalSpy>
 #include <QWindow>
@@ -51,87 +52,136 @@ private slots:
         menu.reset();
     }
 
-    // The database and the outputs stay in the program folder while the user
-    // can write it, else go to a folder of the user's own (a second start
-    // there is the end-to-end script's). An unusable database stops start-up
-    // and is left as it was. As root, ctest runs this as nobody.
+    // A portable copy works in its own folder. An installed one (empty.mdb
+    // beside it) keeps each user's database in their data folder and the
+    // outputs in their documents, even where it could write its own folder, as
+    // root can; a database the earlier layout left there moves over once. An
+    // unusable database or folder stops start-up and is left as it was. As
+    // root, ctest runs this as nobody.
     void workingDatabase_data() {
-        // setup (read-only: F the program folder ~/opt, D its FOO.mdb;
-        // installed: n none, x no database, v one without its view, 0 an
-        // earlier program's, 2 a newer program's),
-        // XDG_DATA_HOME, working folder (empty: ~/opt), failure; ~: home.
+        // setup (E: installed; read-only: F the program folder ~/opt, D its
+        // FOO.mdb; beside it: O the earlier layout's FOO.mdb, n none, x no
+        // database, v one without its view; d a database in the data folder;
+        // N a file where the documents folder would be; its format: 0 an earlier
+        // program's, 2 a newer program's), XDG_DATA_HOME, working
+        // folder (empty: ~/opt), modes of it, its FOO.mdb and the output
+        // folder, box (icon|text); ~: home.
         QTest::addColumn<QStringList>("row");
         const QString data = u"~/.local/share/ztadrcnv"_qs,
                       broken = u"は作業用データベースではないか、壊れています。"_qs;
-        QTest::newRow("writable") << QStringList{"", "~/d", "", ""};
-        QTest::newRow("read-only install") << QStringList{"F", "~/d", "~/d/ztadrcnv", ""};
+        QTest::newRow("portable") << QStringList{"", "~/d", "", "", ""};
+        QTest::newRow("portable, read-only") << QStringList{
+            "F", "~/d", "", "",
+            "x|作業用フォルダ ~/opt は読み取り専用のため、書き込めません。\r\nPermission denied"};
         QTest::newRow("read-only database")
-            << QStringList{"D", "d", "",
-                           "作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
+            << QStringList{"D", "d", "", "",
+                           "x|作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
                            "attempt to write a readonly database"};
         QTest::newRow("read-only earlier database")
-            << QStringList{"D0", "d", "",
-                           "作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
+            << QStringList{"D0", "d", "", "",
+                           "x|作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
                            "attempt to write a readonly database"};
         QTest::newRow("newer database") << QStringList{
-            "2", "", "",
-            "作業用データベース ~/opt/FOO.mdb は新しい版のプログラムで作られたため、使えません。\r\n"
+            "2", "", "", "",
+            "x|作業用データベース ~/opt/FOO.mdb は新しい版のプログラムで作られたため、使えません。\r\n"
             "新しい版のプログラムを使ってください。"};
-        QTest::newRow("no folder") << QStringList{
-            "F", "~/f", "~/f/ztadrcnv", "作業用フォルダ ~/f/ztadrcnv を作れません。\r\nNot a directory"};
-        QTest::newRow("nothing to copy")
-            << QStringList{"Fn", "", data,
-                           "作業用データベース " + data +
-                               "/FOO.mdb を ~/opt/FOO.mdb から用意できません。\r\nNo such file or directory"};
+        QTest::newRow("installed") << QStringList{"E", "~/d", "~/d/ztadrcnv", "700 600 700", ""};
+        QTest::newRow("installed read-only, relative data home")
+            << QStringList{"EF", "d", data, "700 600 700", ""};
+        QTest::newRow("earlier database moved")
+            << QStringList{"EO", "", data, "",
+                           "i|作業用データベースの置き場所が変わりました。\r\n~/opt/FOO.mdb\r\nを\r\n" +
+                               data + "/FOO.mdb\r\nに移しました。"};
+        QTest::newRow("earlier database left") << QStringList{"EOd", "", data, "", ""};
+        QTest::newRow("no data folder")
+            << QStringList{"E", "~/f", "~/f/ztadrcnv", "",
+                           "x|作業用フォルダ ~/f/ztadrcnv を作れません。\r\nNot a directory"};
+        QTest::newRow("no documents folder") << QStringList{
+            "EN", "", data, "", "x|出力フォルダ ~/ドキュメント/ZTADRCNV を作れません。\r\nNot a directory"};
         QTest::newRow("missing") << QStringList{
-            "n", "", "", "作業用データベース ~/opt/FOO.mdb を開けません。\r\nunable to open database file"};
+            "n", "", "", "",
+            "x|作業用データベース ~/opt/FOO.mdb を開けません。\r\nunable to open database file"};
         QTest::newRow("not a database")
-            << QStringList{"x", "", "", "~/opt/FOO.mdb " + broken + "\r\nfile is not a database"};
+            << QStringList{"x", "", "", "", "x|~/opt/FOO.mdb " + broken + "\r\nfile is not a database"};
         QTest::newRow("incomplete database")
-            << QStringList{"v", "", "", "~/opt/FOO.mdb " + broken + "\r\nno such table: 出力情報"};
+            << QStringList{"v", "", "", "", "x|~/opt/FOO.mdb " + broken + "\r\nno such table: 出力情報"};
     }
     void workingDatabase() {
         QFETCH(QStringList, row);
-        const QString &setup = row[0], &xdg = row[1], &work = row[2], &message = row[3];
-        const bool locked = setup.contains(u'F') || setup.contains(u'D');
+        const QString &setup = row[0], &xdg = row[1], &work = row[2], &modes = row[3], &box = row[4];
+        const bool locked = setup.contains(u'F') || setup.contains(u'D'), installed = setup.contains(u'E');
         if (locked && geteuid() == 0) {
             QSKIP("root may write anywhere");
         }
         QTemporaryDir home;
         const auto path = [&](QString p) { return p.replace(u'~', home.path()); };
         const QString program = path(u"~/opt"_qs), expected = work.isEmpty() ? program : path(work);
-        const QString installed = program + u"/FOO.mdb"_qs;
+        const QString beside = program + u"/FOO.mdb"_qs, empty = program + u"/empty.mdb"_qs;
+        const QString outputs = installed ? path(u"~/ドキュメント/ZTADRCNV"_qs) : program;
         QDir().mkpath(program);
+        QDir().mkpath(path(u"~/cfg"_qs));
+        writeFile(path(u"~/cfg/user-dirs.dirs"_qs), "XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n");
         // ~/f: a file where the user's folder would be made.
-        writeFile(setup.contains(u'x') ? installed : path(u"~/f"_qs), QByteArray(4096, 'x'));
-        if (!setup.contains(u'x') && !setup.contains(u'n')) {
-            zt::Database::create(installed);
-            const auto db = zt::Database::open(installed);
-            db->Execute(setup.contains(u'v')   ? u"DROP VIEW 出力情報"_qs
-                        : setup.contains(u'2') ? u"PRAGMA user_version = 2"_qs
-                                               : u"VACUUM"_qs);
+        writeFile(setup.contains(u'x') ? beside : path(u"~/f"_qs), QByteArray(4096, 'x'));
+        if (setup.contains(u'N')) {
+            writeFile(path(u"~/ドキュメント"_qs), "x");
+        }
+        if (installed) {
+            zt::Database::create(empty);
+        }
+        if (installed ? setup.contains(u'O') : !setup.contains(u'x') && !setup.contains(u'n')) {
+            zt::Database::create(beside);
+            const auto old = zt::Database::open(beside);
+            old->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
+                                              : u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
+            if (setup.contains(u'2')) {
+                old->Execute(u"PRAGMA user_version = 2"_qs);
+            }
             if (setup.contains(u'0')) {
-                makeVersion0(*db);
+                makeVersion0(*old);
             }
         }
-        const QByteArray before = fileBytes(installed);
-        const QString lock = setup.contains(u'D') ? installed : program;
+        if (setup.contains(u'd')) {
+            QDir().mkpath(expected);
+            zt::Database::create(expected + u"/FOO.mdb"_qs);
+        }
+        const QByteArray besideBefore = fileBytes(beside), emptyBefore = fileBytes(empty);
+        const QString lock = setup.contains(u'D') ? beside : program;
         const auto permissions = QFile::permissions(lock);
         QFile::setPermissions(lock, locked ? QFile::ReadOwner | QFile::ExeOwner : permissions);
         const auto unlock = qScopeGuard([&] { QFile::setPermissions(lock, permissions); });
         qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", path(u"~/cfg"_qs).toUtf8());
         qputenv("XDG_DATA_HOME", path(xdg).toUtf8());
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program, u"FOO"_qs);
-        QCOMPARE(fileBytes(installed), before);
-        QCOMPARE(boxes(), message.isEmpty() ? QStringList() : QStringList{fatal(path(message))});
+        const bool moved = box.startsWith(u'i');
+        QCOMPARE(fileBytes(beside), moved ? QByteArray("<missing>") : besideBefore);
+        QCOMPARE(boxes(), box.isEmpty() ? QStringList()
+                                        : QStringList{u"Norrik!アドレス帳移行支援|"_qs +
+                                                      path(box.left(2) + u"Ok|"_qs + box.mid(2))});
         // No half-made copy is left, whatever happened.
         QCOMPARE(QDir(expected).entryList({u".*"_qs}, QDir::Files | QDir::Hidden), QStringList());
         if (db) {
             QCOMPARE(QDir::currentPath(), expected);
+            QCOMPARE(ZTAdrM1::OutPath, outputs);
             QCOMPARE(ZTAdrM1::HelpFilePath(), program + u"/FOO.hlp"_qs);
-            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::WorkPath).csv()));
-            QVERIFY(QFileInfo::exists(expected + u"/ZTAdrF02.txt"_qs));
+            QCOMPARE(queryRows(*db, u"SELECT 名前 FROM アドレス情報"_qs),
+                     !installed || moved ? QStringList{u"kept"_qs} : QStringList());
+            const auto mode = [](const QString& p) {
+                struct stat st {};
+                return ::stat(QFile::encodeName(p).constData(), &st) == 0
+                           ? QString::number(st.st_mode & 0777, 8)
+                           : u"none"_qs;
+            };
+            if (!modes.isEmpty()) {
+                QCOMPARE(QStringList({mode(expected), mode(ZTAdrM1::DbPath), mode(outputs)}).join(u' '),
+                         modes);
+            }
+            db->Execute(u"INSERT INTO アドレス情報 (名前) VALUES ('imported')"_qs);
+            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::OutPath).csv()));
+            QVERIFY(QFileInfo::exists(outputs + u"/ZTAdrF02.txt"_qs));
         }
+        QCOMPARE(fileBytes(empty), emptyBefore);
     }
 
     // The used buttons show their number as access key and line up in one

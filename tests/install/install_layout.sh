@@ -1,7 +1,8 @@
 #!/bin/sh
 # An install into a temporary prefix: the layout, the two validators, a
-# reinstall that keeps the program folder's database, and the uninstall that
-# leaves the user's database and outputs.
+# reinstall that puts back the installed empty database and keeps what a
+# per-user install of the earlier layout left in the program folder (the
+# user's database and outputs), and the uninstall that leaves those too.
 #   install_layout.sh BUILD_DIR SOURCE_DIR
 set -eu
 build=$1
@@ -28,29 +29,24 @@ expect_files() {
 }
 
 install
-expect_files "bin/ztadrcnv $libdir/ztadrcnv/ZTADRCNV $libdir/ztadrcnv/ZTADRCNV.hlp $libdir/ztadrcnv/ZTADRCNV.mdb \
+expect_files "bin/ztadrcnv $libdir/ztadrcnv/ZTADRCNV $libdir/ztadrcnv/ZTADRCNV.hlp $libdir/ztadrcnv/empty.mdb \
 share/applications/$id.desktop share/icons/hicolor/scalable/apps/$id.svg share/metainfo/$id.metainfo.xml " layout
 [ "$(readlink -f "$prefix/bin/ztadrcnv")" = "$program/ZTADRCNV" ] || fail "bin/ztadrcnv does not lead to the program"
-cmp -s "$program/ZTADRCNV.mdb" "$build/packaging/empty.mdb" || fail "the database is not the empty one"
+cmp -s "$program/empty.mdb" "$build/packaging/empty.mdb" || fail "empty.mdb is not the empty database"
+[ "$(stat -c %a "$program/empty.mdb")" = 644 ] || fail "empty.mdb has mode $(stat -c %a "$program/empty.mdb")"
 grep -qx "Exec=$prefix/bin/ztadrcnv" "$prefix/share/applications/$id.desktop" || fail "Exec does not name the command"
 out=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) || fail "desktop-file-validate: $out"
 [ -z "$out" ] || fail "desktop-file-validate: $out"
 out=$(appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" 2>&1) || fail "appstreamcli: $out"
 
-# A per-user install is its own working folder: its last import and outputs
-# survive a reinstall and the uninstall.
+echo changed >"$program/empty.mdb"
 echo import >"$program/ZTADRCNV.mdb"
 echo output >"$program/ZTAdrF02.txt"
 install
+cmp -s "$program/empty.mdb" "$build/packaging/empty.mdb" || fail "a reinstall kept a changed empty.mdb"
 [ "$(cat "$program/ZTADRCNV.mdb")" = import ] || fail "a reinstall replaced the database"
 uninstall
 expect_files "$libdir/ztadrcnv/ZTADRCNV.mdb $libdir/ztadrcnv/ZTAdrF02.txt " "uninstall after a reinstall"
-
-rm -r "$program"
-install
-echo import >"$program/ZTADRCNV.mdb"
-uninstall
-expect_files "$libdir/ztadrcnv/ZTADRCNV.mdb " "uninstall after an import"
 
 rm -r "$program"
 install
