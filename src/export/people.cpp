@@ -17,6 +17,10 @@ bool isKanjiOrKana(QChar c) {
            (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFF66 && u <= 0xFF9F);
 }
 
+bool hasKanjiOrKana(QStringView text) {
+    return std::any_of(text.begin(), text.end(), isKanjiOrKana);
+}
+
 // The one separator of `text` among `separators`, or -1 when there is none or
 // more than one.
 qsizetype onlySeparator(QStringView text, QStringView separators) {
@@ -35,16 +39,6 @@ struct Pair {
     bool operator==(const Pair&) const = default;
 };
 
-// A birthday as YYYYMMDD or YYYY-MM-DD; a time after it tells nothing more.
-QDate birthday(QStringView value) {
-    value = value.trimmed();
-    const qsizetype length = value.size() >= 10 && value[4] == u'-' ? 10 : 8;
-    if (value.size() > length && value[length] != u'T') {
-        return {};
-    }
-    return QDate::fromString(value.left(length), length == 10 ? u"yyyy-MM-dd" : u"yyyyMMdd");
-}
-
 size_t qHash(const Pair& pair, size_t seed = 0) {
     return qHashMulti(seed, pair.name.value_or(QString()), pair.address.value_or(QString()),
                       pair.name.has_value(), pair.address.has_value());
@@ -56,10 +50,6 @@ struct CardFacts {
     QStringList n;      // N: family, given, middle, prefix, suffix
 };
 
-bool hasKanjiOrKana(QStringView text) {
-    return std::any_of(text.begin(), text.end(), isKanjiOrKana);
-}
-
 // The part of a property's value at `index`, empty where it has fewer.
 QString part(const CardProperty& property, qsizetype index) {
     return property.parts.value(index);
@@ -69,6 +59,16 @@ void setIfEmpty(QString& field, const QString& value) {
     if (field.isEmpty()) {
         field = value;
     }
+}
+
+// A birthday as YYYYMMDD or YYYY-MM-DD; a time after it tells nothing more.
+QDate birthday(QStringView value) {
+    value = value.trimmed();
+    const qsizetype length = value.size() >= 10 && value[4] == u'-' ? 10 : 8;
+    if (value.size() > length && value[length] != u'T') {
+        return {};
+    }
+    return QDate::fromString(value.left(length), length == 10 ? u"yyyy-MM-dd" : u"yyyyMMdd");
 }
 
 // Whatever the card says beyond the five stored fields, into `p`; what only
@@ -222,7 +222,7 @@ PersonName splitName(const QString& shownName) {
     if (const qsizetype space = onlySeparator(name, u" \u3000"); space >= 0) {
         const QString before = name.left(space);
         const QString after = name.mid(space + 1);
-        if (std::any_of(name.begin(), name.end(), isKanjiOrKana)) {
+        if (hasKanjiOrKana(name)) {
             return {before, after};
         }
         return {after, before};
