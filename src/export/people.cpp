@@ -124,9 +124,10 @@ CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
             p.phones.append({value, property.types});
         } else if (name == u"ADR"_s) {
             if (!std::all_of(property.parts.begin(), property.parts.end(), std::mem_fn(&QString::isEmpty))) {
+                // Parts past the seventh are kept with the country rather than lost.
                 p.postalAddresses.append({part(property, 0), part(property, 1), part(property, 2),
                                           part(property, 3), part(property, 4), part(property, 5),
-                                          part(property, 6), property.types});
+                                          property.parts.mid(6).join(u';'), property.types});
             }
         } else if (name == u"URL"_s && !value.isEmpty()) {
             p.webPages.append({value, property.types});
