@@ -86,10 +86,6 @@ struct Header {
     QByteArray charset;  // empty: the card's own CP932
 };
 
-bool equalsNoCase(QByteArrayView a, const char* b) {
-    return qstrnicmp(a.data(), a.size(), b, -1) == 0;
-}
-
 bool isNameCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
 }
@@ -105,10 +101,54 @@ QByteArrayView unquoted(QByteArrayView value) {
     return value.trimmed();
 }
 
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// `word` is `upper` in any case.
+bool equalsNoCase(QByteArrayView word, QByteArrayView upper) {
+    if (word.size() != upper.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        if (asciiUpper(word[i]) != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each writer reads every card, and most of a card's names and types are
+// these: handing out one shared text for them saves an allocation apiece.
+using CommonWords = std::vector<std::pair<QByteArrayView, QString>>;
+
+CommonWords commonWords(std::initializer_list<const char*> uppers) {
+    CommonWords words;
+    for (const char* upper : uppers) {
+        words.emplace_back(upper, QString::fromLatin1(upper));
+    }
+    return words;
+}
+
+const CommonWords kCommonNames =
+    commonWords({"TEL", "EMAIL", "ADR", "N", "FN", "ORG", "TITLE", "NOTE", "URL", "BDAY", "BEGIN", "VERSION",
+                 "END", "SOUND", "LABEL", "NICKNAME"});
+const CommonWords kCommonTypes =
+    commonWords({"WORK", "HOME", "VOICE", "CELL", "FAX", "PREF", "INTERNET", "PAGER", "X-IRMC-N"});
+
+QString upperWord(QByteArrayView word, const CommonWords& common) {
+    for (const auto& [upper, text] : common) {
+        if (equalsNoCase(word, upper)) {
+            return text;
+        }
+    }
+    return cp932::decode(word.data(), word.size()).toUpper();
+}
+
 void addType(QByteArrayView type, QStringList& types) {
     type = unquoted(type);
     if (!type.isEmpty()) {
-        types.append(cp932::decode(type.data(), type.size()).toUpper());
+        types.append(upperWord(type, kCommonTypes));
     }
 }
 
@@ -152,21 +192,12 @@ void addParameter(QByteArrayView parameter, Header& header) {
 // The name and parameters before the line's ':'; nullopt for a name that is
 // empty or holds anything but letters, digits and '-'.
 std::optional<Header> parseHeader(QByteArrayView head) {
-    QList<QByteArrayView> segments;
-    bool quoted = false;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < head.size(); ++i) {
-        if (head[i] == '"') {
-            quoted = !quoted;
-        } else if (head[i] == ';' && !quoted) {
-            segments.append(head.sliced(start, i - start));
-            start = i + 1;
-        }
+    qsizetype end = 0;
+    while (end < head.size() && head[end] != ';') {
+        ++end;
     }
-    segments.append(head.sliced(start));
-
-    QByteArrayView name = segments.front();
-    name = name.sliced(name.lastIndexOf('.') + 1);
+    const QByteArrayView nameAndGroup = head.first(end);
+    const QByteArrayView name = nameAndGroup.sliced(nameAndGroup.lastIndexOf('.') + 1);
     if (name.isEmpty()) {
         return std::nullopt;
     }
@@ -176,14 +207,15 @@ std::optional<Header> parseHeader(QByteArrayView head) {
         }
     }
     Header header;
-    header.name = QString::fromLatin1(name);
-    for (QChar& c : header.name) {
-        if (c >= u'a' && c <= u'z') {
-            c = QChar(c.unicode() - (u'a' - u'A'));
+    header.name = upperWord(name, kCommonNames);
+    bool quoted = false;
+    for (qsizetype start = end + 1, i = start; i <= head.size(); ++i) {
+        if (i == head.size() || (head[i] == ';' && !quoted)) {
+            addParameter(head.sliced(start, i - start), header);
+            start = i + 1;
+        } else if (head[i] == '"') {
+            quoted = !quoted;
         }
-    }
-    for (qsizetype i = 1; i < segments.size(); ++i) {
-        addParameter(segments[i], header);
     }
     return header;
 }
@@ -238,37 +270,48 @@ QString decodeText(const QByteArray& bytes, const QByteArray& charset) {
     return cp932::decode(bytes);
 }
 
-// `value` with the escapes undone; `parts` split at each unescaped ';'.
-void unescape(const QString& text, QString& value, QStringList& parts) {
+QString unescaped(QStringView text) {
     if (!text.contains(u'\\')) {
-        value = text;
-        parts = text.contains(u';') ? text.split(u';') : QStringList{text};
-        return;
+        return text.toString();
     }
-    value.reserve(text.size());
-    QString part;
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* const begin = out.data();
+    QChar* end = begin;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text[i];
-        if (c == u'\\' && i + 1 < text.size()) {
-            const QChar next = text[i + 1];
-            if (next == u'n' || next == u'N' || next == u',' || next == u';' || next == u'\\') {
-                c = next == u'n' || next == u'N' ? QChar(u'\n') : next;
-                ++i;
-            }
-        } else if (c == u';') {
-            parts.append(part);
-            part.clear();
-            value.append(c);
-            continue;
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        if (text[i] != u'\\') {
+            *end++ = text[i];
+        } else if (next == u'n' || next == u'N') {
+            *end++ = u'\n';
+            ++i;
+        } else if (next == u',' || next == u';' || next == u'\\') {
+            *end++ = next;
+            ++i;
+        } else {
+            *end++ = text[i];
         }
-        value.append(c);
-        part.append(c);
     }
-    parts.append(part);
+    out.resize(end - begin);
+    return out;
 }
 
-CardProperty makeProperty(Header&& header, QByteArrayView raw) {
-    CardProperty property;
+// `value` with the escapes undone; `parts` split at each unescaped ';'.
+void unescape(const QString& text, QString& value, QStringList& parts) {
+    value = text.contains(u'\\') ? unescaped(text) : text;
+    parts.reserve(1 + text.count(u';'));
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\') {
+            ++i;  // what a backslash escapes never separates
+        } else if (text[i] == u';') {
+            parts.append(unescaped(QStringView(text).sliced(start, i - start)));
+            start = i + 1;
+        }
+    }
+    parts.append(start == 0 ? value : unescaped(QStringView(text).sliced(start)));
+}
+
+void fillProperty(CardProperty& property, Header&& header, QByteArrayView raw) {
     property.name = std::move(header.name);
     property.types = std::move(header.types);
     switch (header.encoding) {
@@ -283,7 +326,6 @@ CardProperty makeProperty(Header&& header, QByteArrayView raw) {
             break;
     }
     unescape(decodeText(property.data, header.charset), property.value, property.parts);
-    return property;
 }
 
 bool isBlank(char c) {
@@ -294,6 +336,7 @@ bool isBlank(char c) {
 
 std::vector<CardProperty> readCardProperties(QByteArrayView card) {
     std::vector<CardProperty> properties;
+    properties.reserve(32);  // a card's usual lines, saving the vector's first growths
     Lines lines(card);
     while (!lines.atEnd()) {
         // Most lines stand alone and are read where they lie; only a folded
@@ -344,7 +387,7 @@ std::vector<CardProperty> readCardProperties(QByteArrayView card) {
             }
         }
         if (header) {
-            properties.push_back(makeProperty(std::move(*header), line.sliced(scan.colon + 1)));
+            fillProperty(properties.emplace_back(), std::move(*header), line.sliced(scan.colon + 1));
         }
     }
     return properties;

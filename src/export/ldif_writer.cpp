@@ -27,9 +27,13 @@ void addAttribute(QByteArray& record, const char* name, const QString& value) {
         std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u' ' && c <= u'~'; }) &&
         !value.startsWith(u' ') && !value.startsWith(u':') && !value.startsWith(u'<') &&
         !value.endsWith(u' ');
-    record += name;
-    record += plain ? ": " + value.toLatin1() : ":: " + value.toUtf8().toBase64();
-    record += "\r\n";
+    record.append(name);
+    if (plain) {
+        record.append(": ").append(value.toLatin1());
+    } else {
+        record.append(":: ").append(value.toUtf8().toBase64());
+    }
+    record.append("\r\n");
 }
 
 // A value within a dn's cn=, as RFC 4514 escapes it.
@@ -42,8 +46,8 @@ QString rdnValue(const QString& value) {
             out += u"\\00";
             continue;
         }
-        if (QStringView(u",+\"\\<>;").contains(c) || (i == 0 && (c == u' ' || c == u'#')) ||
-            (i == value.size() - 1 && c == u' ')) {
+        if (c == u',' || c == u'+' || c == u'"' || c == u'\\' || c == u'<' || c == u'>' || c == u';' ||
+            (i == 0 && (c == u' ' || c == u'#')) || (i == value.size() - 1 && c == u' ')) {
             out += u'\\';
         }
         out += c;
@@ -126,15 +130,15 @@ void addPlace(QByteArray& record, const PostalAddress* a, const std::array<const
 }  // namespace
 
 void writeLdif(Database& db, const QString& path) {
-    const std::vector<Person> people = readPeople(db);
     TextFileWriter out(path);
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
-    for (const Person& p : people) {
+    forEachPerson(db, [&](const Person& p) {
         const QString mail = p.emails.isEmpty() ? QString() : p.emails[0].value;
         const QString dn = dns.add(p.shownName, mail);
         QByteArray record;
+        record.reserve(2048);
         addAttribute(record, "dn", dn);
         record +=
             "objectclass: top\r\nobjectclass: person\r\nobjectclass: organizationalPerson\r\n"
@@ -176,7 +180,7 @@ void writeLdif(Database& db, const QString& path) {
             }
             members[group] << dn;
         }
-    }
+    });
     for (const QString& group : groups) {
         const QString name = listName(group);
         QByteArray record;

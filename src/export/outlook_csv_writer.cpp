@@ -13,11 +13,14 @@ using namespace Qt::StringLiterals;
 namespace {
 
 void writeLine(TextFileWriter& out, const QStringList& fields) {
-    QStringList quoted;
+    QString line;
     for (const QString& field : fields) {
-        quoted << quoteCsv(field, u"\",\r\n");
+        if (&field != &fields.first()) {
+            line += u',';
+        }
+        line += quoteCsv(field, u"\",\r\n");
     }
-    out.writeBytes(quoted.join(u',').toUtf8() + "\r\n");
+    out.writeBytes(line.toUtf8().append("\r\n"));
 }
 
 // Outlook's own column names; it finds each by its name, not by its place.
@@ -56,12 +59,11 @@ QStringList place(const Person& p, PlaceKind kind) {
 }  // namespace
 
 void writeOutlookCsv(Database& db, const QString& path) {
-    const std::vector<Person> people = readPeople(db);
     TextFileWriter out(path);
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
-    for (const Person& p : people) {
+    forEachPerson(db, [&](const Person& p) {
         const auto email = [&p](int n) { return n < p.emails.size() ? p.emails[n].value : QString(); };
         const auto phone = [&p](PhoneKind kind, int n = 0) { return nthOf(p.phones, kind, phoneKind, n); };
         const auto page = [&p](PlaceKind kind) {
@@ -103,7 +105,7 @@ void writeOutlookCsv(Database& db, const QString& path) {
                << (p.birthday.isValid() ? p.birthday.toString(u"yyyy/M/d") : QString())
                << QString(p.note).replace(u'\n', u"\r\n"_s) << categories.join(u';');
         writeLine(out, fields);
-    }
+    });
     out.commit();
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <functional>
 #include <vector>
 
 #include "db/database.h"
@@ -81,8 +82,13 @@ PersonName splitName(const QString& shownName);
 // the pair's rows. A name is 名前, else the card's FN, else its N joined as
 // splitName would split it back. Family and given names come from the card's
 // N when it has either, else from the shown name by splitName when that is
-// the name or the e-mail address. Reads the view once and the entries once.
+// the name or the e-mail address. Reads the view once and the entries once,
+// in stored order.
 // Throws zt::Error as the database does.
 std::vector<Person> readPeople(Database& db);
+
+// The people of readPeople in the same order, handed to `take` one at a time:
+// a writer holds one whole person at a time, however large the address book.
+void forEachPerson(Database& db, const std::function<void(const Person&)>& take);
 
 }  // namespace zt

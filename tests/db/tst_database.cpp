@@ -89,25 +89,6 @@ private slots:
         QCOMPARE(stored.Bytes(0), card);
     }
 
-    // A newer program's file is refused and left exactly as it was.
-    void newerLayoutIsRefused() {
-        WorkDb work;
-        work.db->Execute(u"PRAGMA user_version = 2"_qs);
-        const QString path = work.db->path();
-        work.db.reset();
-        const QByteArray before = fileBytes(path);
-        QString refused;
-        try {
-            zt::Database::open(path);
-        } catch (const zt::Error& e) {
-            refused = e.text();
-        }
-        QCOMPARE(refused, u"作業用データベース "_qs + path +
-                              u" は新しい版のプログラムで作られたため、使えません。\r\n"
-                              "新しい版のプログラムを使ってください。"_qs);
-        QCOMPARE(fileBytes(path), before);
-    }
-
     // Stores a card as the import does (membership, then entry), or a row alone,
     // or deletes one, in a random order.
     void matchesItsDefinition() {

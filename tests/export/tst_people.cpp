@@ -91,15 +91,16 @@ private slots:
     }
 
     // people_hostile: every character each format must escape, a person in
-    // three groups and stored twice, names missing or NULL beside empty.
+    // three groups and stored twice, names missing or NULL beside empty, dns
+    // that would meet. full_cards: a book of whole 2.1 and 3.0 cards, imported.
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
         const std::pair<const char*, Write> writers[] = {
             {"vcf", zt::writeVCard}, {"csv", zt::writeOutlookCsv}, {"ldif", zt::writeLdif}};
         for (const auto& [extension, write] : writers) {
-            for (const char* rows :
-                 {"vcard_worked_example", "csv_worked_example", "people_hostile", "people_empty"}) {
+            for (const char* rows : {"vcard_worked_example", "csv_worked_example", "people_hostile",
+                                     "people_empty", "full_cards"}) {
                 QTest::addRow("%s.%s", rows, extension) << write << QString::fromLatin1(rows);
             }
         }
@@ -107,7 +108,11 @@ private slots:
     void files() {
         QFETCH(Write, write);
         QFETCH(QString, rows);
-        storeRows(*work, rows);
+        if (const QString book = testData(u"books/"_qs + rows); QFileInfo(book).isDir()) {
+            zt::importAddressBook(*work->db, book);
+        } else {
+            storeRows(*work, rows);
+        }
         write(*work->db, work->out("out"));
         QCOMPARE(fileBytes(work->out("out")),
                  fileBytes(testData(QString::fromLatin1(QTest::currentDataTag()))));
