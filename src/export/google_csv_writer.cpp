@@ -2,6 +2,8 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <array>
+#include <vector>
 
 #include "export/csv_writer.h"
 #include "export/people.h"
@@ -66,108 +68,96 @@ QString labels(const QStringList& groups) {
     return out.join(QStringLiteral(" ::: "));
 }
 
-// Up to `columns` values of a person's list, `width` fields each; the room
-// the person does not fill stays empty.
-template <class T, class Fields>
-void appendRepeated(QStringList& row, const QList<T>& values, qsizetype columns, int width, Fields fields) {
-    for (qsizetype i = 0; i < columns; ++i) {
-        if (i < values.size()) {
-            row << fields(values[i], i);
-        } else {
-            for (int f = 0; f < width; ++f) {
-                row << QString();
-            }
-        }
-    }
+// One field with the comma before it, quoted as RFC 4180 asks.
+void appendField(QByteArray& out, const QString& field) {
+    out += ',';
+    out += quoteCsv(field, u"\",\r\n").toUtf8();
 }
 
-QString withLineBreaks(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    return text.replace(u'\n', QStringLiteral("\r\n"));
-}
+// A person's row, kept until the widest person is known: its fixed columns,
+// then each repeated group of columns with how many entries it filled.
+struct Row {
+    QByteArray fixed;
+    std::array<QByteArray, 4> repeated;
+    std::array<qsizetype, 4> filled{};
+};
 
 }  // namespace
 
 void writeGoogleCsv(Database& db, const QString& path) {
-    const std::vector<Person> people = readPeople(db);
-    qsizetype emails = 1, phones = 1, addresses = 1, websites = 1;
-    for (const Person& p : people) {
-        emails = std::max(emails, p.emails.size());
-        phones = std::max(phones, p.phones.size());
-        addresses = std::max(addresses, p.postalAddresses.size());
-        websites = std::max(websites, p.webPages.size());
-    }
+    // A person at a time, as the other writers go; what waits for the widths is
+    // the row's own bytes, not the person.
+    enum { Emails, Phones, Addresses, Websites };
+    const std::array<int, 4> width{2, 2, int(kAddressParts.size()), 2};
+    std::array<qsizetype, 4> most{1, 1, 1, 1};
+    std::vector<Row> rows;
+    forEachPerson(db, [&](const Person& p) {
+        Row& row = rows.emplace_back();
+        const QString birthday =
+            p.birthday.isValid() ? p.birthday.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+        row.fixed = quoteCsv(p.givenName, u"\",\r\n").toUtf8();
+        for (const QString& field :
+             {p.middleName, p.familyName, p.phoneticGiven, QString(), p.phoneticFamily, p.prefix, p.suffix,
+              p.nickname, QString(), p.company, p.title, p.department, birthday,
+              QString(p.note).replace(u'\n', QStringLiteral("\r\n")), labels(p.groups)}) {
+            appendField(row.fixed, field);
+        }
+        // The star marks the primary address, which is the person's own.
+        for (qsizetype i = 0; i < p.emails.size(); ++i) {
+            const QString label = placeLabel(p.emails[i].types);
+            appendField(row.repeated[Emails], i == 0 ? QStringLiteral("* ") + label : label);
+            appendField(row.repeated[Emails], p.emails[i].value);
+        }
+        for (const TypedValue& phone : p.phones) {
+            appendField(row.repeated[Phones], phoneLabel(phone));
+            appendField(row.repeated[Phones], phone.value);
+        }
+        for (const PostalAddress& a : p.postalAddresses) {
+            for (const QString& field : {placeLabel(a.types), formatted(a), a.street, a.locality, a.poBox,
+                                         a.region, a.code, a.country, a.extended}) {
+                appendField(row.repeated[Addresses], field);
+            }
+        }
+        for (const TypedValue& url : p.webPages) {
+            appendField(row.repeated[Websites], placeKind(url.types) == PlaceKind::Home
+                                                    ? QStringLiteral("Home")
+                                                    : QStringLiteral("Work"));
+            appendField(row.repeated[Websites], url.value);
+        }
+        row.filled = {p.emails.size(), p.phones.size(), p.postalAddresses.size(), p.webPages.size()};
+        for (int kind = 0; kind < 4; ++kind) {
+            most[kind] = std::max(most[kind], row.filled[kind]);
+        }
+    });
 
-    QStringList header{QStringLiteral("First Name"),
-                       QStringLiteral("Middle Name"),
-                       QStringLiteral("Last Name"),
-                       QStringLiteral("Phonetic First Name"),
-                       QStringLiteral("Phonetic Middle Name"),
-                       QStringLiteral("Phonetic Last Name"),
-                       QStringLiteral("Name Prefix"),
-                       QStringLiteral("Name Suffix"),
-                       QStringLiteral("Nickname"),
-                       QStringLiteral("File As"),
-                       QStringLiteral("Organization Name"),
-                       QStringLiteral("Organization Title"),
-                       QStringLiteral("Organization Department"),
-                       QStringLiteral("Birthday"),
-                       QStringLiteral("Notes"),
-                       QStringLiteral("Labels")};
+    QByteArray header =
+        "First Name,Middle Name,Last Name,Phonetic First Name,Phonetic Middle Name,Phonetic Last Name,"
+        "Name Prefix,Name Suffix,Nickname,File As,Organization Name,Organization Title,"
+        "Organization Department,Birthday,Notes,Labels";
     const auto pairs = [&header](const char* what, qsizetype count) {
         for (qsizetype n = 1; n <= count; ++n) {
-            header << QStringLiteral("%1 %2 - Label").arg(QLatin1String(what)).arg(n)
-                   << QStringLiteral("%1 %2 - Value").arg(QLatin1String(what)).arg(n);
+            header += QStringLiteral(",%1 %2 - Label,%1 %2 - Value").arg(QLatin1String(what)).arg(n).toUtf8();
         }
     };
-    pairs("E-mail", emails);
-    pairs("Phone", phones);
-    for (qsizetype n = 1; n <= addresses; ++n) {
+    pairs("E-mail", most[Emails]);
+    pairs("Phone", most[Phones]);
+    for (qsizetype n = 1; n <= most[Addresses]; ++n) {
         for (const QString& part : kAddressParts) {
-            header << QStringLiteral("Address %1 - %2").arg(n).arg(part);
+            header += QStringLiteral(",Address %1 - %2").arg(n).arg(part).toUtf8();
         }
     }
-    pairs("Website", websites);
+    pairs("Website", most[Websites]);
 
     TextFileWriter out(path);
-    out.writeBytes(csvLine(header));
-    for (const Person& p : people) {
-        QStringList row{p.givenName,
-                        p.middleName,
-                        p.familyName,
-                        p.phoneticGiven,
-                        QString(),
-                        p.phoneticFamily,
-                        p.prefix,
-                        p.suffix,
-                        p.nickname,
-                        QString(),
-                        p.company,
-                        p.title,
-                        p.department,
-                        p.birthday.isValid() ? p.birthday.toString(QStringLiteral("yyyy-MM-dd")) : QString(),
-                        withLineBreaks(p.note),
-                        labels(p.groups)};
-        // The star marks the primary address, which is the person's own.
-        appendRepeated(row, p.emails, emails, 2, [](const TypedValue& e, qsizetype i) {
-            return QStringList{(i == 0 ? QStringLiteral("* ") : QString()) + placeLabel(e.types), e.value};
-        });
-        appendRepeated(row, p.phones, phones, 2, [](const TypedValue& phone, qsizetype) {
-            return QStringList{phoneLabel(phone), phone.value};
-        });
-        appendRepeated(
-            row, p.postalAddresses, addresses, int(kAddressParts.size()),
-            [](const PostalAddress& a, qsizetype) {
-                return QStringList{
-                    placeLabel(a.types), formatted(a), a.street, a.locality, a.poBox, a.region, a.code,
-                    a.country,           a.extended};
-            });
-        appendRepeated(row, p.webPages, websites, 2, [](const TypedValue& url, qsizetype) {
-            return QStringList{
-                placeKind(url.types) == PlaceKind::Home ? QStringLiteral("Home") : QStringLiteral("Work"),
-                url.value};
-        });
-        out.writeBytes(csvLine(row));
+    out.writeBytes(header + "\r\n");
+    for (Row& row : rows) {
+        QByteArray line = std::move(row.fixed);
+        for (int kind = 0; kind < 4; ++kind) {
+            // Every row has every column: the room a person leaves is empty fields.
+            line += row.repeated[kind] + QByteArray((most[kind] - row.filled[kind]) * width[kind], ',');
+        }
+        out.writeBytes(line + "\r\n");
+        row = Row();
     }
     out.commit();
 }

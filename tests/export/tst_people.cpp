@@ -96,8 +96,10 @@ private slots:
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
-        const std::pair<const char*, Write> writers[] = {
-            {"vcf", zt::writeVCard}, {"csv", zt::writeOutlookCsv}, {"ldif", zt::writeLdif}};
+        const std::pair<const char*, Write> writers[] = {{"vcf", zt::writeVCard},
+                                                         {"csv", zt::writeOutlookCsv},
+                                                         {"ldif", zt::writeLdif},
+                                                         {"google.csv", zt::writeGoogleCsv}};
         for (const auto& [extension, write] : writers) {
             for (const char* rows : {"vcard_worked_example", "csv_worked_example", "people_hostile",
                                      "people_empty", "full_cards"}) {
