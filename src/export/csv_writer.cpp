@@ -19,14 +19,6 @@ QString quoteCsv(QStringView text, QStringView specials) {
     return u'"' + text.toString().replace(u'"', u"\"\""_s) + u'"';
 }
 
-QByteArray csvLine(const QStringList& fields) {
-    QStringList quoted;
-    for (const QString& field : fields) {
-        quoted << quoteCsv(field, u"\",\r\n");
-    }
-    return quoted.join(u',').toUtf8() + "\r\n";
-}
-
 QString QuoteCsvField(const FieldValue& value) {
     return value ? quoteCsv(*value, u"\",") : QString();
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include "db/database.h"
 
@@ -11,10 +9,6 @@ namespace zt {
 // `text` as one CSV field: enclosed in double quotes, its own doubled, when it
 // holds any character of `specials` (which names '"' too); otherwise unchanged.
 QString quoteCsv(QStringView text, QStringView specials);
-
-// One line of RFC 4180 CSV in UTF-8, with its CR LF: a field holding a quote,
-// a comma or a line break is quoted, so Outlook and Google read it whole.
-QByteArray csvLine(const QStringList& fields);
 
 // The text of one CSV field: NULL as the empty text; a value holding an ASCII
 // double quote is enclosed in double quotes with each of its own doubled; a
