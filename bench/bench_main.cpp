@@ -1,10 +1,11 @@
-// Measures the import and the six writers on a synthetic address book, through
+// Measures the import and the seven writers on a synthetic address book, through
 // the same functions the job windows call, without any window.
 //
 //   bench [--cards N] [--keep DIR]
 //
 // Prints one line per phase and size, then a summary line for the largest size:
-//   bench: cards=N lines_per_card=L import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S rss_mb=M
+//   bench: cards=N lines_per_card=L import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S google=S
+//   rss_mb=M
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@
 #include "db/database.h"
 #include "export/csv_writer.h"
 #include "export/edmax_writer.h"
+#include "export/google_csv_writer.h"
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
 #include "export/tsurukame_writer.h"
@@ -77,6 +79,7 @@ SizeResult runSize(const QString& folder, int cards) {
         {"vcard", [&] { zt::writeVCard(*db, folder + QStringLiteral("/ZTAdrF03.vcf")); }, outputRows},
         {"outlook", [&] { zt::writeOutlookCsv(*db, folder + QStringLiteral("/ZTAdrF04.csv")); }, outputRows},
         {"ldif", [&] { zt::writeLdif(*db, folder + QStringLiteral("/ZTAdrF07.ldif")); }, outputRows},
+        {"google", [&] { zt::writeGoogleCsv(*db, folder + QStringLiteral("/ZTAdrF08.csv")); }, outputRows},
     };
 
     std::map<std::string, double> seconds;
@@ -140,10 +143,11 @@ int main(int argc, char** argv) {
         std::printf(
             "bench: cards=%d lines_per_card=%.1f import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f vcard=%.3f "
             "outlook=%.3f "
-            "ldif=%.3f "
+            "ldif=%.3f google=%.3f "
             "rss_mb=%.0f\n",
             cards, result.linesPerCard, last.at("import"), last.at("csv"), last.at("edmax"),
-            last.at("tsurukame"), last.at("vcard"), last.at("outlook"), last.at("ldif"), peakRssMb());
+            last.at("tsurukame"), last.at("vcard"), last.at("outlook"), last.at("ldif"), last.at("google"),
+            peakRssMb());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench: %s\n", e.what());
         return 1;

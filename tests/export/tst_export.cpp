@@ -10,6 +10,7 @@
 #include "export/csv_writer.h"
 #include "export/edmax_window.h"
 #include "export/edmax_writer.h"
+#include "export/google_csv_window.h"
 #include "export/ldif_window.h"
 #include "export/outlook_csv_window.h"
 #include "export/tsurukame_window.h"
@@ -165,6 +166,9 @@ private slots:
         QTest::newRow("ZTAdrF07") << &make<ZTAdrF07> << 0 << 0 << "vcard_worked_example"
                                   << "vcard_worked_example.ldif"
                                   << "ZTAdrF07.ldif";
+        QTest::newRow("ZTAdrF08") << &make<ZTAdrF08> << 0 << 0 << "vcard_worked_example"
+                                  << "vcard_worked_example.google.csv"
+                                  << "ZTAdrF08.csv";
     }
 
     void runs() {
