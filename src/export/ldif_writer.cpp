@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "export/people.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -51,9 +52,10 @@ QString listName(QString group) {
 
 }  // namespace
 
-void writeLdif(Database& db, const QString& path) {
+qsizetype writeLdif(Database& db, const QString& path) {
     const std::vector<Person> people = readPeople(db);
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("Thunderbird 用 LDIF 出力"), path);
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
     for (const Person& p : people) {
@@ -93,6 +95,7 @@ void writeLdif(Database& db, const QString& path) {
         out.writeBytes(record + "\r\n");
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

@@ -12,6 +12,8 @@ namespace zt {
 // import makes each group a mailing list. UTF-8, CR LF line ends, no folded
 // lines. Throws zt::Error on any failure; the file at `path` is then left as
 // it was.
-void writeLdif(Database& db, const QString& path);
+// Returns the number of losses listed in the loss report beside the file
+// (zt::LossReport).
+qsizetype writeLdif(Database& db, const QString& path);
 
 }  // namespace zt

@@ -4,6 +4,7 @@
 
 #include "export/csv_writer.h"
 #include "export/people.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -20,9 +21,10 @@ void writeLine(TextFileWriter& out, const QStringList& fields) {
 
 }  // namespace
 
-void writeOutlookCsv(Database& db, const QString& path) {
+qsizetype writeOutlookCsv(Database& db, const QString& path) {
     const std::vector<Person> people = readPeople(db);
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("Outlook 用 CSV 出力"), path);
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     writeLine(out, {QStringLiteral("First Name"), QStringLiteral("Last Name"),
@@ -37,6 +39,7 @@ void writeOutlookCsv(Database& db, const QString& path) {
                         p.groups.join(u';')});
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

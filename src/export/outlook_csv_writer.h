@@ -11,6 +11,8 @@ namespace zt {
 // with a byte-order mark, Outlook's English column names on the first line,
 // CR LF after every line, the person's groups as its categories. Throws
 // zt::Error on any failure; the file at `path` is then left as it was.
-void writeOutlookCsv(Database& db, const QString& path);
+// Returns the number of losses listed in the loss report beside the file
+// (zt::LossReport).
+qsizetype writeOutlookCsv(Database& db, const QString& path);
 
 }  // namespace zt

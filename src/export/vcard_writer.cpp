@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "export/people.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -55,9 +56,10 @@ QByteArray folded(const QString& line) {
 
 }  // namespace
 
-void writeVCard(Database& db, const QString& path) {
+qsizetype writeVCard(Database& db, const QString& path) {
     const std::vector<Person> people = readPeople(db);
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("vCard 出力"), path);
     for (const Person& p : people) {
         QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
         card += folded(QStringLiteral("FN:") + escaped(p.shownName));
@@ -82,6 +84,7 @@ void writeVCard(Database& db, const QString& path) {
         out.writeBytes(card + "END:VCARD\r\n");
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

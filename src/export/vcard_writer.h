@@ -13,6 +13,8 @@ namespace zt {
 // CR LF after every line, lines folded at 75 octets; no rows give an empty
 // file. Throws zt::Error on any failure; the file at `path` is then left as it
 // was.
-void writeVCard(Database& db, const QString& path);
+// Returns the number of losses listed in the loss report beside the file
+// (zt::LossReport).
+qsizetype writeVCard(Database& db, const QString& path);
 
 }  // namespace zt

@@ -6,7 +6,7 @@
 #include "export/vcard_writer.h"
 #include "test_support.h"
 
-using Write = void (*)(zt::Database&, const QString&);
+using Write = qsizetype (*)(zt::Database&, const QString&);
 Q_DECLARE_METATYPE(Write)
 
 class TestPeople : public GuiTest {
