@@ -77,7 +77,7 @@ asan: deps
 # ASan's record of allocation stacks grows by about 1 KB per input (Qt's
 # frames unwind into ever new garbage), so a run of many minutes may need
 # FUZZ_RSS_MB raised to stay clear of the memory limit.
-FUZZERS = fuzz_cp932 fuzz_import fuzz_csv_field
+FUZZERS = fuzz_cp932 fuzz_import fuzz_csv_field fuzz_card_properties
 fuzz: dev-deps
 	@test -f $(FUZZ_BUILD)/build.ninja || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT_FUZZ=ON -DZT_BUILD_TESTS=OFF

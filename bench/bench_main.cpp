@@ -1,10 +1,11 @@
-// Measures the import and the six writers on a synthetic address book, through
+// Measures the import and the seven writers on a synthetic address book, through
 // the same functions the job windows call, without any window.
 //
 //   bench [--cards N] [--keep DIR]
 //
 // Prints one line per phase and size, then a summary line for the largest size:
-//   bench: cards=N import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S rss_mb=M
+//   bench: cards=N lines_per_card=L import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S google=S
+//   rss_mb=M
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -20,6 +21,7 @@
 #include "db/database.h"
 #include "export/csv_writer.h"
 #include "export/edmax_writer.h"
+#include "export/google_csv_writer.h"
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
 #include "export/tsurukame_writer.h"
@@ -47,11 +49,17 @@ struct Phase {
     QString rowCount;  // counts the rows the phase handled, outside the timing
 };
 
-std::map<std::string, double> runSize(const QString& folder, int cards) {
+struct SizeResult {
+    double linesPerCard;
+    std::map<std::string, double> seconds;
+};
+
+SizeResult runSize(const QString& folder, int cards) {
     QDir().mkpath(folder);
     std::printf("size %d cards in %d group folders: generating...\n", cards, kGroups);
     std::fflush(stdout);
-    const QString picked = generateAddressBook(folder, cards, kGroups);
+    const GeneratedBook book = generateAddressBook(folder, cards, kGroups);
+    const QString& picked = book.picked;
     const QString dbPath = folder + QStringLiteral("/ZTADRCNV.mdb");
     QFile::remove(dbPath);
     zt::Database::create(dbPath);
@@ -71,6 +79,7 @@ std::map<std::string, double> runSize(const QString& folder, int cards) {
         {"vcard", [&] { zt::writeVCard(*db, folder + QStringLiteral("/ZTAdrF03.vcf")); }, outputRows},
         {"outlook", [&] { zt::writeOutlookCsv(*db, folder + QStringLiteral("/ZTAdrF04.csv")); }, outputRows},
         {"ldif", [&] { zt::writeLdif(*db, folder + QStringLiteral("/ZTAdrF07.ldif")); }, outputRows},
+        {"google", [&] { zt::writeGoogleCsv(*db, folder + QStringLiteral("/ZTAdrF08.csv")); }, outputRows},
     };
 
     std::map<std::string, double> seconds;
@@ -85,7 +94,7 @@ std::map<std::string, double> runSize(const QString& folder, int cards) {
                     cards, rows, s, s > 0 ? static_cast<double>(rows) / s : 0.0, peakRssMb());
         std::fflush(stdout);
     }
-    return seconds;
+    return {book.linesPerCard, seconds};
 }
 
 }  // namespace
@@ -115,13 +124,13 @@ int main(int argc, char** argv) {
     QTemporaryDir temp;
     const QString base = keep.isEmpty() ? temp.path() : QDir(keep).absolutePath();
     try {
-        std::map<int, std::map<std::string, double>> results;
+        std::map<int, SizeResult> results;
         for (int cards : sizes) {
             results[cards] = runSize(base + QStringLiteral("/cards-%1").arg(cards), cards);
         }
         if (results.size() > 1) {
-            const auto& small = results.begin()->second;
-            const auto& large = results.rbegin()->second;
+            const auto& small = results.begin()->second.seconds;
+            const auto& large = results.rbegin()->second.seconds;
             const double factor = static_cast<double>(results.rbegin()->first) / results.begin()->first;
             std::printf("scaling (x%.0f data):", factor);
             for (const auto& [phase, s] : large) {
@@ -129,13 +138,16 @@ int main(int argc, char** argv) {
             }
             std::printf("\n");
         }
-        const auto& [cards, last] = *results.rbegin();
+        const auto& [cards, result] = *results.rbegin();
+        const auto& last = result.seconds;
         std::printf(
-            "bench: cards=%d import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f vcard=%.3f outlook=%.3f "
-            "ldif=%.3f "
+            "bench: cards=%d lines_per_card=%.1f import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f vcard=%.3f "
+            "outlook=%.3f "
+            "ldif=%.3f google=%.3f "
             "rss_mb=%.0f\n",
-            cards, last.at("import"), last.at("csv"), last.at("edmax"), last.at("tsurukame"),
-            last.at("vcard"), last.at("outlook"), last.at("ldif"), peakRssMb());
+            cards, result.linesPerCard, last.at("import"), last.at("csv"), last.at("edmax"),
+            last.at("tsurukame"), last.at("vcard"), last.at("outlook"), last.at("ldif"), last.at("google"),
+            peakRssMb());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench: %s\n", e.what());
         return 1;

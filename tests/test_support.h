@@ -77,6 +77,18 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
+// Makes a working database what programs before the cards were kept made:
+// version 0, no カード, and a view of another definition.
+inline void makeVersion0(zt::Database& db) {
+    for (const char* sql :
+         {"DROP VIEW 出力情報", "ALTER TABLE アドレス情報 DROP COLUMN カード",
+          "CREATE VIEW 出力情報 AS SELECT NULL AS グループ, 名前, アドレス, 会社名, 部署名, "
+          "役職 FROM アドレス情報",
+          "PRAGMA user_version = 0"}) {
+        db.Execute(QString::fromUtf8(sql));
+    }
+}
+
 // The rows a query gives, fields joined with "|", NULL as "∅".
 inline QStringList queryRows(zt::Database& db, const QString& sql) {
     QStringList out;

@@ -54,16 +54,14 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
     Command5 = makeButton(this, "Command5", padded(QStringLiteral("(&5)EdMax アドレス帳作成"), 10), 2200);
     Command6 = makeButton(this, "Command6", padded(QStringLiteral("(&6)鶴亀アドレス帳作成"), 11), 2700);
     Command7 = makeButton(this, "Command7", padded(QStringLiteral("(&7)Thunderbird 用 LDIF 出力"), 8), 3200);
-    Command8 = makeButton(this, "Command8", padded(QStringLiteral("(&8)"), 20), 3700);
+    Command8 = makeButton(this, "Command8", padded(QStringLiteral("(&8)Google 用 CSV 出力"), 11), 3700);
     Command9 = makeButton(this, "Command9", padded(QStringLiteral("(&9)"), 20), 4200);
     CommandEnd = makeButton(this, "CommandEnd", QStringLiteral("終了(&X)"), 5700);
     CommandEnd->setFont(ZTAdrM1::GothicFont(9.75, true));
 
-    // The spares keep their captions and places but are never shown, so they
-    // cannot take the focus and leave gaps in the column.
-    for (QPushButton* spare : {Command8, Command9}) {
-        spare->hide();
-    }
+    // The spare keeps its caption and place but is never shown, so it cannot
+    // take the focus.
+    Command9->hide();
 
     Label1 = new QLabel(QStringLiteral("最初に(1)でデータを取り込んでください。"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -90,6 +88,7 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
     connect(Command5, &QPushButton::clicked, this, &ZTAdrF00::Command5_Click);
     connect(Command6, &QPushButton::clicked, this, &ZTAdrF00::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &ZTAdrF00::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &ZTAdrF00::Command8_Click);
     connect(CommandEnd, &QPushButton::clicked, this, &ZTAdrF00::CommandEnd_Click);
 
     // Keyboard preview: F1 must be seen whichever of our controls has the
@@ -152,6 +151,10 @@ void ZTAdrF00::Command7_Click() {
     showJob(ldifWindow_, jobs_.ldif);
 }
 
+void ZTAdrF00::Command8_Click() {
+    showJob(googleWindow_, jobs_.google);
+}
+
 void ZTAdrF00::CommandEnd_Click() {
     // The same path as the close box, so the close check always runs.
     close();
@@ -183,7 +186,7 @@ bool ZTAdrF00::Form_QueryUnload() {
 QList<QWidget*> ZTAdrF00::otherOpenWindows() const {
     QList<QWidget*> open;
     for (const QPointer<JobWindow>& job : {importWindow_, csvWindow_, vcardWindow_, outlookWindow_,
-                                           edmaxWindow_, tsurukameWindow_, ldifWindow_}) {
+                                           edmaxWindow_, tsurukameWindow_, ldifWindow_, googleWindow_}) {
         if (job && job->isVisible()) {
             open.append(job.data());
         }

@@ -27,6 +27,7 @@ public:
         std::function<JobWindow*()> edmax;      // ZTAdrF05
         std::function<JobWindow*()> tsurukame;  // ZTAdrF06
         std::function<JobWindow*()> ldif;       // ZTAdrF07
+        std::function<JobWindow*()> google;     // ZTAdrF08
     };
 
     // `helpFile` is what F1 opens: the help file beside the executable.
@@ -40,6 +41,7 @@ public:
     void Command5_Click();
     void Command6_Click();
     void Command7_Click();
+    void Command8_Click();
     void CommandEnd_Click();
     // Returns true when F1 was handled (help shown).
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -86,4 +88,5 @@ private:
     QPointer<JobWindow> edmaxWindow_;
     QPointer<JobWindow> tsurukameWindow_;
     QPointer<JobWindow> ldifWindow_;
+    QPointer<JobWindow> googleWindow_;
 };

@@ -24,6 +24,7 @@
 #include "db/database.h"
 #include "export/csv_window.h"
 #include "export/edmax_window.h"
+#include "export/google_csv_window.h"
 #include "export/ldif_window.h"
 #include "export/outlook_csv_window.h"
 #include "export/tsurukame_window.h"
@@ -335,6 +336,7 @@ ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder) {
         [&db, folder] { return new ZTAdrF05(db, folder); },
         [&db, folder] { return new ZTAdrF06(db, folder); },
         [&db, folder] { return new ZTAdrF07(db, folder); },
+        [&db, folder] { return new ZTAdrF08(db, folder); },
     };
 }
 

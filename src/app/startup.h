@@ -58,7 +58,7 @@ QString OutputFolderFor(const QString& appPath);
 // returned. The caller owns the database for the run.
 std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const QString& baseName);
 
-// The seven job windows the main menu opens, each handed the working database
+// The eight job windows the main menu opens, each handed the working database
 // and the folder they write to.
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder);
 

@@ -21,11 +21,17 @@ namespace {
 using detail::Connection;
 using detail::StatementHandle;
 
+// PRAGMA user_version of this layout. 0 is every file made before the version
+// was kept: the same tables without アドレス情報.カード.
+constexpr int kFormatVersion = 1;
+
+// What every version has; a newer version adds its own after the upgrade.
 const char* const kRequiredSources[] = {
     "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 LIMIT 0",
     "SELECT グループ, 名前, アドレス FROM グループ情報 LIMIT 0",
     "SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報 LIMIT 0",
 };
+const char* const kRequiredSince1 = "SELECT カード FROM アドレス情報 LIMIT 0";
 
 const QString kNoCurrentRow = QStringLiteral("カレント レコードがありません。");
 
@@ -95,6 +101,15 @@ void bindValue(sqlite3_stmt* stmt, int position, const FieldValue& value) {
                 : sqlite3_bind_null(stmt, position));
 }
 
+// Copied too: a record set steps long after its parameters are gone. An empty
+// QByteArray's data is never a null pointer, so it stays an empty BLOB, not NULL.
+void bindValue(sqlite3_stmt* stmt, int position, const QByteArray& value) {
+    check(sqlite3_db_handle(stmt),
+          value.isNull() ? sqlite3_bind_null(stmt, position)
+                         : sqlite3_bind_blob64(stmt, position, value.constData(),
+                                               static_cast<sqlite3_uint64>(value.size()), SQLITE_TRANSIENT));
+}
+
 void bindParams(sqlite3_stmt* stmt, const Params& params) {
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != static_cast<int>(params.size())) {
@@ -103,7 +118,7 @@ void bindParams(sqlite3_stmt* stmt, const Params& params) {
                         .arg(params.size()));
     }
     for (int i = 0; i < expected; ++i) {
-        bindValue(stmt, i + 1, params[static_cast<size_t>(i)]);
+        std::visit([&](const auto& value) { bindValue(stmt, i + 1, value); }, params[static_cast<size_t>(i)]);
     }
 }
 
@@ -156,6 +171,25 @@ FieldValue Recordset::Fields(int index) const {
     return QString(text, sqlite3_column_bytes16(stmt_.get(), index) / 2);
 }
 
+QByteArray Recordset::Bytes(int index) const {
+    if (Eof()) {
+        throw Error(kNoCurrentRow);
+    }
+    checkIndex(index, FieldCount());
+    // The type is asked first, before any conversion makes it meaningless. A
+    // text is read as text so that it comes as UTF-8 whatever form the engine
+    // holds it in; an empty value is empty, not null.
+    sqlite3_stmt* const stmt = stmt_.get();
+    const int type = sqlite3_column_type(stmt, index);
+    if (type == SQLITE_NULL) {
+        return QByteArray();
+    }
+    const void* data =
+        type == SQLITE_BLOB ? sqlite3_column_blob(stmt, index) : sqlite3_column_text(stmt, index);
+    const int size = sqlite3_column_bytes(stmt, index);
+    return size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray("");
+}
+
 Statement::Statement(Connection db, StatementHandle stmt) : db_(std::move(db)), stmt_(std::move(stmt)) {}
 
 void Statement::Execute(const Params& params) {
@@ -164,6 +198,28 @@ void Statement::Execute(const Params& params) {
     while (step(stmt_.get())) {
     }
 }
+
+namespace {
+
+int formatVersion(Database& db) {
+    return db.OpenRecordset(QStringLiteral("PRAGMA user_version")).Text(0).toInt();
+}
+
+// Brings a file of an earlier layout up to this one, whole or not at all. Its
+// last import stays and can be written out at once; its cards are unknown (NULL).
+void upgrade(Database& db) {
+    Transaction transaction(db);
+    if (formatVersion(db) == 0) {  // another start-up may have upgraded it while this one waited
+        // An earlier program's view may differ from today's: it is replaced by the one schema.sql defines.
+        db.Execute(QStringLiteral("DROP VIEW 出力情報"));
+        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN カード BLOB"));
+        db.Execute(QString::fromUtf8(schema::kViewSql));
+        db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(kFormatVersion));
+    }
+    transaction.commit();
+}
+
+}  // namespace
 
 Database::Database(const QString& path, Connection db) : path_(path), db_(std::move(db)) {}
 
@@ -182,13 +238,16 @@ std::unique_ptr<Database> Database::open(const QString& path) {
         throw engineError(SQLITE_READONLY, path, QStringLiteral("attempt to write a readonly database"));
     }
     // A foreign, damaged or incomplete file is refused here rather than in the middle of a job.
-    for (const char* sql : kRequiredSources) {
+    const auto require = [&](const char* sql) {
         sqlite3_stmt* probe = nullptr;
         const int rc = sqlite3_prepare_v2(database->db_.get(), sql, -1, &probe, nullptr);
         const StatementHandle owned(probe);
         if (rc != SQLITE_OK) {
             throw engineError(SQLITE_NOTADB, path, QString::fromUtf8(sqlite3_errmsg(database->db_.get())));
         }
+    };
+    for (const char* sql : kRequiredSources) {
+        require(sql);
     }
     Recordset check = database->OpenRecordset(QStringLiteral("PRAGMA quick_check(1)"));
     const QString verdict = check.Eof() ? QString() : check.Text(0);
@@ -196,6 +255,17 @@ std::unique_ptr<Database> Database::open(const QString& path) {
         throw engineError(SQLITE_CORRUPT, path,
                           QStringLiteral("database disk image is malformed (%1)").arg(verdict));
     }
+    // Refused before anything is written: a newer program's file stays as it made it.
+    if (formatVersion(*database) > kFormatVersion) {
+        throw Error(
+            QStringLiteral("作業用データベース %1 は新しい版のプログラムで作られたため、使えません。\r\n"
+                           "新しい版のプログラムを使ってください。")
+                .arg(QDir::toNativeSeparators(path)));
+    }
+    if (formatVersion(*database) < kFormatVersion) {
+        upgrade(*database);
+    }
+    require(kRequiredSince1);
     return database;
 }
 
@@ -205,7 +275,8 @@ void Database::create(const QString& path) {
     }
     try {
         const Connection db = connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        const std::string sql = std::string("BEGIN;\n") + schema::kCreateSql + "\nCOMMIT;";
+        const std::string sql = std::string("BEGIN;\n") + schema::kCreateSql +
+                                "\nPRAGMA user_version = " + std::to_string(kFormatVersion) + ";\nCOMMIT;";
         check(db.get(), sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr));
     } catch (const Error&) {
         QFile::remove(path);  // a half-made database would pass the next start-up's existence check

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "platform/error.h"
@@ -18,7 +20,9 @@ namespace zt {
 
 // A field's value: std::nullopt is NULL, distinct from the empty text.
 using FieldValue = std::optional<QString>;
-using Params = std::vector<FieldValue>;
+// A parameter: NULL or text, or bytes stored as they are (a BLOB; a null QByteArray is NULL).
+using Param = std::variant<FieldValue, QByteArray>;
+using Params = std::vector<Param>;
 
 namespace detail {
 struct Release {
@@ -41,6 +45,8 @@ public:
     FieldValue Fields(int index) const;
     // NULL reads as the empty text, as every writer renders it.
     QString Text(int index) const { return Fields(index).value_or(QString()); }
+    // A BLOB's bytes as stored; a text as its UTF-8; NULL as a null QByteArray.
+    QByteArray Bytes(int index) const;
 
 private:
     friend class Database;

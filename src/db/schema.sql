@@ -1,11 +1,15 @@
 -- The working database. Every text field accepts the empty text; nothing is
 -- unique, because one person may stand in several groups or twice in a card file.
+-- カード is the card as its file holds it, CP932 bytes and line ends as written,
+-- for the outputs that carry more than the five fields; NULL in rows stored by
+-- a program that did not keep it.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
     会社名   TEXT,
     部署名   TEXT,
-    役職     TEXT
+    役職     TEXT,
+    カード   BLOB
 );
 
 CREATE TABLE グループ情報 (
@@ -34,6 +38,9 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- anti-join written as LEFT JOIN ... IS NULL would walk every earlier copy).
 -- Pairs match with IS, so a NULL name or address is a value of its own, apart
 -- from the empty text.
+--
+-- The view stays the last statement of this file: opening an older database
+-- recreates it from the text between its CREATE and the file's end.
 CREATE VIEW 出力情報 AS
 SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
 FROM (

@@ -13,7 +13,7 @@ namespace zt {
 
 QString quoteCsv(QStringView text, QStringView specials) {
     const bool needsQuotes =
-        std::any_of(text.begin(), text.end(), [specials](QChar c) { return specials.contains(c); });
+        std::find_first_of(text.begin(), text.end(), specials.begin(), specials.end()) != text.end();
     if (!needsQuotes) {
         return text.toString();
     }

@@ -6,10 +6,12 @@
 
 namespace zt {
 
-// Writes every person of the working database that has a name or an address
-// to `path` as the contacts CSV that Outlook and Outlook.com import: UTF-8
-// with a byte-order mark, Outlook's English column names on the first line,
-// CR LF after every line, the person's groups as its categories. Throws
+// Writes every person of the working database (see readPeople) to `path` as
+// the contacts CSV that Outlook and Outlook.com import: UTF-8 with a
+// byte-order mark, Outlook's English column names on the first line, CR LF
+// after every line, as many of the card's e-mail addresses, phones and
+// postal addresses as Outlook has columns for, the person's groups as its
+// categories. Throws
 // zt::Error on any failure; the file at `path` is then left as it was.
 // Returns the number of losses listed in the loss report beside the file
 // (zt::LossReport).

@@ -2,8 +2,13 @@
 
 #include <QHash>
 #include <algorithm>
+#include <functional>
+
+#include "export/card_properties.h"
 
 namespace zt {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -11,6 +16,10 @@ bool isKanjiOrKana(QChar c) {
     const char16_t u = c.unicode();
     return (u >= 0x3040 && u <= 0x30FF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) ||
            (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFF66 && u <= 0xFF9F);
+}
+
+bool hasKanjiOrKana(QStringView text) {
+    return std::any_of(text.begin(), text.end(), isKanjiOrKana);
 }
 
 // The one separator of `text` among `separators`, or -1 when there is none or
@@ -24,16 +33,199 @@ qsizetype onlySeparator(QStringView text, QStringView separators) {
     return first - text.begin();
 }
 
-// A pair as 出力情報 pairs rows: NULL is not the empty text.
+// A pair as 出力情報 pairs rows, in the database's own UTF-8 (read so, the two
+// passes convert no text they only compare): NULL, a null QByteArray, is not
+// the empty text.
 struct Pair {
-    FieldValue name;
-    FieldValue address;
-    bool operator==(const Pair&) const = default;
+    QByteArray name;
+    QByteArray address;
+    bool operator==(const Pair& other) const {
+        return name == other.name && address == other.address && name.isNull() == other.name.isNull() &&
+               address.isNull() == other.address.isNull();
+    }
 };
 
 size_t qHash(const Pair& pair, size_t seed = 0) {
-    return qHashMulti(seed, pair.name.value_or(QString()), pair.address.value_or(QString()),
-                      pair.name.has_value(), pair.address.has_value());
+    return qHashMulti(seed, pair.name, pair.address, pair.name.isNull(), pair.address.isNull());
+}
+
+// What of a card decides the person's name, kept apart until the name is known.
+struct CardFacts {
+    QString shownName;  // the card's first FN with a value
+    QStringList n;      // N: family, given, middle, prefix, suffix
+};
+
+// The part of a property's value at `index`, empty where it has fewer.
+QString part(const CardProperty& property, qsizetype index) {
+    return property.parts.value(index);
+}
+
+void setIfEmpty(QString& field, const QString& value) {
+    if (field.isEmpty()) {
+        field = value;
+    }
+}
+
+// A birthday as YYYYMMDD or YYYY-MM-DD; a time after it tells nothing more.
+// Read digit by digit: QDate::fromString with a format costs more than the
+// rest of a card.
+QDate birthday(QStringView value) {
+    value = value.trimmed();
+    const bool dashed = value.size() >= 10 && value[4] == u'-' && value[7] == u'-';
+    const qsizetype length = dashed ? 10 : 8;
+    if (value.size() < length || (value.size() > length && value[length] != u'T')) {
+        return {};
+    }
+    int digits[8];
+    int n = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        if (dashed && (i == 4 || i == 7)) {
+            continue;
+        }
+        if (value[i] < u'0' || value[i] > u'9') {
+            return {};
+        }
+        digits[n++] = value[i].unicode() - u'0';
+    }
+    const QDate date(digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3],
+                     digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]);
+    return date.isValid() ? date : QDate();
+}
+
+// Whatever the card says beyond the five stored fields, into `p`; what only
+// counts once the stored name is weighed comes back.
+CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
+    CardFacts facts;
+    QStringList notes;
+    QString title;
+    const CardProperty* org = nullptr;
+    for (const CardProperty& property : properties) {
+        const QString& name = property.name;
+        const QString& value = property.value;
+        if (name == u"FN"_s) {
+            setIfEmpty(facts.shownName, value);
+        } else if (name == u"N"_s && facts.n.isEmpty()) {
+            facts.n = property.parts.mid(0, 5);
+            while (facts.n.size() < 5) {
+                facts.n << QString();
+            }
+        } else if (name == u"SOUND"_s && property.hasType(u"X-IRMC-N")) {
+            setIfEmpty(p.phoneticFamily, part(property, 0));
+            setIfEmpty(p.phoneticGiven, part(property, 1));
+        } else if (name == u"X-PHONETIC-LAST-NAME"_s) {
+            setIfEmpty(p.phoneticFamily, value);
+        } else if (name == u"X-PHONETIC-FIRST-NAME"_s) {
+            setIfEmpty(p.phoneticGiven, value);
+        } else if (name == u"NICKNAME"_s) {
+            setIfEmpty(p.nickname, value);
+        } else if (name == u"EMAIL"_s && !value.isEmpty()) {
+            p.emails.append({value, property.types});
+        } else if (name == u"TEL"_s && !value.isEmpty()) {
+            p.phones.append({value, property.types});
+        } else if (name == u"ADR"_s) {
+            if (!std::all_of(property.parts.begin(), property.parts.end(), std::mem_fn(&QString::isEmpty))) {
+                // Parts past the seventh are kept with the country rather than lost.
+                p.postalAddresses.append({part(property, 0), part(property, 1), part(property, 2),
+                                          part(property, 3), part(property, 4), part(property, 5),
+                                          property.parts.mid(6).join(u';'), property.types});
+            }
+        } else if (name == u"URL"_s && !value.isEmpty()) {
+            p.webPages.append({value, property.types});
+        } else if (name == u"NOTE"_s && !value.isEmpty()) {
+            notes << value;
+        } else if (name == u"BDAY"_s && p.birthday.isNull()) {
+            p.birthday = birthday(value);
+        } else if (name == u"TITLE"_s) {
+            setIfEmpty(title, value);
+        } else if (name == u"ORG"_s && org == nullptr && !value.isEmpty()) {
+            org = &property;
+        }
+    }
+    // One line break, whichever a card wrote, so that each output writes its own.
+    p.note = notes.join(u'\n').replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    setIfEmpty(p.title, title);
+    // ORG written with a charset is not read by the import; its company would
+    // otherwise be lost from these outputs.
+    if (org != nullptr && p.company.isEmpty() && p.department.isEmpty()) {
+        p.company = part(*org, 0);
+        QStringList units = org->parts.mid(1);
+        while (!units.isEmpty() && units.last().isEmpty()) {
+            units.removeLast();
+        }
+        p.department = units.join(u';');
+    }
+    return facts;
+}
+
+// Family and given name joined so that splitName gives them back.
+QString joinedName(const QString& family, const QString& given) {
+    if (family.isEmpty() || given.isEmpty()) {
+        return family + given;
+    }
+    return hasKanjiOrKana(family + given) ? family + u' ' + given : given + u' ' + family;
+}
+
+// A key that no other pair shares: NULL, and each text's length, written out.
+QByteArray pairKey(const Pair& pair) {
+    QByteArray key;
+    for (const QByteArray& text : {pair.name, pair.address}) {
+        key += text.isNull() ? QByteArray("N") : 'T' + QByteArray::number(text.size()) + ':' + text;
+    }
+    return key;
+}
+
+// Ours alone, so that no other program's names give our UIDs.
+const QUuid kUidNamespace(u"6f1c2a0e-58d4-4a9b-9c3e-2b7d0f4e8a51");
+
+// Settles the person's name, e-mail addresses and shown name; false when it
+// has nothing a mail program can hold.
+bool complete(Person& p, const Pair& pair, const CardFacts& card) {
+    const bool hasN = card.n.size() == 5 && !(card.n[0].isEmpty() && card.n[1].isEmpty());
+    QString name = QString::fromUtf8(pair.name);
+    setIfEmpty(name, card.shownName);
+    if (name.isEmpty() && hasN) {
+        name = joinedName(card.n[0], card.n[1]);
+    }
+    QList<TypedValue> emails;
+    if (!p.address.isEmpty()) {
+        emails.append({p.address, {}});
+    }
+    for (const TypedValue& email : std::as_const(p.emails)) {
+        const auto same = [&email](const TypedValue& e) { return e.value == email.value; };
+        if (const auto found = std::find_if(emails.begin(), emails.end(), same); found != emails.end()) {
+            found->types += email.types;
+        } else {
+            emails.append(email);
+        }
+    }
+    p.emails = emails;
+    const QString address = p.emails.isEmpty() ? QString() : p.emails.first().value;
+    const QString phone = p.phones.isEmpty() ? QString() : p.phones.first().value;
+    for (const QString& candidate : {name, address, p.company, phone}) {
+        if (!candidate.isEmpty()) {
+            p.shownName = candidate;
+            break;
+        }
+    }
+    if (p.shownName.isEmpty()) {
+        return false;
+    }
+    if (hasN) {
+        p.familyName = card.n[0];
+        p.givenName = card.n[1];
+    } else if (!name.isEmpty() || !address.isEmpty()) {
+        // A company or a phone is not a person's name.
+        const PersonName parts = splitName(p.shownName);
+        p.familyName = parts.family;
+        p.givenName = parts.given;
+    }
+    if (card.n.size() == 5) {
+        p.middleName = card.n[2];
+        p.prefix = card.n[3];
+        p.suffix = card.n[4];
+    }
+    p.uid = QUuid::createUuidV5(kUidNamespace, pairKey(pair));
+    return true;
 }
 
 }  // namespace
@@ -51,7 +243,7 @@ PersonName splitName(const QString& shownName) {
     if (const qsizetype space = onlySeparator(name, u" \u3000"); space >= 0) {
         const QString before = name.left(space);
         const QString after = name.mid(space + 1);
-        if (std::any_of(name.begin(), name.end(), isKanjiOrKana)) {
+        if (hasKanjiOrKana(name)) {
             return {before, after};
         }
         return {after, before};
@@ -59,40 +251,105 @@ PersonName splitName(const QString& shownName) {
     return {name, QString()};
 }
 
-std::vector<Person> readPeople(Database& db) {
+PhoneKind phoneKind(const TypedValue& phone) {
+    const QStringList& t = phone.types;
+    if (t.contains(u"FAX"_s)) {
+        return t.contains(u"HOME"_s) ? PhoneKind::HomeFax : PhoneKind::WorkFax;
+    }
+    if (t.contains(u"CELL"_s)) {
+        return PhoneKind::Mobile;
+    }
+    if (t.contains(u"PAGER"_s)) {
+        return PhoneKind::Pager;
+    }
+    if (t.contains(u"WORK"_s)) {
+        return PhoneKind::Work;
+    }
+    return t.contains(u"HOME"_s) ? PhoneKind::Home : PhoneKind::Other;
+}
+
+PlaceKind placeKind(const QStringList& types) {
+    if (types.contains(u"WORK"_s)) {
+        return PlaceKind::Work;
+    }
+    return types.contains(u"HOME"_s) ? PlaceKind::Home : PlaceKind::Other;
+}
+
+void forEachPerson(Database& db, const std::function<void(const Person&)>& take) {
+    // What a pair needs until its turn. The card stays as its stored bytes:
+    // an address book's people parsed all at once would take several times
+    // the memory.
+    struct Pending {
+        Pair pair;
+        QString company;
+        QString department;
+        QString title;
+        QStringList groups;
+        QByteArray card;
+        bool cardRead = false;
+    };
+    std::vector<Pending> pending;
+    // A pair's rows need not be adjacent (a person in two groups comes once
+    // per group, in stored order), so every pair is gathered before the
+    // first person is made. Position in `pending` + 1, 0 marking a pair not met.
+    QHash<Pair, std::size_t> slotOfPair;
     Recordset rows = db.OpenRecordset(
         QStringLiteral("SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報"));
     enum { Group, Name, Address, Company, Department, Title };
-    std::vector<Person> people;
-    // A pair's rows need not be adjacent (a person in two groups comes once
-    // per group, in stored order), so every person is gathered before the
-    // first is written. Position in `people` + 1, 0 marking a pair not met.
-    QHash<Pair, std::size_t> personOfPair;
     for (; !rows.Eof(); rows.MoveNext()) {
-        const Pair pair{rows.Fields(Name), rows.Fields(Address)};
-        std::size_t& slot = personOfPair[pair];
+        Pair pair{rows.Bytes(Name), rows.Bytes(Address)};
+        std::size_t& slot = slotOfPair[pair];
         if (slot == 0) {
-            slot = people.size() + 1;
-            Person& p = people.emplace_back();
-            p.address = pair.address.value_or(QString());
-            p.shownName = pair.name.value_or(QString());
-            if (p.shownName.isEmpty()) {
-                p.shownName = p.address;
-            }
-            const PersonName parts = splitName(p.shownName);
-            p.familyName = parts.family;
-            p.givenName = parts.given;
-            p.company = rows.Text(Company);
-            p.department = rows.Text(Department);
-            p.title = rows.Text(Title);
+            slot = pending.size() + 1;
+            pending.push_back({std::move(pair),
+                               rows.Text(Company),
+                               rows.Text(Department),
+                               rows.Text(Title),
+                               {},
+                               {},
+                               false});
         }
         // An empty group names no group, any more than NULL does.
         const QString group = rows.Text(Group);
-        QStringList& groups = people[slot - 1].groups;
+        QStringList& groups = pending[slot - 1].groups;
         if (!group.isEmpty() && !groups.contains(group)) {
             groups.append(group);
         }
     }
+
+    // One scan in stored order: the first entry met of a pair is its first-stored one.
+    Recordset entries =
+        db.OpenRecordset(QStringLiteral("SELECT 名前, アドレス, カード FROM アドレス情報 ORDER BY rowid"));
+    for (; !entries.Eof(); entries.MoveNext()) {
+        const std::size_t slot = slotOfPair.value(Pair{entries.Bytes(0), entries.Bytes(1)});
+        if (slot != 0 && !pending[slot - 1].cardRead) {
+            pending[slot - 1].card = entries.Bytes(2);
+            pending[slot - 1].cardRead = true;
+        }
+    }
+    slotOfPair.clear();
+
+    for (Pending& entry : pending) {
+        Person p;
+        p.address = QString::fromUtf8(entry.pair.address);
+        p.company = std::move(entry.company);
+        p.department = std::move(entry.department);
+        p.title = std::move(entry.title);
+        p.groups = std::move(entry.groups);
+        CardFacts card;
+        if (!entry.card.isNull()) {
+            card = readCard(readCardProperties(entry.card), p);
+        }
+        entry.card = QByteArray();
+        if (complete(p, entry.pair, card)) {
+            take(p);
+        }
+    }
+}
+
+std::vector<Person> readPeople(Database& db) {
+    std::vector<Person> people;
+    forEachPerson(db, [&people](const Person& p) { people.push_back(p); });
     return people;
 }
 

@@ -1,24 +1,69 @@
 #pragma once
 
+#include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QUuid>
+#include <functional>
 #include <vector>
 
 #include "db/database.h"
 
 namespace zt {
 
+// A value of which a card may hold several, with the card's types for it
+// (upper case, as written: WORK, HOME, CELL, FAX, PREF…).
+struct TypedValue {
+    QString value;
+    QStringList types;
+};
+
+// A postal address in the card's own parts.
+struct PostalAddress {
+    QString poBox;
+    QString extended;
+    QString street;
+    QString locality;
+    QString region;
+    QString code;
+    QString country;
+    QStringList types;
+};
+
+// What kind of number a phone is, by its types, for the formats that give
+// each kind a column or a label of its own.
+enum class PhoneKind { Work, Home, Mobile, WorkFax, HomeFax, Pager, Other };
+PhoneKind phoneKind(const TypedValue& phone);
+
+enum class PlaceKind { Work, Home, Other };
+PlaceKind placeKind(const QStringList& types);
+
 // A person as the mail programs' formats hold one: a (名前, アドレス) pair of
-// 出力情報, NULL and the empty text told apart as the query's own pairing does.
+// 出力情報, NULL and the empty text told apart as the query's own pairing does,
+// with what the card of the pair's first-stored entry says beyond the tables.
 struct Person {
-    QString shownName;  // 名前, or the address when 名前 is empty
+    QString shownName;  // the first of: its name, its e-mail address, its company, its first phone
     QString familyName;
     QString givenName;
-    QString address;  // NULL as the empty text, as for the fields below
+    QString middleName;
+    QString prefix;
+    QString suffix;
+    QString phoneticFamily;
+    QString phoneticGiven;
+    QString nickname;
+    QString address;           // アドレス (NULL as the empty text, as for the fields below)
+    QList<TypedValue> emails;  // アドレス first, then the card's others in card order, each once
     QString company;
     QString department;
     QString title;
+    QList<TypedValue> phones;  // in card order
+    QList<PostalAddress> postalAddresses;
+    QList<TypedValue> webPages;
+    QString note;
+    QDate birthday;      // null when the card has none that reads as a date
     QStringList groups;  // each once, in the order of the pair's rows
+    QUuid uid;           // of the pair, NULL apart from empty: the same person keeps it from run to run
 };
 
 struct PersonName {
@@ -31,9 +76,19 @@ struct PersonName {
 // kana and last otherwise; else the whole name is the family name.
 PersonName splitName(const QString& shownName);
 
-// Every person of 出力情報, in the order of the pair's first row, with that
-// row's company, department and title and the groups of all the pair's rows.
+// Every person of 出力情報 that has a name, an e-mail address, a company or a
+// phone, in the order of the pair's first row, with that row's company,
+// department and title, its card's further properties, and the groups of all
+// the pair's rows. A name is 名前, else the card's FN, else its N joined as
+// splitName would split it back. Family and given names come from the card's
+// N when it has either, else from the shown name by splitName when that is
+// the name or the e-mail address. Reads the view once and the entries once,
+// in stored order.
 // Throws zt::Error as the database does.
 std::vector<Person> readPeople(Database& db);
+
+// The people of readPeople in the same order, handed to `take` one at a time:
+// a writer holds one whole person at a time, however large the address book.
+void forEachPerson(Database& db, const std::function<void(const Person&)>& take);
 
 }  // namespace zt

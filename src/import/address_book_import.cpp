@@ -90,8 +90,8 @@ const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
 ImportStatements::ImportStatements(Database& db)
     : membership(
           db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
-      entry(db.Prepare(
-          QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名) VALUES (?, ?, ?, ?)"))),
+      entry(db.Prepare(QStringLiteral(
+          "INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード) VALUES (?, ?, ?, ?, ?)"))),
       // A title belongs to the first-stored entry of its name and address, whichever group folder
       // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
       title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "
@@ -110,7 +110,7 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
         for (const Card& card : readCards(reader)) {
             store.membership.Execute({text(group.text), text(card.name), text(card.address)});
             store.entry.Execute(
-                {text(card.name), text(card.address), text(card.company), text(card.department)});
+                {text(card.name), text(card.address), text(card.company), text(card.department), card.bytes});
         }
     }
 

@@ -34,6 +34,8 @@ bool hasAnyValue(const Card& card) {
 std::vector<Card> readCards(AnsiTextReader& reader) {
     std::vector<Card> cards;
     Card card;
+    // The card's bytes are one slice of the file, taken once its end is known.
+    qsizetype cardStart = reader.position();
     while (!reader.atEnd()) {
         // Only the values are decoded. The keys are ASCII, and a CP932 line
         // starts with ASCII bytes exactly when its text starts with those
@@ -41,6 +43,8 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
         // be matched on the bytes and the rest decoded on its own.
         const QByteArrayView line = reader.readLineBytes();
         if (line.startsWith("END:VCARD")) {
+            card.bytes = reader.slice(cardStart, reader.position()).toByteArray();
+            cardStart = reader.position();
             cards.push_back(std::move(card));
             card = Card();
         } else if (line.startsWith("FN:")) {
@@ -52,6 +56,7 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
         }
     }
     if (hasAnyValue(card)) {
+        card.bytes = reader.slice(cardStart, reader.position()).toByteArray();
         cards.push_back(std::move(card));
     }
     return cards;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -17,13 +18,17 @@ struct Card {
     QString address;
     QString company;
     QString department;
+    // The card as the file holds it, undecoded: every line from the one after
+    // the previous card (or the file's start) through its END:VCARD line, line
+    // ends as written.
+    QByteArray bytes;
 };
 
 // Reads every card of a card file, in file order. A card ends at a line whose
 // first nine characters are "END:VCARD"; within a card the last "FN:", "ORG:"
-// and "EMAIL;PREF:" line of each kind wins, and every other line is ignored.
-// Lines after the last "END:VCARD" form a card only when they gave it a
-// non-empty value, so trailing blank lines or a lone BEGIN:VCARD add nothing
+// and "EMAIL;PREF:" line of each kind wins for the fields. Lines after the last
+// "END:VCARD" form a card (up to the file's end) only when they gave it a
+// non-empty field, so trailing blank lines or a lone BEGIN:VCARD add nothing
 // while a last card that merely lacks its END:VCARD is kept.
 std::vector<Card> readCards(AnsiTextReader& reader);
 

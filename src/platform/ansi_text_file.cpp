@@ -105,7 +105,7 @@ QByteArrayView AnsiTextReader::readLineBytes() {
     if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n') {
         pos_ = end + 2;
     } else {
-        pos_ = end + 1;
+        pos_ = end < size ? end + 1 : end;  // a last line without a line end ends at the data's end
     }
     return line;
 }

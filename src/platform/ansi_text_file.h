@@ -29,6 +29,14 @@ public:
     // the lines it needs. Valid as long as the reader. Throws zt::Error when
     // called at the end.
     QByteArrayView readLineBytes();
+    // Where the next line starts in the data (its size at the end): a run of
+    // whole lines is the slice between two positions, line ends as written.
+    qsizetype position() const { return pos_; }
+    // The data from `from` up to `to`, positions as position() gave them.
+    // Valid as long as the reader.
+    QByteArrayView slice(qsizetype from, qsizetype to) const {
+        return QByteArrayView(data_).sliced(from, to - from);
+    }
 
 private:
     AnsiTextReader() = default;

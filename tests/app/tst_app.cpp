@@ -62,7 +62,8 @@ private slots:
         // setup (E: installed; read-only: F the program folder ~/opt, D its
         // FOO.mdb; beside it: O the earlier layout's FOO.mdb, n none, x no
         // database, v one without its view; d a database in the data folder;
-        // N a file where the documents folder would be), XDG_DATA_HOME, working
+        // N a file where the documents folder would be; its format: 0 an earlier
+        // program's, 2 a newer program's), XDG_DATA_HOME, working
         // folder (empty: ~/opt), modes of it, its FOO.mdb and the output
         // folder, box (icon|text); ~: home.
         QTest::addColumn<QStringList>("row");
@@ -76,6 +77,14 @@ private slots:
             << QStringList{"D", "d", "", "",
                            "x|作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
                            "attempt to write a readonly database"};
+        QTest::newRow("read-only earlier database")
+            << QStringList{"D0", "d", "", "",
+                           "x|作業用データベース ~/opt/FOO.mdb は読み取り専用のため、書き込めません。\r\n"
+                           "attempt to write a readonly database"};
+        QTest::newRow("newer database") << QStringList{
+            "2", "", "", "",
+            "x|作業用データベース ~/opt/FOO.mdb は新しい版のプログラムで作られたため、使えません。\r\n"
+            "新しい版のプログラムを使ってください。"};
         QTest::newRow("installed") << QStringList{"E", "~/d", "~/d/ztadrcnv", "700 600 700", ""};
         QTest::newRow("installed read-only, relative data home")
             << QStringList{"EF", "d", data, "700 600 700", ""};
@@ -122,9 +131,15 @@ private slots:
         }
         if (installed ? setup.contains(u'O') : !setup.contains(u'x') && !setup.contains(u'n')) {
             zt::Database::create(beside);
-            zt::Database::open(beside)->Execute(setup.contains(u'v')
-                                                    ? u"DROP VIEW 出力情報"_qs
-                                                    : u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
+            const auto old = zt::Database::open(beside);
+            old->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
+                                              : u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
+            if (setup.contains(u'2')) {
+                old->Execute(u"PRAGMA user_version = 2"_qs);
+            }
+            if (setup.contains(u'0')) {
+                makeVersion0(*old);
+            }
         }
         if (setup.contains(u'd')) {
             QDir().mkpath(expected);
@@ -170,12 +185,12 @@ private slots:
     }
 
     // The used buttons show their number as access key and line up in one
-    // column; the spares keep their place but are never shown.
+    // column; the spare keeps its place but is never shown.
     void captions() {
         QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
         for (int i = 1; i <= 9; ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
-            QCOMPARE(button->isVisible(), i <= 7);
+            QCOMPARE(button->isVisible(), i <= 8);
             QVERIFY(button->text().startsWith(u"(&%1)"_qs.arg(i)));
             // 43 cells of the fixed-pitch font, a CP932 byte each, and the "&".
             QCOMPARE(zt::cp932::encode(button->text()).size(), 44);

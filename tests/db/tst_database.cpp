@@ -67,6 +67,28 @@ private slots:
         QVERIFY(rows.Eof());
     }
 
+    // An earlier program's file holding an import is brought up to date when
+    // opened: the same rows and outputs, no cards for them, and room for new ones.
+    void olderLayoutIsUpgraded() {
+        WorkDb work;
+        storeRows(work, u"csv_worked_example"_qs);
+        const QString output = u"SELECT * FROM 出力情報"_qs;
+        const QStringList entries = entryRows(*work.db), rows = queryRows(*work.db, output);
+        makeVersion0(*work.db);
+        QVERIFY(queryRows(*work.db, output) != rows);
+        work.db = zt::Database::open(work.db->path());
+        QCOMPARE(entryRows(*work.db), entries);
+        QCOMPARE(queryRows(*work.db, output), rows);
+        const QByteArray card("BEGIN:VCARD\r\nFN:\x95\\\r\nEND:VCARD\r\n\0", 32);
+        work.db->Execute(u"INSERT INTO アドレス情報 (カード) VALUES (?)"_qs, {card});
+        QCOMPARE(queryRows(*work.db,
+                           u"SELECT count(カード), user_version FROM アドレス情報, pragma_user_version"_qs),
+                 QStringList{u"1|1"_qs});
+        zt::Recordset stored =
+            work.db->OpenRecordset(u"SELECT カード FROM アドレス情報 WHERE カード NOTNULL"_qs);
+        QCOMPARE(stored.Bytes(0), card);
+    }
+
     // Stores a card as the import does (membership, then entry), or a row alone,
     // or deletes one, in a random order.
     void matchesItsDefinition() {

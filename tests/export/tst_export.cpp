@@ -10,6 +10,7 @@
 #include "export/csv_writer.h"
 #include "export/edmax_window.h"
 #include "export/edmax_writer.h"
+#include "export/google_csv_window.h"
 #include "export/ldif_window.h"
 #include "export/outlook_csv_window.h"
 #include "export/tsurukame_window.h"
@@ -81,7 +82,7 @@ private slots:
             << Writer::Tsurukame << QChar('1') << "tsurukame_worked_example";
         // Escaping in every value but the separators, every kind of line
         // break; folding past 75 octets, never inside a UTF-8 sequence.
-        for (const char* rows : {"vcard_worked_example", "vcard_escaping", "vcard_folding"}) {
+        for (const char* rows : {"vcard_escaping", "vcard_folding"}) {
             QTest::addRow("%s.vcf", rows) << Writer::VCard << QChar() << rows;
         }
         // Each memo layout and remarks choice on the same awkward people.
@@ -188,6 +189,9 @@ private slots:
         QTest::newRow("ZTAdrF07") << &make<ZTAdrF07> << 0 << 0 << "vcard_worked_example"
                                   << "vcard_worked_example.ldif"
                                   << "ZTAdrF07.ldif";
+        QTest::newRow("ZTAdrF08") << &make<ZTAdrF08> << 0 << 0 << "vcard_worked_example"
+                                  << "vcard_worked_example.google.csv"
+                                  << "ZTAdrF08.csv";
     }
 
     void runs() {

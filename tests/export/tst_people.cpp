@@ -1,13 +1,61 @@
-// The outputs for today's mail programs (vCard, Outlook CSV, LDIF) over the
-// one reader of people: the name rule, and every file against tests/data.
+// The outputs for today's mail programs (vCard, Outlook CSV, LDIF, Google CSV)
+// over the one reader of people: the name rule, and every file against tests/data.
+#include "export/google_csv_writer.h"
 #include "export/ldif_writer.h"
 #include "export/outlook_csv_writer.h"
 #include "export/people.h"
 #include "export/vcard_writer.h"
+#include "import/address_book_import.h"
 #include "test_support.h"
 
 using Write = qsizetype (*)(zt::Database&, const QString&);
 Q_DECLARE_METATYPE(Write)
+
+namespace {
+
+// RFC 4180 read strictly: a quote opens a field or stands doubled inside one,
+// and only CR LF outside quotes ends a record. Anything else fails the test.
+QList<QStringList> strictCsv(const QString& text) {
+    QList<QStringList> records{{QString()}};
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        QString& field = records.last().last();
+        if (quoted) {
+            if (c != u'"') {
+                field += c;
+            } else if (i + 1 < text.size() && text[i + 1] == u'"') {
+                field += c;
+                ++i;
+            } else {
+                quoted = false;
+                if (i + 1 < text.size() && text[i + 1] != u',' && text[i + 1] != u'\r') {
+                    qWarning("text after a closing quote at %lld", i);
+                    return {};
+                }
+            }
+        } else if (c == u'"' && field.isEmpty()) {
+            quoted = true;
+        } else if (c == u',') {
+            records.last() << QString();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            records << QStringList{QString()};
+            ++i;
+        } else if (c == u'"' || c == u'\r' || c == u'\n') {
+            qWarning("stray quote or line break at %lld", i);
+            return {};
+        } else {
+            field += c;
+        }
+    }
+    if (quoted || records.last() != QStringList{QString()}) {
+        return {};  // an open quote, or no CR LF after the last record
+    }
+    records.removeLast();
+    return records;
+}
+
+}  // namespace
 
 class TestPeople : public GuiTest {
     Q_OBJECT
@@ -43,15 +91,18 @@ private slots:
     }
 
     // people_hostile: every character each format must escape, a person in
-    // three groups and stored twice, names missing or NULL beside empty.
+    // three groups and stored twice, names missing or NULL beside empty, dns
+    // that would meet. full_cards: a book of whole 2.1 and 3.0 cards, imported.
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
-        const std::pair<const char*, Write> writers[] = {
-            {"vcf", zt::writeVCard}, {"csv", zt::writeOutlookCsv}, {"ldif", zt::writeLdif}};
+        const std::pair<const char*, Write> writers[] = {{"vcf", zt::writeVCard},
+                                                         {"csv", zt::writeOutlookCsv},
+                                                         {"ldif", zt::writeLdif},
+                                                         {"google.csv", zt::writeGoogleCsv}};
         for (const auto& [extension, write] : writers) {
-            for (const char* rows :
-                 {"vcard_worked_example", "csv_worked_example", "people_hostile", "people_empty"}) {
+            for (const char* rows : {"vcard_worked_example", "csv_worked_example", "people_hostile",
+                                     "people_empty", "full_cards"}) {
                 QTest::addRow("%s.%s", rows, extension) << write << QString::fromLatin1(rows);
             }
         }
@@ -59,10 +110,37 @@ private slots:
     void files() {
         QFETCH(Write, write);
         QFETCH(QString, rows);
-        storeRows(*work, rows);
+        if (const QString book = testData(u"books/"_qs + rows); QFileInfo(book).isDir()) {
+            zt::importAddressBook(*work->db, book);
+        } else {
+            storeRows(*work, rows);
+        }
         write(*work->db, work->out("out"));
         QCOMPARE(fileBytes(work->out("out")),
                  fileBytes(testData(QString::fromLatin1(QTest::currentDataTag()))));
+    }
+
+    // Google's CSV read back strictly: every row as wide as the header, whose
+    // repeated columns the fullest person sets, and the labels are the groups.
+    void googleCsvReadsBack() {
+        zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
+        zt::writeGoogleCsv(*work->db, work->out(u"g.csv"_qs));
+        const QList<QStringList> rows = strictCsv(QString::fromUtf8(fileBytes(work->out(u"g.csv"_qs))));
+        const std::vector<zt::Person> people = zt::readPeople(*work->db);
+        QCOMPARE(rows.size(), qsizetype(people.size()) + 1);
+        qsizetype most = 1;
+        for (const zt::Person& p : people) {
+            most = std::max(most, p.postalAddresses.size());
+        }
+        QVERIFY(rows[0].contains(u"Address %1 - Extended Address"_qs.arg(most)));
+        QVERIFY(!rows[0].contains(u"Address %1 - Label"_qs.arg(most + 1)));
+        const qsizetype labels = rows[0].indexOf(u"Labels"_qs);
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            QCOMPARE(rows[i].size(), rows[0].size());
+            QStringList groups = rows[i][labels].split(u" ::: "_qs);
+            QCOMPARE(groups.takeFirst(), u"* myContacts"_qs);
+            QCOMPARE(groups, people[size_t(i - 1)].groups);
+        }
     }
 };
 

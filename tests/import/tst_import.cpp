@@ -34,7 +34,8 @@ private slots:
         work->person("old", "Old", "Old@x", "", "", kNull);
     }
 
-    // Each book beside what it gives: group count, memberships, "--", entries.
+    // Each book beside what it gives: group count, memberships, "--", entries;
+    // and the stored cards' bytes, each followed by a line "--", in .cards.
     // windows_names holds CP932 file names, as an unconverted archive leaves.
     void import_data() {
         QTest::addColumn<QString>("book");
@@ -49,6 +50,12 @@ private slots:
         QCOMPARE(QStringList{QString::number(groups)} + membershipRows(*work->db) + QStringList{u"--"_qs} +
                      entryRows(*work->db),
                  QString::fromUtf8(fileBytes(book + u".expected"_qs)).split(u'\n', Qt::SkipEmptyParts));
+        QByteArray cards;
+        for (auto rs = work->db->OpenRecordset(u"SELECT カード FROM アドレス情報 ORDER BY rowid"_qs);
+             !rs.Eof(); rs.MoveNext()) {
+            cards += rs.Bytes(0) + "--\n";
+        }
+        QCOMPARE(cards, fileBytes(book + u".cards"_qs));
     }
 
     // A listing fails (the book folder and g1 have four names each, "." and

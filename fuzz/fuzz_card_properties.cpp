@@ -1,0 +1,52 @@
+// Any bytes read as a card: each property a named line of its own, its parts
+// joined by ';' giving its value back, and a card read the same whatever its
+// line ends. Plain ASCII that asks for no decoding comes out as written.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "export/card_properties.h"
+
+static bool same(const std::vector<zt::CardProperty>& a, const std::vector<zt::CardProperty>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.name == y.name && x.types == y.types && x.data == y.data && x.value == y.value &&
+               x.parts == y.parts;
+    });
+}
+
+static bool isPlainAscii(QByteArrayView card) {
+    for (const char c : card) {
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\\' || c == '=') {
+            return false;
+        }
+    }
+    const QByteArray upper = card.toByteArray().toUpper();
+    return !upper.contains("CHARSET") && !upper.contains("ENCODING") && !upper.contains("BASE64");
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArrayView card(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const std::vector<zt::CardProperty> properties = zt::readCardProperties(card);
+    const qsizetype lines = card.count('\n') + card.count('\r') + 1;
+    if (qsizetype(properties.size()) > lines) {
+        std::abort();
+    }
+    const bool plain = isPlainAscii(card);
+    for (const zt::CardProperty& p : properties) {
+        if (p.name.isEmpty() || p.parts.isEmpty() || p.value != p.parts.join(u';') ||
+            (plain && p.value != QString::fromLatin1(p.data))) {
+            std::abort();
+        }
+        for (const QChar c : p.name) {
+            if (!(c >= u'A' && c <= u'Z') && !(c >= u'0' && c <= u'9') && c != u'-') {
+                std::abort();
+            }
+        }
+    }
+    // LF alone and CR LF end a line alike.
+    if (!card.contains('\r') &&
+        !same(properties, zt::readCardProperties(card.toByteArray().replace("\n", "\r\n")))) {
+        std::abort();
+    }
+    return 0;
+}

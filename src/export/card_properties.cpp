@@ -1,0 +1,396 @@
+#include "export/card_properties.h"
+
+#include <QStringDecoder>
+#include <optional>
+
+#include "platform/cp932.h"
+
+// Everything here works on the card's bytes and decodes only values. That is
+// sound for CP932 cards: the bytes the syntax relies on (CR, LF, blank, TAB,
+// ':', ';', ',', '"', '=') are never the second byte of a double-byte
+// character. The backslash is (ソ is 83 5C), which is why escapes are undone
+// only once the value is text.
+namespace zt {
+
+namespace {
+
+// The physical lines of a card without their line ends: CR LF, LF or a lone CR.
+class Lines {
+public:
+    explicit Lines(QByteArrayView bytes) : bytes_(bytes) { findEnd(); }
+    bool atEnd() const { return start_ >= bytes_.size(); }
+    QByteArrayView current() const { return bytes_.sliced(start_, end_ - start_); }
+    void advance() {
+        start_ = next_;
+        findEnd();
+    }
+
+private:
+    void findEnd() {
+        const qsizetype size = bytes_.size();
+        end_ = start_;
+        while (end_ < size && bytes_[end_] != '\r' && bytes_[end_] != '\n') {
+            ++end_;
+        }
+        next_ = end_ < size ? end_ + 1 : end_;
+        if (end_ < size && bytes_[end_] == '\r' && next_ < size && bytes_[next_] == '\n') {
+            ++next_;
+        }
+    }
+
+    QByteArrayView bytes_;
+    qsizetype start_ = 0;
+    qsizetype end_ = 0;
+    qsizetype next_ = 0;
+};
+
+// Finds the ':' that ends a line's name and parameters, over a line that may
+// still grow by folding. A 3.0 parameter value may quote a ':'; a quote that
+// is never closed is a stray character, and the first ':' of all then counts.
+class ColonScan {
+public:
+    void scan(QByteArrayView line) {
+        for (; colon < 0 && pos_ < line.size(); ++pos_) {
+            if (line[pos_] == '"') {
+                quoted_ = !quoted_;
+            } else if (line[pos_] == ':') {
+                if (!quoted_) {
+                    colon = pos_;
+                } else if (firstColon_ < 0) {
+                    firstColon_ = pos_;
+                }
+            }
+        }
+    }
+    // Once the line is complete: the unquoted ':', else the first one.
+    void settle() {
+        if (colon < 0) {
+            colon = firstColon_;
+        }
+    }
+
+    qsizetype colon = -1;
+
+private:
+    qsizetype pos_ = 0;
+    qsizetype firstColon_ = -1;
+    bool quoted_ = false;
+};
+
+enum class Encoding { None, QuotedPrintable, Base64 };
+
+struct Header {
+    QString name;
+    QStringList types;
+    Encoding encoding = Encoding::None;
+    QByteArray charset;  // empty: the card's own CP932
+};
+
+bool isNameCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+QByteArrayView unquoted(QByteArrayView value) {
+    value = value.trimmed();
+    if (value.startsWith('"')) {
+        value = value.sliced(1);
+    }
+    if (value.endsWith('"')) {
+        value.chop(1);
+    }
+    return value.trimmed();
+}
+
+char asciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// `word` is `upper` in any case.
+bool equalsNoCase(QByteArrayView word, QByteArrayView upper) {
+    if (word.size() != upper.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        if (asciiUpper(word[i]) != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each writer reads every card, and most of a card's names and types are
+// these: handing out one shared text for them saves an allocation apiece.
+using CommonWords = std::vector<std::pair<QByteArrayView, QString>>;
+
+CommonWords commonWords(std::initializer_list<const char*> uppers) {
+    CommonWords words;
+    for (const char* upper : uppers) {
+        words.emplace_back(upper, QString::fromLatin1(upper));
+    }
+    return words;
+}
+
+const CommonWords kCommonNames =
+    commonWords({"TEL", "EMAIL", "ADR", "N", "FN", "ORG", "TITLE", "NOTE", "URL", "BDAY", "BEGIN", "VERSION",
+                 "END", "SOUND", "LABEL", "NICKNAME"});
+const CommonWords kCommonTypes =
+    commonWords({"WORK", "HOME", "VOICE", "CELL", "FAX", "PREF", "INTERNET", "PAGER", "X-IRMC-N"});
+
+QString upperWord(QByteArrayView word, const CommonWords& common) {
+    for (const auto& [upper, text] : common) {
+        if (equalsNoCase(word, upper)) {
+            return text;
+        }
+    }
+    return cp932::decode(word.data(), word.size()).toUpper();
+}
+
+void addType(QByteArrayView type, QStringList& types) {
+    type = unquoted(type);
+    if (!type.isEmpty()) {
+        types.append(upperWord(type, kCommonTypes));
+    }
+}
+
+void addParameter(QByteArrayView parameter, Header& header) {
+    const qsizetype equals = parameter.indexOf('=');
+    if (equals < 0) {
+        // 2.1 writes the encoding as a bare word, like a type.
+        const QByteArrayView word = parameter.trimmed();
+        if (equalsNoCase(word, "QUOTED-PRINTABLE")) {
+            header.encoding = Encoding::QuotedPrintable;
+        } else if (equalsNoCase(word, "BASE64")) {
+            header.encoding = Encoding::Base64;
+        } else if (!equalsNoCase(word, "8BIT") && !equalsNoCase(word, "7BIT")) {
+            addType(word, header.types);
+        }
+        return;
+    }
+    const QByteArrayView key = parameter.first(equals).trimmed();
+    const QByteArrayView value = parameter.sliced(equals + 1);
+    if (equalsNoCase(key, "TYPE")) {
+        for (qsizetype start = 0;;) {
+            const qsizetype comma = value.indexOf(',', start);
+            addType(value.sliced(start, (comma < 0 ? value.size() : comma) - start), header.types);
+            if (comma < 0) {
+                break;
+            }
+            start = comma + 1;
+        }
+    } else if (equalsNoCase(key, "CHARSET")) {
+        header.charset = unquoted(value).toByteArray();
+    } else if (equalsNoCase(key, "ENCODING")) {
+        const QByteArrayView encoding = unquoted(value);
+        if (equalsNoCase(encoding, "QUOTED-PRINTABLE")) {
+            header.encoding = Encoding::QuotedPrintable;
+        } else if (equalsNoCase(encoding, "BASE64") || equalsNoCase(encoding, "B")) {
+            header.encoding = Encoding::Base64;
+        }
+    }
+}
+
+// The name and parameters before the line's ':'; nullopt for a name that is
+// empty or holds anything but letters, digits and '-'.
+std::optional<Header> parseHeader(QByteArrayView head) {
+    qsizetype end = 0;
+    while (end < head.size() && head[end] != ';') {
+        ++end;
+    }
+    const QByteArrayView nameAndGroup = head.first(end);
+    const QByteArrayView name = nameAndGroup.sliced(nameAndGroup.lastIndexOf('.') + 1);
+    if (name.isEmpty()) {
+        return std::nullopt;
+    }
+    for (const char c : name) {
+        if (!isNameCharacter(c)) {
+            return std::nullopt;
+        }
+    }
+    Header header;
+    header.name = upperWord(name, kCommonNames);
+    bool quoted = false;
+    for (qsizetype start = end + 1, i = start; i <= head.size(); ++i) {
+        if (i == head.size() || (head[i] == ';' && !quoted)) {
+            addParameter(head.sliced(start, i - start), header);
+            start = i + 1;
+        } else if (head[i] == '"') {
+            quoted = !quoted;
+        }
+    }
+    return header;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// Soft breaks are already joined. An '=' without two hex digits after it is
+// left as written, so a broken value loses nothing.
+QByteArray decodeQuotedPrintable(QByteArrayView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int high = text[i] == '=' && i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
+        if (low >= 0) {
+            bytes.append(char(high << 4 | low));
+            i += 2;
+        } else {
+            bytes.append(text[i]);
+        }
+    }
+    return bytes;
+}
+
+bool isCp932Name(QByteArrayView name) {
+    for (const char* alias : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J", "MS932", "X-SJIS"}) {
+        if (equalsNoCase(name, alias)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString decodeText(const QByteArray& bytes, const QByteArray& charset) {
+    if (!charset.isEmpty() && !isCp932Name(charset)) {
+        QStringDecoder decoder(charset.constData());
+        if (decoder.isValid()) {
+            return decoder.decode(bytes);
+        }
+    }
+    return cp932::decode(bytes);
+}
+
+QString unescaped(QStringView text) {
+    if (!text.contains(u'\\')) {
+        return text.toString();
+    }
+    QString out(text.size(), Qt::Uninitialized);
+    QChar* const begin = out.data();
+    QChar* end = begin;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        if (text[i] != u'\\') {
+            *end++ = text[i];
+        } else if (next == u'n' || next == u'N') {
+            *end++ = u'\n';
+            ++i;
+        } else if (next == u',' || next == u';' || next == u'\\') {
+            *end++ = next;
+            ++i;
+        } else {
+            *end++ = text[i];
+        }
+    }
+    out.resize(end - begin);
+    return out;
+}
+
+// `value` with the escapes undone; `parts` split at each unescaped ';'.
+void unescape(const QString& text, QString& value, QStringList& parts) {
+    value = text.contains(u'\\') ? unescaped(text) : text;
+    parts.reserve(1 + text.count(u';'));
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\') {
+            ++i;  // what a backslash escapes never separates
+        } else if (text[i] == u';') {
+            parts.append(unescaped(QStringView(text).sliced(start, i - start)));
+            start = i + 1;
+        }
+    }
+    parts.append(start == 0 ? value : unescaped(QStringView(text).sliced(start)));
+}
+
+void fillProperty(CardProperty& property, Header&& header, QByteArrayView raw) {
+    property.name = std::move(header.name);
+    property.types = std::move(header.types);
+    switch (header.encoding) {
+        case Encoding::QuotedPrintable:
+            property.data = decodeQuotedPrintable(raw);
+            break;
+        case Encoding::Base64:
+            property.data = QByteArray::fromBase64(raw.toByteArray());
+            break;
+        case Encoding::None:
+            property.data = raw.toByteArray();
+            break;
+    }
+    unescape(decodeText(property.data, header.charset), property.value, property.parts);
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::vector<CardProperty> readCardProperties(QByteArrayView card) {
+    std::vector<CardProperty> properties;
+    properties.reserve(32);  // a card's usual lines, saving the vector's first growths
+    Lines lines(card);
+    while (!lines.atEnd()) {
+        // Most lines stand alone and are read where they lie; only a folded
+        // or soft-broken one is copied together.
+        const QByteArrayView first = lines.current();
+        lines.advance();
+        QByteArray joined;
+        bool isJoined = false;
+        ColonScan scan;
+        scan.scan(first);
+        std::optional<Header> header;
+        if (scan.colon >= 0) {
+            header = parseHeader(first.first(scan.colon));
+        }
+        while (!lines.atEnd()) {
+            const QByteArrayView line = isJoined ? QByteArrayView(joined) : first;
+            const QByteArrayView next = lines.current();
+            // A quoted-printable soft break goes before folding: the line after
+            // it is text as it stands, a leading blank included.
+            const bool softBreak = header && header->encoding == Encoding::QuotedPrintable &&
+                                   line.size() > scan.colon + 1 && line.back() == '=';
+            if (!softBreak && (next.isEmpty() || !isBlank(next.front()))) {
+                break;
+            }
+            if (!isJoined) {
+                joined = first.toByteArray();
+                isJoined = true;
+            }
+            if (softBreak) {
+                joined.chop(1);
+                joined.append(next);
+            } else {
+                joined.append(next.sliced(1));
+            }
+            lines.advance();
+            if (scan.colon < 0) {
+                scan.scan(joined);
+                if (scan.colon >= 0) {
+                    header = parseHeader(QByteArrayView(joined).first(scan.colon));
+                }
+            }
+        }
+        const QByteArrayView line = isJoined ? QByteArrayView(joined) : first;
+        if (scan.colon < 0) {
+            scan.settle();
+            if (scan.colon >= 0) {
+                header = parseHeader(line.first(scan.colon));
+            }
+        }
+        if (header) {
+            fillProperty(properties.emplace_back(), std::move(*header), line.sliced(scan.colon + 1));
+        }
+    }
+    return properties;
+}
+
+}  // namespace zt

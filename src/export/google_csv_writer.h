@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include "db/database.h"
+
+namespace zt {
+
+// Writes every person of the working database to `path` as the contacts CSV
+// that Google Contacts imports and exports: UTF-8 without a byte-order mark,
+// CR LF after every line, RFC 4180 quoting, Google's own column names on the
+// first line. The groups become the person's labels. There are as many
+// e-mail, phone, address and website columns as the person with the most of
+// each needs (at least one of each), and every row has every column. Throws
+// zt::Error on any failure; the file at `path` is then left as it was.
+// Returns the number of losses listed in the loss report beside the file
+// (zt::LossReport).
+qsizetype writeGoogleCsv(Database& db, const QString& path);
+
+}  // namespace zt
