@@ -7,6 +7,7 @@
 
 #include "export/csv_writer.h"
 #include "export/people.h"
+#include "export/person_losses.h"
 #include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
@@ -127,6 +128,7 @@ qsizetype writeGoogleCsv(Database& db, const QString& path) {
             appendField(row.repeated[Websites], url.value);
         }
         row.filled = {p.emails.size(), p.phones.size(), p.postalAddresses.size(), p.webPages.size()};
+        reportUncarried(losses, p);
         for (int kind = 0; kind < 4; ++kind) {
             most[kind] = std::max(most[kind], row.filled[kind]);
         }

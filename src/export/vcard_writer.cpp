@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "export/people.h"
+#include "export/person_losses.h"
 #include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
@@ -148,6 +149,7 @@ qsizetype writeVCard(Database& db, const QString& path) {
         }
         addLine(card, "UID", u"urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces));
         out.writeBytes(card.append("END:VCARD\r\n"));
+        reportUncarried(losses, p);
     });
     out.commit();
     return losses.finish();
