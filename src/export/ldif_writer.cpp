@@ -89,7 +89,8 @@ QString listName(QString group) {
 }
 
 // The first of `values` of each kind that `kindOf` tells, by the kind's
-// number; null for a kind the person has none of.
+// number; null for a kind the person has none of. Room for seven kinds, as
+// many as phones have.
 template <class T, class KindOf>
 std::array<const T*, 7> firstOfEach(const QList<T>& values, KindOf kindOf) {
     std::array<const T*, 7> first{};
@@ -118,7 +119,7 @@ QString valueOf(const TypedValue& v) {
     return v.value;
 }
 
-QString text(const TypedValue* v) {
+QString valueOrEmpty(const TypedValue* v) {
     return v == nullptr ? QString() : v->value;
 }
 
@@ -179,11 +180,11 @@ qsizetype writeLdif(Database& db, const QString& path) {
         const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
         const TypedValue* fax =
             phone(PhoneKind::WorkFax) ? phone(PhoneKind::WorkFax) : phone(PhoneKind::HomeFax);
-        addAttribute(record, "telephoneNumber", text(phone(PhoneKind::Work)));
-        addAttribute(record, "homePhone", text(phone(PhoneKind::Home)));
-        addAttribute(record, "mobile", text(phone(PhoneKind::Mobile)));
-        addAttribute(record, "facsimileTelephoneNumber", text(fax));
-        addAttribute(record, "pager", text(phone(PhoneKind::Pager)));
+        addAttribute(record, "telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
+        addAttribute(record, "homePhone", valueOrEmpty(phone(PhoneKind::Home)));
+        addAttribute(record, "mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
+        addAttribute(record, "facsimileTelephoneNumber", valueOrEmpty(fax));
+        addAttribute(record, "pager", valueOrEmpty(phone(PhoneKind::Pager)));
         const auto places =
             firstOfEach(p.postalAddresses, [](const PostalAddress& a) { return placeKind(a.types); });
         const PostalAddress* work = places[static_cast<std::size_t>(PlaceKind::Work)];
@@ -198,8 +199,8 @@ qsizetype writeLdif(Database& db, const QString& path) {
         // Thunderbird has a home page and a work page; any page not marked HOME is work's.
         const auto pages = firstOfEach(
             p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; });
-        addAttribute(record, "mozillaWorkUrl", text(pages[0]));
-        addAttribute(record, "mozillaHomeUrl", text(pages[1]));
+        addAttribute(record, "mozillaWorkUrl", valueOrEmpty(pages[0]));
+        addAttribute(record, "mozillaHomeUrl", valueOrEmpty(pages[1]));
         if (p.birthday.isValid()) {
             addAttribute(record, "birthyear", QString::number(p.birthday.year()));
             addAttribute(record, "birthmonth", QString::number(p.birthday.month()));

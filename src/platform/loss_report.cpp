@@ -28,7 +28,9 @@ QString escaped(QStringView text) {
             out += u"\\t";
         } else if (c == u'\r' || c == u'\n') {
             out += u"\\n";
-            i += c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;  // CR LF is one line break
+            }
         } else {
             out += c;
         }
