@@ -1,5 +1,5 @@
 // Any bytes decode as a step-by-step model walks them, and the text survives
-// a write and a read back, U+FFFD coming back as "?".
+// a write and a read back, U+FFFD coming back as "?" and counted as lost.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -30,8 +30,10 @@ static QString modelDecode(const char* bytes, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* bytes = reinterpret_cast<const char*>(data);
     const QString text = zt::cp932::decode(bytes, static_cast<qsizetype>(size));
-    if (text != modelDecode(bytes, size) ||
-        zt::cp932::decode(zt::cp932::encode(text)) != QString(text).replace(QChar(0xFFFD), u'?')) {
+    QByteArray encoded;
+    const qsizetype lost = zt::cp932::encodeAppend(text, encoded);
+    if (text != modelDecode(bytes, size) || lost != text.count(QChar(0xFFFD)) ||
+        zt::cp932::decode(encoded) != QString(text).replace(QChar(0xFFFD), u'?')) {
         std::abort();
     }
     return 0;

@@ -36,6 +36,21 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     }
 }
 
+// Writes, by `write`, the output that tests/data/<tag> holds into `folder`,
+// beside an earlier loss report, and compares: the output with that file, the
+// report with tests/data/<tag>.report.txt, or with none where there is no
+// such file, and the count of losses `write` returns with the report's lines.
+template <class Write>
+void compareOutput(const QString& folder, const QString& tag, Write write) {
+    const QString path = folder + u'/' + tag;
+    writeFile(path + u".report.txt"_qs, "an earlier run\r\n");
+    const qsizetype losses = write(path);
+    QCOMPARE(fileBytes(path), fileBytes(testData(tag)));
+    const QByteArray report = fileBytes(testData(tag + u".report.txt"_qs));
+    QCOMPARE(fileBytes(path + u".report.txt"_qs), report);
+    QCOMPARE(losses, qMax(report.count("\r\n") - 1, 0));
+}
+
 // A fresh working database, filled by plain INSERTs so that a test can store
 // NULLs the import never would; outputs go to a folder of their own.
 class WorkDb {

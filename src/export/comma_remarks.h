@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/loss_report.h"
+
 namespace zt {
 
 // Which of the department and the title a comma layout adds after the company.
@@ -26,6 +28,20 @@ inline void appendCommaRemarks(QString& line, RemarkParts parts, const QString& 
     if (withTitle) {
         line += u',';
         line += title;
+    }
+}
+
+// Each of the company and the department and title that `parts` names that
+// CP932 cannot hold whole: the loss report's part of a remarks line that lost
+// characters.
+inline void addRemarkLosses(LossReport& losses, QStringView who, RemarkParts parts, const QString& company,
+                            const QString& department, const QString& title) {
+    losses.addUnencodable(who, u"会社名", company);
+    if (parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Department) {
+        losses.addUnencodable(who, u"部署名", department);
+    }
+    if (parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Title) {
+        losses.addUnencodable(who, u"役職", title);
     }
 }
 

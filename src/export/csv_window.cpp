@@ -10,8 +10,9 @@ ZTAdrF02::ZTAdrF02(zt::Database& db, const QString& folder)
 
 void ZTAdrF02::runJob() {
     setStatus(QStringLiteral("出力中"));
-    zt::writeCsv(db_, OutputPath);
+    const qsizetype losses = zt::writeCsv(db_, OutputPath);
     // Only once the file is complete and in place, so the program it opens in
     // never sees a half-written file.
     zt::Desktop::openWithDefaultApp(this, OutputPath);
+    tellLosses(losses, OutputPath);
 }

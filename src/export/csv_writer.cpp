@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "export/field_positions.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 using namespace Qt::StringLiterals;
@@ -23,19 +24,26 @@ QString QuoteCsvField(const FieldValue& value) {
     return value ? quoteCsv(*value, u"\",") : QString();
 }
 
-void writeCsv(Database& db, const QString& path) {
+qsizetype writeCsv(Database& db, const QString& path) {
     Recordset rows = db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報"));
     const auto fields = fieldPositions(rows, kOutputFields);
 
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("CSV 出力"), path);
     for (; !rows.Eof(); rows.MoveNext()) {
         QStringList line;
         for (const int field : fields) {
             line << QuoteCsvField(rows.Fields(field));
         }
-        out.writeLine(line.join(u','));
+        if (out.writeLine(line.join(u',')) > 0) {
+            const QString who = entryShownName(rows.Text(fields[1]), rows.Text(fields[2]));
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                losses.addUnencodable(who, kOutputFields[i], rows.Text(fields[i]));
+            }
+        }
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

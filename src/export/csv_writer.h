@@ -18,8 +18,9 @@ QString QuoteCsvField(const FieldValue& value);
 
 // Writes every row of the stored query 出力情報, in the order the query yields
 // them, as one line of six fields (グループ,名前,アドレス,会社名,部署名,役職) to
-// `path`, in CP932 with CR LF after each line. Throws zt::Error on any failure;
-// the file at `path` is then left as it was.
-void writeCsv(Database& db, const QString& path);
+// `path`, in CP932 with CR LF after each line; what CP932 cannot hold goes in
+// the loss report beside it (zt::LossReport). Returns the number of losses.
+// Throws zt::Error on any failure; the file at `path` is then left as it was.
+qsizetype writeCsv(Database& db, const QString& path);
 
 }  // namespace zt

@@ -32,8 +32,8 @@ ZTAdrF05::ZTAdrF05(zt::Database& db, const QString& folder)
           db, folder),
       メモ選択(list_) {}
 
-void ZTAdrF05::write(QChar layout) {
-    zt::writeEdMax(db_, OutputPath, layout, [this](zt::EdMaxPass pass) {
+qsizetype ZTAdrF05::write(QChar layout) {
+    return zt::writeEdMax(db_, OutputPath, layout, [this](zt::EdMaxPass pass) {
         setStatus(pass == zt::EdMaxPass::Groups ? QStringLiteral("グループ出力中")
                                                 : QStringLiteral("アドレス出力中"));
     });

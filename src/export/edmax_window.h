@@ -12,5 +12,5 @@ public:
     QComboBox* メモ選択;
 
 protected:
-    void write(QChar layout) override;
+    qsizetype write(QChar layout) override;
 };

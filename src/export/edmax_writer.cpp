@@ -1,7 +1,10 @@
 #include "export/edmax_writer.h"
 
+#include <optional>
+
 #include "export/comma_remarks.h"
 #include "export/field_positions.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -53,15 +56,38 @@ struct RowTexts {
     QString group, name, address, company, department, title;
 };
 
+// Which of the department and title the memo of `layout` writes beside the
+// company; none for a layout that writes no company either.
+std::optional<RemarkParts> memoParts(QChar layout) {
+    switch (layout.unicode()) {
+        case u'1':
+        case u'5':
+            return RemarkParts::DepartmentAndTitle;
+        case u'2':
+        case u'6':
+            return RemarkParts::Department;
+        case u'3':
+        case u'7':
+            return RemarkParts::Title;
+        case u'4':
+            return RemarkParts::None;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
-void writeEdMax(Database& db, const QString& path, QChar layout,
-                const std::function<void(EdMaxPass)>& onPass) {
+qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
+                     const std::function<void(EdMaxPass)>& onPass) {
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("EdMax アドレス帳作成"), path);
 
     if (onPass) {
         onPass(EdMaxPass::Groups);
     }
+    // A group that loses a character here loses it again in each member's
+    // entry, where the report names the person.
     Recordset groups =
         db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
     for (; !groups.Eof(); groups.MoveNext()) {
@@ -90,14 +116,24 @@ void writeEdMax(Database& db, const QString& path, QChar layout,
         line += t.name;
         line += QLatin1String("\t\t");
         line += t.group;
-        out.writeLine(line);
-        out.writeLine(t.address);
+        qsizetype lost = out.writeLine(line);
+        lost += out.writeLine(t.address);
         line.resize(0);
         if (appendMemo(line, layout, t.company, t.department, t.title)) {
-            out.writeLine(line);
+            lost += out.writeLine(line);
+        }
+        if (lost > 0) {
+            const QString who = entryShownName(t.name, t.address);
+            losses.addUnencodable(who, u"名前", t.name);
+            losses.addUnencodable(who, u"グループ", t.group);
+            losses.addUnencodable(who, u"アドレス", t.address);
+            if (const auto parts = memoParts(layout)) {
+                addRemarkLosses(losses, who, *parts, t.company, t.department, t.title);
+            }
         }
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

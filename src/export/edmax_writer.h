@@ -18,8 +18,10 @@ enum class EdMaxPass { Groups, Entries };
 // layout writes no memo line, so those records have two lines.
 //
 // `onPass` is told as each pass starts, so a window can show its progress.
-// Throws zt::Error on any failure; the file at `path` is then left as it was.
-void writeEdMax(Database& db, const QString& path, QChar layout,
-                const std::function<void(EdMaxPass)>& onPass = {});
+// What CP932 cannot hold goes in the loss report beside the file, person by
+// person (zt::LossReport). Returns the number of losses. Throws zt::Error on
+// any failure; the file at `path` is then left as it was.
+qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
+                     const std::function<void(EdMaxPass)>& onPass = {});
 
 }  // namespace zt

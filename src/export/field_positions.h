@@ -25,4 +25,10 @@ inline const std::array<QString, 6> kOutputFields{QStringLiteral("グループ")
                                                   QStringLiteral("アドレス"), QStringLiteral("会社名"),
                                                   QStringLiteral("部署名"),   QStringLiteral("役職")};
 
+// Whom a loss report names for an entry: its name, or its address when the
+// name is empty.
+inline QString entryShownName(const QString& name, const QString& address) {
+    return name.isEmpty() ? address : name;
+}
+
 }  // namespace zt

@@ -9,7 +9,9 @@ ZTAdrF08::ZTAdrF08(zt::Database& db, const QString& folder)
 
 void ZTAdrF08::runJob() {
     setStatus(QStringLiteral("出力中"));
-    zt::writeGoogleCsv(db_, OutputPath);
-    reportWritten(QStringLiteral(
-        "Google コンタクトの「インポート」でこのファイルを選んでください。グループはラベルになります。"));
+    const qsizetype losses = zt::writeGoogleCsv(db_, OutputPath);
+    reportWritten(
+        QStringLiteral(
+            "Google コンタクトの「インポート」でこのファイルを選んでください。グループはラベルになります。"),
+        losses);
 }

@@ -7,6 +7,8 @@
 
 #include "export/csv_writer.h"
 #include "export/people.h"
+#include "export/person_losses.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -84,7 +86,8 @@ struct Row {
 
 }  // namespace
 
-void writeGoogleCsv(Database& db, const QString& path) {
+qsizetype writeGoogleCsv(Database& db, const QString& path) {
+    LossReport losses(QStringLiteral("Google 用 CSV 出力"), path);
     // A person at a time, as the other writers go; what waits for the widths is
     // the row's own bytes, not the person.
     enum { Emails, Phones, Addresses, Websites };
@@ -125,6 +128,7 @@ void writeGoogleCsv(Database& db, const QString& path) {
             appendField(row.repeated[Websites], url.value);
         }
         row.filled = {p.emails.size(), p.phones.size(), p.postalAddresses.size(), p.webPages.size()};
+        reportUncarried(losses, p);
         for (int kind = 0; kind < 4; ++kind) {
             most[kind] = std::max(most[kind], row.filled[kind]);
         }
@@ -160,6 +164,7 @@ void writeGoogleCsv(Database& db, const QString& path) {
         row = Row();
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

@@ -11,8 +11,10 @@ namespace zt {
 // CR LF after every line, RFC 4180 quoting, Google's own column names on the
 // first line. The groups become the person's labels. There are as many
 // e-mail, phone, address and website columns as the person with the most of
-// each needs (at least one of each), and every row has every column. Throws
-// zt::Error on any failure; the file at `path` is then left as it was.
-void writeGoogleCsv(Database& db, const QString& path);
+// each needs (at least one of each), and every row has every column. What the
+// card holds that no output carries goes in the loss report beside the file
+// (zt::LossReport); returns the number of losses. Throws zt::Error on any
+// failure; the file at `path` is then left as it was.
+qsizetype writeGoogleCsv(Database& db, const QString& path);
 
 }  // namespace zt

@@ -9,8 +9,8 @@ ZTAdrF07::ZTAdrF07(zt::Database& db, const QString& folder)
 
 void ZTAdrF07::runJob() {
     setStatus(QStringLiteral("出力中"));
-    zt::writeLdif(db_, OutputPath);
-    reportWritten(
-        QStringLiteral("Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
-                       "ファイルとして取り込むと、グループはメーリングリストになります。"));
+    const qsizetype losses = zt::writeLdif(db_, OutputPath);
+    reportWritten(QStringLiteral("Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
+                                 "ファイルとして取り込むと、グループはメーリングリストになります。"),
+                  losses);
 }

@@ -8,6 +8,8 @@
 #include <array>
 
 #include "export/people.h"
+#include "export/person_losses.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -86,32 +88,56 @@ QString listName(QString group) {
     return group;
 }
 
-QString firstPhone(const Person& p, PhoneKind kind) {
-    for (const TypedValue& phone : p.phones) {
-        if (phoneKind(phone) == kind) {
-            return phone.value;
+// The first of `values` of each kind that `kindOf` tells, by the kind's
+// number; null for a kind the person has none of. Room for seven kinds, as
+// many as phones have.
+template <class T, class KindOf>
+std::array<const T*, 7> firstOfEach(const QList<T>& values, KindOf kindOf) {
+    std::array<const T*, 7> first{};
+    for (const T& value : values) {
+        const T*& slot = first[static_cast<std::size_t>(kindOf(value))];
+        if (slot == nullptr) {
+            slot = &value;
         }
     }
-    return {};
+    return first;
 }
 
-// Thunderbird has a home page and a work page; any page not marked HOME is work's.
-QString firstPage(const Person& p, bool home) {
-    for (const TypedValue& page : p.webPages) {
-        if ((placeKind(page.types) == PlaceKind::Home) == home) {
-            return page.value;
+// Each of `values` that is not among those the record `holds` goes to the
+// report as the n-th of its `sort`.
+template <class T, class Text>
+void reportUnheld(const QList<T>& values, std::initializer_list<const T*> holds, Text text, const Person& p,
+                  const QString& sort, LossReport& losses) {
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (std::find(holds.begin(), holds.end(), &values[i]) == holds.end()) {
+            losses.add(p.shownName, nthItem(sort, i), text(values[i]));
         }
     }
-    return {};
 }
 
-const PostalAddress* firstPlace(const Person& p, PlaceKind kind) {
-    for (const PostalAddress& a : p.postalAddresses) {
-        if (placeKind(a.types) == kind) {
-            return &a;
+QString valueOf(const TypedValue& v) {
+    return v.value;
+}
+
+QString valueOrEmpty(const TypedValue* v) {
+    return v == nullptr ? QString() : v->value;
+}
+
+// Thunderbird has no attribute for a reading, a middle name, a prefix or a
+// suffix.
+void reportNameParts(const Person& p, LossReport& losses) {
+    const QString reading = p.phoneticFamily.isEmpty() || p.phoneticGiven.isEmpty()
+                                ? p.phoneticFamily + p.phoneticGiven
+                                : p.phoneticFamily + u' ' + p.phoneticGiven;
+    const std::pair<QString, QString> parts[] = {{u"ふりがな"_s, reading},
+                                                 {u"ミドルネーム"_s, p.middleName},
+                                                 {u"敬称"_s, p.prefix},
+                                                 {u"サフィックス"_s, p.suffix}};
+    for (const auto& [field, value] : parts) {
+        if (!value.isEmpty()) {
+            losses.add(p.shownName, field, value);
         }
     }
-    return nullptr;
 }
 
 // names: street, second line, locality, region, code, country.
@@ -129,8 +155,9 @@ void addPlace(QByteArray& record, const PostalAddress* a, const std::array<const
 
 }  // namespace
 
-void writeLdif(Database& db, const QString& path) {
+qsizetype writeLdif(Database& db, const QString& path) {
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("Thunderbird 用 LDIF 出力"), path);
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
@@ -149,30 +176,48 @@ void writeLdif(Database& db, const QString& path) {
         addAttribute(record, "mozillaNickname", p.nickname);
         addAttribute(record, "mail", mail);
         addAttribute(record, "mozillaSecondEmail", p.emails.size() > 1 ? p.emails[1].value : QString());
-        const auto phone = [&p](PhoneKind kind) { return firstPhone(p, kind); };
-        addAttribute(record, "telephoneNumber", phone(PhoneKind::Work));
-        addAttribute(record, "homePhone", phone(PhoneKind::Home));
-        addAttribute(record, "mobile", phone(PhoneKind::Mobile));
-        const QString workFax = phone(PhoneKind::WorkFax);
-        addAttribute(record, "facsimileTelephoneNumber",
-                     workFax.isEmpty() ? phone(PhoneKind::HomeFax) : workFax);
-        addAttribute(record, "pager", phone(PhoneKind::Pager));
-        addPlace(record, firstPlace(p, PlaceKind::Work),
-                 {"street", "mozillaWorkStreet2", "l", "st", "postalCode", "c"});
-        addPlace(record, firstPlace(p, PlaceKind::Home),
+        const auto phones = firstOfEach(p.phones, phoneKind);
+        const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
+        const TypedValue* fax =
+            phone(PhoneKind::WorkFax) ? phone(PhoneKind::WorkFax) : phone(PhoneKind::HomeFax);
+        addAttribute(record, "telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
+        addAttribute(record, "homePhone", valueOrEmpty(phone(PhoneKind::Home)));
+        addAttribute(record, "mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
+        addAttribute(record, "facsimileTelephoneNumber", valueOrEmpty(fax));
+        addAttribute(record, "pager", valueOrEmpty(phone(PhoneKind::Pager)));
+        const auto places =
+            firstOfEach(p.postalAddresses, [](const PostalAddress& a) { return placeKind(a.types); });
+        const PostalAddress* work = places[static_cast<std::size_t>(PlaceKind::Work)];
+        const PostalAddress* home = places[static_cast<std::size_t>(PlaceKind::Home)];
+        addPlace(record, work, {"street", "mozillaWorkStreet2", "l", "st", "postalCode", "c"});
+        addPlace(record, home,
                  {"mozillaHomeStreet", "mozillaHomeStreet2", "mozillaHomeLocalityName", "mozillaHomeState",
                   "mozillaHomePostalCode", "mozillaHomeCountryName"});
         addAttribute(record, "o", p.company);
         addAttribute(record, "ou", p.department);
         addAttribute(record, "title", p.title);
-        addAttribute(record, "mozillaWorkUrl", firstPage(p, false));
-        addAttribute(record, "mozillaHomeUrl", firstPage(p, true));
+        // Thunderbird has a home page and a work page; any page not marked HOME is work's.
+        const auto pages = firstOfEach(
+            p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; });
+        addAttribute(record, "mozillaWorkUrl", valueOrEmpty(pages[0]));
+        addAttribute(record, "mozillaHomeUrl", valueOrEmpty(pages[1]));
         if (p.birthday.isValid()) {
             addAttribute(record, "birthyear", QString::number(p.birthday.year()));
             addAttribute(record, "birthmonth", QString::number(p.birthday.month()));
             addAttribute(record, "birthday", QString::number(p.birthday.day()));
         }
         addAttribute(record, "description", p.note);
+        reportNameParts(p, losses);
+        for (qsizetype i = 2; i < p.emails.size(); ++i) {
+            losses.add(p.shownName, nthItem(u"メールアドレス"_s, i), p.emails[i].value);
+        }
+        reportUnheld(p.phones,
+                     {phone(PhoneKind::Work), phone(PhoneKind::Home), phone(PhoneKind::Mobile), fax,
+                      phone(PhoneKind::Pager)},
+                     valueOf, p, u"電話"_s, losses);
+        reportUnheld(p.postalAddresses, {work, home}, postalText, p, u"住所"_s, losses);
+        reportUnheld(p.webPages, {pages[0], pages[1]}, valueOf, p, u"ホームページ"_s, losses);
+        reportUncarried(losses, p);
         out.writeBytes(record + "\r\n");
         for (const QString& group : p.groups) {
             if (!members.contains(group)) {
@@ -193,6 +238,7 @@ void writeLdif(Database& db, const QString& path) {
         out.writeBytes(record + "\r\n");
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

@@ -11,8 +11,10 @@ namespace zt {
 // as much of its card as Thunderbird has attributes for, then a record per
 // group listing its people, so that Thunderbird's import makes each group a
 // mailing list. Every dn is unique and every member names one of them. UTF-8,
-// CR LF line ends, no folded lines. Throws zt::Error on any failure; the file at `path` is then left as
-// it was.
-void writeLdif(Database& db, const QString& path);
+// CR LF line ends, no folded lines. What has no attribute goes in the loss
+// report beside the file (zt::LossReport), with what the card holds that no
+// output carries; returns the number of losses. Throws zt::Error on any
+// failure; the file at `path` is then left as it was.
+qsizetype writeLdif(Database& db, const QString& path);
 
 }  // namespace zt

@@ -9,8 +9,9 @@ ZTAdrF04::ZTAdrF04(zt::Database& db, const QString& folder)
 
 void ZTAdrF04::runJob() {
     setStatus(QStringLiteral("出力中"));
-    zt::writeOutlookCsv(db_, OutputPath);
+    const qsizetype losses = zt::writeOutlookCsv(db_, OutputPath);
     reportWritten(
         QStringLiteral("Outlook では「ファイル」→「開く/エクスポート」→「インポート/エクスポート」、"
-                       "Outlook.com では「連絡先」→「連絡先のインポート」で取り込んでください。"));
+                       "Outlook.com では「連絡先」→「連絡先のインポート」で取り込んでください。"),
+        losses);
 }

@@ -1,9 +1,13 @@
 #include "export/outlook_csv_writer.h"
 
 #include <QStringList>
+#include <array>
+#include <vector>
 
 #include "export/csv_writer.h"
 #include "export/people.h"
+#include "export/person_losses.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -32,81 +36,103 @@ const char kHeader[] =
     "Home State,Home Postal Code,Home Country/Region,Other Street,Other City,Other State,"
     "Other Postal Code,Other Country/Region,Web Page,Personal Web Page,Birthday,Notes,Categories";
 
-// The `n`th (from 0) value of `values` of the kind, or the empty text.
-template <class Kind, class KindOf>
-QString nthOf(const QList<TypedValue>& values, Kind kind, KindOf kindOf, int n = 0) {
-    for (const TypedValue& v : values) {
-        if (kindOf(v) == kind && n-- == 0) {
-            return v.value;
+// How many columns Outlook has for each kind of phone, in PhoneKind's order:
+// work, home, mobile, business fax, home fax, pager, other.
+const std::vector<int> kPhoneColumns{2, 2, 1, 1, 1, 1, 1};
+
+// The columns of a kind of value, `columns[kind]` of them for each kind that
+// `kindOf` tells, filled in card order and the rest left empty. A value that
+// finds its kind's columns full goes to the report as the n-th of its `sort`.
+template <class KindOf>
+std::vector<QStringList> inColumns(const QList<TypedValue>& values, KindOf kindOf,
+                                   const std::vector<int>& columns, const Person& p, const QString& sort,
+                                   LossReport& losses) {
+    std::vector<QStringList> byKind(columns.size());
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const auto kind = static_cast<std::size_t>(kindOf(values[i]));
+        if (byKind[kind].size() < columns[kind]) {
+            byKind[kind] << values[i].value;
+        } else {
+            losses.add(p.shownName, nthItem(sort, i), values[i].value);
         }
     }
-    return {};
+    for (std::size_t kind = 0; kind < columns.size(); ++kind) {
+        while (byKind[kind].size() < columns[kind]) {
+            byKind[kind] << QString();
+        }
+    }
+    return byKind;
 }
 
-// Street, City, State, Postal Code, Country/Region of the first address of the kind.
-QStringList place(const Person& p, PlaceKind kind) {
-    for (const PostalAddress& a : p.postalAddresses) {
-        if (placeKind(a.types) == kind) {
-            const QString street = a.street.isEmpty() || a.extended.isEmpty()
-                                       ? a.street + a.extended
-                                       : a.street + u"\r\n"_s + a.extended;
-            return {street, a.locality, a.region, a.code, a.country};
+// Street, City, State, Postal Code, Country/Region of an address, or empty.
+QStringList place(const PostalAddress* a) {
+    if (a == nullptr) {
+        return {{}, {}, {}, {}, {}};
+    }
+    const QString street = a->street.isEmpty() || a->extended.isEmpty() ? a->street + a->extended
+                                                                        : a->street + u"\r\n"_s + a->extended;
+    return {street, a->locality, a->region, a->code, a->country};
+}
+
+// The first address of each kind, in PlaceKind's order; Outlook has columns
+// for no other, nor for a PO box.
+std::array<const PostalAddress*, 3> places(const Person& p, LossReport& losses) {
+    std::array<const PostalAddress*, 3> first{};
+    for (qsizetype i = 0; i < p.postalAddresses.size(); ++i) {
+        const PostalAddress& a = p.postalAddresses[i];
+        const PostalAddress*& slot = first[static_cast<std::size_t>(placeKind(a.types))];
+        if (slot != nullptr) {
+            losses.add(p.shownName, nthItem(u"住所"_s, i), postalText(a));
+            continue;
+        }
+        slot = &a;
+        if (!a.poBox.isEmpty()) {
+            losses.add(p.shownName, u"私書箱"_s, a.poBox);
         }
     }
-    return {{}, {}, {}, {}, {}};
+    return first;
 }
 
 }  // namespace
 
-void writeOutlookCsv(Database& db, const QString& path) {
+qsizetype writeOutlookCsv(Database& db, const QString& path) {
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("Outlook 用 CSV 出力"), path);
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
     forEachPerson(db, [&](const Person& p) {
-        const auto email = [&p](int n) { return n < p.emails.size() ? p.emails[n].value : QString(); };
-        const auto phone = [&p](PhoneKind kind, int n = 0) { return nthOf(p.phones, kind, phoneKind, n); };
-        const auto page = [&p](PlaceKind kind) {
-            return nthOf(p.webPages, kind, [](const TypedValue& v) {
-                return placeKind(v.types) == PlaceKind::Home ? PlaceKind::Home : PlaceKind::Work;
-            });
-        };
+        const auto emails = inColumns(
+            p.emails, [](const TypedValue&) { return 0; }, {3}, p, u"メールアドレス"_s, losses)[0];
+        const auto phones = inColumns(p.phones, phoneKind, kPhoneColumns, p, u"電話"_s, losses);
+        const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
+        const auto addresses = places(p, losses);
+        // A web page not marked HOME is work's.
+        const auto pages = inColumns(
+            p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; }, {1, 1}, p,
+            u"ホームページ"_s, losses);
+        reportUncarried(losses, p);
         // Outlook writes several categories so; within a group's name the
         // full-width form keeps it one category.
         QStringList categories;
         for (const QString& group : p.groups) {
             categories << QString(group).replace(u';', u'；');
         }
-        QStringList fields{p.givenName,
-                           p.middleName,
-                           p.familyName,
-                           p.prefix,
-                           p.suffix,
-                           p.nickname,
-                           p.phoneticGiven,
-                           p.phoneticFamily,
-                           email(0),
-                           email(1),
-                           email(2),
-                           phone(PhoneKind::Home),
-                           phone(PhoneKind::Home, 1),
-                           phone(PhoneKind::Work),
-                           phone(PhoneKind::Work, 1),
-                           phone(PhoneKind::Mobile),
-                           phone(PhoneKind::Other),
-                           phone(PhoneKind::Pager),
-                           phone(PhoneKind::WorkFax),
-                           phone(PhoneKind::HomeFax),
-                           p.company,
-                           p.department,
-                           p.title};
-        fields << place(p, PlaceKind::Work) << place(p, PlaceKind::Home) << place(p, PlaceKind::Other);
-        fields << page(PlaceKind::Work) << page(PlaceKind::Home)
+        QStringList fields{p.givenName, p.middleName, p.familyName,    p.prefix,
+                           p.suffix,    p.nickname,   p.phoneticGiven, p.phoneticFamily};
+        fields << emails << phone(PhoneKind::Home) << phone(PhoneKind::Work) << phone(PhoneKind::Mobile)
+               << phone(PhoneKind::Other) << phone(PhoneKind::Pager) << phone(PhoneKind::WorkFax)
+               << phone(PhoneKind::HomeFax) << p.company << p.department << p.title;
+        for (const PostalAddress* a : addresses) {
+            fields << place(a);
+        }
+        fields << pages[0] << pages[1]
                << (p.birthday.isValid() ? p.birthday.toString(u"yyyy/M/d") : QString())
                << QString(p.note).replace(u'\n', u"\r\n"_s) << categories.join(u';');
         writeLine(out, fields);
     });
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

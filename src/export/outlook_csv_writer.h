@@ -11,8 +11,10 @@ namespace zt {
 // byte-order mark, Outlook's English column names on the first line, CR LF
 // after every line, as many of the card's e-mail addresses, phones and
 // postal addresses as Outlook has columns for, the person's groups as its
-// categories. Throws
-// zt::Error on any failure; the file at `path` is then left as it was.
-void writeOutlookCsv(Database& db, const QString& path);
+// categories. What has no column goes in the loss report beside the file
+// (zt::LossReport), with what the card holds that no output carries; returns
+// the number of losses. Throws zt::Error on any failure; the file at `path`
+// is then left as it was.
+qsizetype writeOutlookCsv(Database& db, const QString& path);
 
 }  // namespace zt

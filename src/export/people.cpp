@@ -1,6 +1,7 @@
 #include "export/people.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <functional>
 
@@ -92,6 +93,31 @@ QDate birthday(QStringView value) {
     return date.isValid() ? date : QDate();
 }
 
+// What readCard reads, and the format's own bookkeeping, which holds nothing of
+// the person: any other property is one that no output carries.
+const QSet<QString> kReadOrBookkeeping = [] {
+    const QStringList names =
+        u"FN N X-PHONETIC-LAST-NAME X-PHONETIC-FIRST-NAME NICKNAME EMAIL TEL ADR URL NOTE BDAY TITLE ORG "
+        u"BEGIN END VERSION PRODID REV UID MAILER CLASS PROFILE NAME SOURCE SORT-STRING"_s.split(u' ');
+    return QSet<QString>(names.begin(), names.end());
+}();
+
+// A property no output carries, as the loss report shows it: a binary value
+// (a photo, a sound) by its size, for its bytes mean nothing on a line of
+// text; every picture format starts with a control byte within its first few.
+void addUncarried(const CardProperty& property, Person& p) {
+    const auto same = [&property](const UncarriedProperty& u) { return u.name == property.name; };
+    if ((property.value.isEmpty() && property.data.isEmpty()) ||
+        std::any_of(p.uncarried.begin(), p.uncarried.end(), same)) {
+        return;
+    }
+    const bool binary = std::any_of(property.data.begin(), property.data.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
+    });
+    p.uncarried.append(
+        {property.name, binary ? QString::number(property.data.size()) + u" バイト"_s : property.value});
+}
+
 // Whatever the card says beyond the five stored fields, into `p`; what only
 // counts once the stored name is weighed comes back.
 CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
@@ -139,6 +165,8 @@ CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
             setIfEmpty(title, value);
         } else if (name == u"ORG"_s && org == nullptr && !value.isEmpty()) {
             org = &property;
+        } else if (!kReadOrBookkeeping.contains(name)) {
+            addUncarried(property, p);  // SOUND without X-IRMC-N among them
         }
     }
     // One line break, whichever a card wrote, so that each output writes its own.

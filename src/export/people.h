@@ -31,6 +31,13 @@ struct PostalAddress {
     QStringList types;
 };
 
+// A property of the card that no output carries: a photo, a key, a role, a
+// program's own X- property… The loss report names it.
+struct UncarriedProperty {
+    QString name;   // as readCardProperties names it: "PHOTO", "X-SOCIALPROFILE"
+    QString value;  // its text; for a binary value (a photo's), its size ("12345 バイト")
+};
+
 // What kind of number a phone is, by its types, for the formats that give
 // each kind a column or a label of its own.
 enum class PhoneKind { Work, Home, Mobile, WorkFax, HomeFax, Pager, Other };
@@ -64,6 +71,7 @@ struct Person {
     QDate birthday;      // null when the card has none that reads as a date
     QStringList groups;  // each once, in the order of the pair's rows
     QUuid uid;           // of the pair, NULL apart from empty: the same person keeps it from run to run
+    QList<UncarriedProperty> uncarried;  // each name once, in card order
 };
 
 struct PersonName {

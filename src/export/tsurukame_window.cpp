@@ -27,7 +27,7 @@ ZTAdrF06::ZTAdrF06(zt::Database& db, const QString& folder)
           db, folder),
       備考選択(list_) {}
 
-void ZTAdrF06::write(QChar choice) {
+qsizetype ZTAdrF06::write(QChar choice) {
     setStatus(QStringLiteral("出力中"));
-    zt::writeTsurukame(db_, OutputPath, choice);
+    return zt::writeTsurukame(db_, OutputPath, choice);
 }

@@ -12,5 +12,5 @@ public:
     QComboBox* 備考選択;
 
 protected:
-    void write(QChar choice) override;
+    qsizetype write(QChar choice) override;
 };

@@ -1,12 +1,17 @@
 #include "export/tsurukame_writer.h"
 
 #include "export/comma_remarks.h"
+#include "export/field_positions.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
 namespace {
 
-void writeEntries(TextFileWriter& out, Recordset rows, QChar choice, const std::function<QDate()>& today) {
+// `lostGroup`: the group whose heading lost characters, reported with each of
+// its entries; empty for none.
+void writeEntries(TextFileWriter& out, LossReport& losses, Recordset rows, QChar choice,
+                  const std::function<QDate()>& today, const QString& lostGroup = QString()) {
     const int name = rows.FieldIndex(QStringLiteral("名前"));
     const int address = rows.FieldIndex(QStringLiteral("アドレス"));
     const int company = rows.FieldIndex(QStringLiteral("会社名"));
@@ -19,19 +24,31 @@ void writeEntries(TextFileWriter& out, Recordset rows, QChar choice, const std::
                                                : RemarkParts::None;
     for (; !rows.Eof(); rows.MoveNext()) {
         QString line = rows.Text(name) + u',' + rows.Text(address) + u',' + today().toString(u"yyyy/MM/dd");
-        if (choice >= u'1' && choice <= u'4') {
+        const bool remarks = choice >= u'1' && choice <= u'4';
+        if (remarks) {
             line += u',';
             appendCommaRemarks(line, parts, rows.Text(company), rows.Text(department), rows.Text(title));
         }
-        out.writeLine(line);
+        if (out.writeLine(line) > 0 || !lostGroup.isEmpty()) {
+            const QString who = entryShownName(rows.Text(name), rows.Text(address));
+            losses.addUnencodable(who, u"グループ", lostGroup);
+            losses.addUnencodable(who, u"名前", rows.Text(name));
+            losses.addUnencodable(who, u"アドレス", rows.Text(address));
+            if (remarks) {
+                addRemarkLosses(losses, who, parts, rows.Text(company), rows.Text(department),
+                                rows.Text(title));
+            }
+        }
     }
 }
 
 }  // namespace
 
-void writeTsurukame(Database& db, const QString& path, QChar choice, const std::function<QDate()>& today) {
+qsizetype writeTsurukame(Database& db, const QString& path, QChar choice,
+                         const std::function<QDate()>& today) {
     TextFileWriter out(path);
-    writeEntries(out,
+    LossReport losses(QStringLiteral("鶴亀アドレス帳作成"), path);
+    writeEntries(out, losses,
                  db.OpenRecordset(
                      QStringLiteral("SELECT * FROM 出力情報 WHERE グループ IS NULL ORDER BY 名前,アドレス")),
                  choice, today);
@@ -41,11 +58,13 @@ void writeTsurukame(Database& db, const QString& path, QChar choice, const std::
              db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
          !groups.Eof(); groups.MoveNext()) {
         const QString group = groups.Text(0);
-        out.writeLine(QStringLiteral("G1 ") + group);
+        const bool lost = out.writeLine(QStringLiteral("G1 ") + group) > 0;
         // Bound, never pasted into the SQL: a quote in a group name is data.
-        writeEntries(out, db.OpenRecordset(groupSql, {group}), choice, today);
+        writeEntries(out, losses, db.OpenRecordset(groupSql, {group}), choice, today,
+                     lost ? group : QString());
     }
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

@@ -17,9 +17,11 @@ namespace zt {
 // any other choice writes no remarks. Nothing is quoted.
 //
 // `today` is asked for every line, so a run that passes midnight dates its later
-// lines with the new day. Throws zt::Error on any failure; the file at `path` is
-// then left as it was.
-void writeTsurukame(Database& db, const QString& path, QChar choice,
-                    const std::function<QDate()>& today = &QDate::currentDate);
+// lines with the new day. What CP932 cannot hold goes in the loss report beside
+// the file, person by person, a group's heading with each of its entries
+// (zt::LossReport). Returns the number of losses. Throws zt::Error on any
+// failure; the file at `path` is then left as it was.
+qsizetype writeTsurukame(Database& db, const QString& path, QChar choice,
+                         const std::function<QDate()>& today = &QDate::currentDate);
 
 }  // namespace zt

@@ -8,6 +8,6 @@ ZTAdrF03::ZTAdrF03(zt::Database& db, const QString& folder)
 
 void ZTAdrF03::runJob() {
     setStatus(QStringLiteral("出力中"));
-    zt::writeVCard(db_, OutputPath);
-    reportWritten(QStringLiteral("メールソフトや携帯電話の連絡先に取り込んでください。"));
+    const qsizetype losses = zt::writeVCard(db_, OutputPath);
+    reportWritten(QStringLiteral("メールソフトや携帯電話の連絡先に取り込んでください。"), losses);
 }

@@ -6,6 +6,8 @@
 #include <initializer_list>
 
 #include "export/people.h"
+#include "export/person_losses.h"
+#include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -92,8 +94,9 @@ QString joinedEscaped(std::initializer_list<QString> parts) {
 
 }  // namespace
 
-void writeVCard(Database& db, const QString& path) {
+qsizetype writeVCard(Database& db, const QString& path) {
     TextFileWriter out(path);
+    LossReport losses(QStringLiteral("vCard 出力"), path);
     forEachPerson(db, [&](const Person& p) {
         QByteArray card;
         card.reserve(2048);
@@ -146,8 +149,10 @@ void writeVCard(Database& db, const QString& path) {
         }
         addLine(card, "UID", u"urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces));
         out.writeBytes(card.append("END:VCARD\r\n"));
+        reportUncarried(losses, p);
     });
     out.commit();
+    return losses.finish();
 }
 
 }  // namespace zt

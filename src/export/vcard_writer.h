@@ -12,8 +12,9 @@ namespace zt {
 // addresses, web pages, note and birthday, its groups as categories, and a
 // UID that stays the same from run to run. UTF-8 without a byte-order mark,
 // CR LF after every line, lines folded at 75 octets; no people give an empty
-// file. Throws zt::Error on any failure; the file at `path` is then left as it
-// was.
-void writeVCard(Database& db, const QString& path);
+// file. What the card holds that no output carries goes in the loss report
+// beside the file (zt::LossReport); returns the number of losses. Throws
+// zt::Error on any failure; the file at `path` is then left as it was.
+qsizetype writeVCard(Database& db, const QString& path);
 
 }  // namespace zt

@@ -136,7 +136,7 @@ QByteArray encode(QStringView text) {
     return out;
 }
 
-void encodeAppend(QStringView text, QByteArray& out) {
+qsizetype encodeAppend(QStringView text, QByteArray& out) {
     const ReverseTable& table = reverseTable();
     const qsizetype start = out.size();
     out.resize(start + text.size() * 2);
@@ -144,6 +144,7 @@ void encodeAppend(QStringView text, QByteArray& out) {
     char* dst = begin;
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
+    qsizetype lost = 0;
     while (p < end) {
         const char16_t u = *p++;
         if (u < 0x80) {
@@ -153,11 +154,13 @@ void encodeAppend(QStringView text, QByteArray& out) {
         if (QChar::isHighSurrogate(u) && p < end && QChar::isLowSurrogate(*p)) {
             ++p;  // one character outside the BMP: one "?"
             *dst++ = '?';
+            ++lost;
             continue;
         }
         const uint16_t code = table[u];
         if (code == 0) {
             *dst++ = '?';
+            ++lost;
         } else if (code < 0x100) {
             *dst++ = static_cast<char>(code);
         } else {
@@ -166,6 +169,7 @@ void encodeAppend(QStringView text, QByteArray& out) {
         }
     }
     out.resize(start + (dst - begin));
+    return lost;
 }
 
 }  // namespace zt::cp932

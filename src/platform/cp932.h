@@ -23,6 +23,8 @@ inline QString decode(const QByteArray& bytes) {
 // as a look-alike is written as that (〜 as ～ 81 60, ¥ as 5C).
 QByteArray encode(QStringView text);
 // The same, appended to `out`: a writer of many lines keeps one buffer.
-void encodeAppend(QStringView text, QByteArray& out);
+// Returns how many characters were written as "?" for want of a code, so a
+// writer learns of a loss without looking at the text a second time.
+qsizetype encodeAppend(QStringView text, QByteArray& out);
 
 }  // namespace zt::cp932

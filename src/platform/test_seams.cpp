@@ -4,6 +4,7 @@
 #include "platform/fatal_error.h"
 #include "platform/folder_dialog.h"
 #include "platform/help_engine.h"
+#include "platform/loss_report.h"
 #include "platform/message_box.h"
 
 namespace zt {
@@ -17,6 +18,7 @@ void enableTestSeams() {
     Desktop::clearOpened();
     HelpEngine::setTesting(true);
     HelpEngine::clearCalls();
+    LossReport::setTesting(true);
     setFatalErrorTesting(true);
     clearFatalErrors();
 }

@@ -61,8 +61,12 @@ TextFileWriter::TextFileWriter(const QString& path) : d_(std::make_unique<Impl>(
 
 TextFileWriter::~TextFileWriter() = default;
 
-void TextFileWriter::writeLine(QStringView text) {
-    write(d_->file, cp932::encode(text) + "\r\n");
+qsizetype TextFileWriter::writeLine(QStringView text) {
+    QByteArray bytes;
+    const qsizetype lost = cp932::encodeAppend(text, bytes);
+    bytes += "\r\n";
+    write(d_->file, bytes);
+    return lost;
 }
 
 void TextFileWriter::writeBytes(QByteArrayView bytes) {

@@ -21,8 +21,9 @@ public:
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
 
-    // Throws zt::Error on a write failure (a full disk, say).
-    void writeLine(QStringView text);
+    // Returns how many characters CP932 could not hold and were written as
+    // "?". Throws zt::Error on a write failure (a full disk, say).
+    qsizetype writeLine(QStringView text);
     // Bytes already encoded, line ends included, written as they stand.
     // Throws as writeLine.
     void writeBytes(QByteArrayView bytes);

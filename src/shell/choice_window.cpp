@@ -34,7 +34,8 @@ void ChoiceJobWindow::Form_Load() {
 
 void ChoiceJobWindow::runJob() {
     const QString text = list_->currentText();
-    write(text.isEmpty() ? QChar() : text.at(0));
+    const qsizetype losses = write(text.isEmpty() ? QChar() : text.at(0));
     zt::MessageBox::show(this, doneMessage_, QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
                          zt::MessageBox::Icon::Information);
+    tellLosses(losses, OutputPath);
 }

@@ -41,8 +41,8 @@ public:
 
 protected:
     // Writes OutputPath by the layout whose number is `choice` (none when the
-    // list's text is empty).
-    virtual void write(QChar choice) = 0;
+    // list's text is empty); returns the number of losses the writer reported.
+    virtual qsizetype write(QChar choice) = 0;
     void runJob() override;
 
     zt::Database& db_;

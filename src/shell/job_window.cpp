@@ -3,6 +3,8 @@
 #include <QPushButton>
 
 #include "platform/fatal_error.h"
+#include "platform/loss_report.h"
+#include "platform/message_box.h"
 
 JobWindow::JobWindow(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -54,6 +56,17 @@ void JobWindow::fitStatus() {
     状況表示->resize(状況表示->width(), 状況表示->height() + by);
     処理実行->move(処理実行->x(), 処理実行->y() + by);
     setFixedSize(width(), height() + by);
+}
+
+void JobWindow::tellLosses(qsizetype losses, const QString& outputPath) {
+    if (losses == 0) {
+        return;
+    }
+    zt::MessageBox::show(this,
+                         QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
+                             zt::LossReport::pathFor(outputPath) + QStringLiteral("を確認してください。"),
+                         QStringLiteral("確認"), zt::MessageBox::Buttons::Ok,
+                         zt::MessageBox::Icon::Information);
 }
 
 void JobWindow::処理実行_Click() {

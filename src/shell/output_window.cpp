@@ -16,8 +16,9 @@ void OutputJobWindow::Form_Load(const QString& format) {
     setStatus(format + QStringLiteral("\r\n") + OutputPath + QStringLiteral("\r\nに出力します。"));
 }
 
-void OutputJobWindow::reportWritten(const QString& whereToTakeIt) {
+void OutputJobWindow::reportWritten(const QString& whereToTakeIt, qsizetype losses) {
     zt::MessageBox::show(this, OutputPath + QStringLiteral("\r\nに出力しました。\r\n") + whereToTakeIt,
                          QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
                          zt::MessageBox::Icon::Information);
+    tellLosses(losses, OutputPath);
 }

@@ -20,8 +20,9 @@ public:
     QString OutputPath;
 
 protected:
-    // The completion box: the file written, then `whereToTakeIt`.
-    void reportWritten(const QString& whereToTakeIt);
+    // The completion box: the file written, then `whereToTakeIt`; then the
+    // box that points to the loss report when the writer had `losses`.
+    void reportWritten(const QString& whereToTakeIt, qsizetype losses);
 
     zt::Database& db_;
 
