@@ -72,8 +72,15 @@ void checkIndex(int index, int count) {
 }
 
 Connection connect(const QString& path, int flags) {
+    // Counting the engine's allocations, which nothing here asks for, takes a
+    // process-wide mutex on each of them. Only possible before the engine
+    // starts, so once, before the first connection.
+    static const int uncounted = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    Q_UNUSED(uncounted);
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags, nullptr);
+    // A connection is used by one thread at a time, so it needs no mutex of
+    // its own, which every call reading a column would otherwise take.
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &handle, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     Connection db(handle, sqlite3_close_v2);
     if (rc != SQLITE_OK) {  // the connection may not know its file yet
         throw engineError(rc, path,
@@ -108,6 +115,10 @@ void bindValue(sqlite3_stmt* stmt, int position, const QByteArray& value) {
           value.isNull() ? sqlite3_bind_null(stmt, position)
                          : sqlite3_bind_blob64(stmt, position, value.constData(),
                                                static_cast<sqlite3_uint64>(value.size()), SQLITE_TRANSIENT));
+}
+
+void bindValue(sqlite3_stmt* stmt, int position, qint64 value) {
+    check(sqlite3_db_handle(stmt), sqlite3_bind_int64(stmt, position, value));
 }
 
 void bindParams(sqlite3_stmt* stmt, const Params& params) {
@@ -146,6 +157,13 @@ void Recordset::MoveNext() {
     atRow_ = step(stmt_.get());
 }
 
+void Recordset::Requery(const Params& params) {
+    atRow_ = false;
+    sqlite3_reset(stmt_.get());  // its result repeats the last step's failure, already reported
+    bindParams(stmt_.get(), params);
+    atRow_ = step(stmt_.get());
+}
+
 int Recordset::FieldCount() const {
     return sqlite3_column_count(stmt_.get());
 }
@@ -167,8 +185,10 @@ FieldValue Recordset::Fields(int index) const {
     if (sqlite3_column_type(stmt_.get(), index) == SQLITE_NULL) {
         return std::nullopt;
     }
-    const auto* text = static_cast<const QChar*>(sqlite3_column_text16(stmt_.get(), index));
-    return QString(text, sqlite3_column_bytes16(stmt_.get(), index) / 2);
+    // Read in the engine's own UTF-8: asked for UTF-16, it would first convert
+    // into a buffer of its own and QString would then copy that.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), index));
+    return QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), index));
 }
 
 QByteArray Recordset::Bytes(int index) const {
@@ -188,6 +208,14 @@ QByteArray Recordset::Bytes(int index) const {
         type == SQLITE_BLOB ? sqlite3_column_blob(stmt, index) : sqlite3_column_text(stmt, index);
     const int size = sqlite3_column_bytes(stmt, index);
     return size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray("");
+}
+
+qint64 Recordset::Integer(int index) const {
+    if (Eof()) {
+        throw Error(kNoCurrentRow);
+    }
+    checkIndex(index, FieldCount());
+    return sqlite3_column_int64(stmt_.get(), index);
 }
 
 Statement::Statement(Connection db, StatementHandle stmt) : db_(std::move(db)), stmt_(std::move(stmt)) {}
@@ -311,6 +339,27 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     db_.Execute(QStringLiteral("COMMIT"));
     open_ = false;
+}
+
+ReadTransaction::ReadTransaction(Database& db) : db_(db) {
+    if (sqlite3_get_autocommit(db_.db_.get()) != 0) {
+        db_.Execute(QStringLiteral("BEGIN"));
+        open_ = true;
+    }
+}
+
+ReadTransaction::~ReadTransaction() {
+    if (open_) {
+        // Nothing was written, so either ends it; a transaction left open
+        // would keep the next one from beginning.
+        for (const char* end : {"COMMIT", "ROLLBACK"}) {
+            try {
+                db_.Execute(QString::fromLatin1(end));
+                break;
+            } catch (const Error&) {
+            }
+        }
+    }
 }
 
 }  // namespace zt

@@ -20,8 +20,9 @@ namespace zt {
 
 // A field's value: std::nullopt is NULL, distinct from the empty text.
 using FieldValue = std::optional<QString>;
-// A parameter: NULL or text, or bytes stored as they are (a BLOB; a null QByteArray is NULL).
-using Param = std::variant<FieldValue, QByteArray>;
+// A parameter: NULL or text, bytes stored as they are (a BLOB; a null QByteArray is NULL), or an
+// integer such as a rowid.
+using Param = std::variant<FieldValue, QByteArray, qint64>;
 using Params = std::vector<Param>;
 
 namespace detail {
@@ -38,6 +39,9 @@ public:
     // True when there is no current row (the C library owns the name EOF).
     bool Eof() const { return !atRow_; }
     void MoveNext();
+    // Runs the same query again from its first row with new parameters: a
+    // loop that looks up one row per item prepares its query once.
+    void Requery(const Params& params);
 
     int FieldCount() const;
     // Loops find a field's position once and read by position on every row.
@@ -47,6 +51,8 @@ public:
     QString Text(int index) const { return Fields(index).value_or(QString()); }
     // A BLOB's bytes as stored; a text as its UTF-8; NULL as a null QByteArray.
     QByteArray Bytes(int index) const;
+    // An integer as stored (a rowid, a count); NULL reads as 0.
+    qint64 Integer(int index) const;
 
 private:
     friend class Database;
@@ -85,6 +91,7 @@ public:
     QString path() const { return path_; }
 
 private:
+    friend class ReadTransaction;
     Database(const QString& path, detail::Connection db);
     QString path_;
     detail::Connection db_;
@@ -102,6 +109,22 @@ public:
 private:
     Database& db_;
     bool open_ = true;
+};
+
+// Several queries read as one: they see the same rows, and the file is locked
+// and checked for changes once instead of once per query, which a loop of
+// small queries would otherwise pay each time. Inside a transaction already
+// open it does nothing, that one giving the same.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Database& db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    Database& db_;
+    bool open_ = false;
 };
 
 }  // namespace zt

@@ -1,6 +1,8 @@
 #include "export/card_properties.h"
 
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "platform/cp932.h"
@@ -15,6 +17,8 @@ namespace zt {
 namespace {
 
 // The physical lines of a card without their line ends: CR LF, LF or a lone CR.
+// Each kind of line end is looked for with memchr, once per occurrence: a byte
+// by byte loop over every card costs as much as the rest of the reading.
 class Lines {
 public:
     explicit Lines(QByteArrayView bytes) : bytes_(bytes) { findEnd(); }
@@ -26,14 +30,26 @@ public:
     }
 
 private:
+    // The first `c` at or after start_, or the end of the bytes.
+    qsizetype find(char c) const {
+        const void* found = std::memchr(bytes_.data() + start_, c, size_t(bytes_.size() - start_));
+        return found != nullptr ? static_cast<const char*>(found) - bytes_.data() : bytes_.size();
+    }
     void findEnd() {
         const qsizetype size = bytes_.size();
-        end_ = start_;
-        while (end_ < size && bytes_[end_] != '\r' && bytes_[end_] != '\n') {
-            ++end_;
+        if (start_ >= size) {
+            end_ = next_ = size;
+            return;
         }
+        if (cr_ < start_) {
+            cr_ = find('\r');
+        }
+        if (lf_ < start_) {
+            lf_ = find('\n');
+        }
+        end_ = std::min(cr_, lf_);
         next_ = end_ < size ? end_ + 1 : end_;
-        if (end_ < size && bytes_[end_] == '\r' && next_ < size && bytes_[next_] == '\n') {
+        if (end_ == cr_ && next_ == lf_ && next_ < size) {
             ++next_;
         }
     }
@@ -42,6 +58,8 @@ private:
     qsizetype start_ = 0;
     qsizetype end_ = 0;
     qsizetype next_ = 0;
+    qsizetype cr_ = -1;  // the next CR at or after start_ once looked for
+    qsizetype lf_ = -1;
 };
 
 // Finds the ':' that ends a line's name and parameters, over a line that may
@@ -83,7 +101,7 @@ struct Header {
     QString name;
     QStringList types;
     Encoding encoding = Encoding::None;
-    QByteArray charset;  // empty: the card's own CP932
+    QByteArrayView charset;  // within the line; empty: the card's own CP932
 };
 
 bool isNameCharacter(char c) {
@@ -178,7 +196,7 @@ void addParameter(QByteArrayView parameter, Header& header) {
             start = comma + 1;
         }
     } else if (equalsNoCase(key, "CHARSET")) {
-        header.charset = unquoted(value).toByteArray();
+        header.charset = unquoted(value);
     } else if (equalsNoCase(key, "ENCODING")) {
         const QByteArrayView encoding = unquoted(value);
         if (equalsNoCase(encoding, "QUOTED-PRINTABLE")) {
@@ -234,21 +252,23 @@ int hexDigit(char c) {
 }
 
 // Soft breaks are already joined. An '=' without two hex digits after it is
-// left as written, so a broken value loses nothing.
-QByteArray decodeQuotedPrintable(QByteArrayView text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+// left as written, so a broken value loses nothing. Into `bytes`, which keeps
+// its capacity from value to value.
+void decodeQuotedPrintable(QByteArrayView text, QByteArray& bytes) {
+    bytes.resize(text.size());  // never longer than the text
+    char* const begin = bytes.data();
+    char* out = begin;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int high = text[i] == '=' && i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
         const int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
         if (low >= 0) {
-            bytes.append(char(high << 4 | low));
+            *out++ = char(high << 4 | low);
             i += 2;
         } else {
-            bytes.append(text[i]);
+            *out++ = text[i];
         }
     }
-    return bytes;
+    bytes.resize(out - begin);
 }
 
 bool isCp932Name(QByteArrayView name) {
@@ -260,14 +280,14 @@ bool isCp932Name(QByteArrayView name) {
     return false;
 }
 
-QString decodeText(const QByteArray& bytes, const QByteArray& charset) {
+QString decodeText(QByteArrayView bytes, QByteArrayView charset) {
     if (!charset.isEmpty() && !isCp932Name(charset)) {
-        QStringDecoder decoder(charset.constData());
+        QStringDecoder decoder(charset.toByteArray().constData());
         if (decoder.isValid()) {
             return decoder.decode(bytes);
         }
     }
-    return cp932::decode(bytes);
+    return cp932::decode(bytes.data(), bytes.size());
 }
 
 QString unescaped(QStringView text) {
@@ -295,8 +315,13 @@ QString unescaped(QStringView text) {
     return out;
 }
 
-// `value` with the escapes undone; `parts` split at each unescaped ';'.
-void unescape(const QString& text, QString& value, QStringList& parts) {
+// `value` with the escapes undone; `parts` split at each unescaped ';', left
+// empty when there is none.
+void unescape(QString&& text, QString& value, QStringList& parts) {
+    if (!text.contains(u';')) {
+        value = text.contains(u'\\') ? unescaped(text) : std::move(text);
+        return;
+    }
     value = text.contains(u'\\') ? unescaped(text) : text;
     parts.reserve(1 + text.count(u';'));
     qsizetype start = 0;
@@ -308,24 +333,29 @@ void unescape(const QString& text, QString& value, QStringList& parts) {
             start = i + 1;
         }
     }
-    parts.append(start == 0 ? value : unescaped(QStringView(text).sliced(start)));
+    if (start > 0) {
+        parts.append(unescaped(QStringView(text).sliced(start)));
+    }
 }
 
-void fillProperty(CardProperty& property, Header&& header, QByteArrayView raw) {
+// `scratch` holds a decoded value until it is text.
+void fillProperty(CardProperty& property, Header&& header, QByteArrayView raw, QByteArray& scratch) {
     property.name = std::move(header.name);
     property.types = std::move(header.types);
+    QByteArrayView data = raw;
     switch (header.encoding) {
         case Encoding::QuotedPrintable:
-            property.data = decodeQuotedPrintable(raw);
+            decodeQuotedPrintable(raw, scratch);
+            data = scratch;
             break;
         case Encoding::Base64:
-            property.data = QByteArray::fromBase64(raw.toByteArray());
+            property.binary = QByteArray::fromBase64(raw.toByteArray());
+            data = property.binary;
             break;
         case Encoding::None:
-            property.data = raw.toByteArray();
             break;
     }
-    unescape(decodeText(property.data, header.charset), property.value, property.parts);
+    unescape(decodeText(data, header.charset), property.value, property.parts);
 }
 
 bool isBlank(char c) {
@@ -336,18 +366,27 @@ bool isBlank(char c) {
 
 std::vector<CardProperty> readCardProperties(QByteArrayView card) {
     std::vector<CardProperty> properties;
-    properties.reserve(32);  // a card's usual lines, saving the vector's first growths
+    readCardProperties(card, properties);
+    return properties;
+}
+
+void readCardProperties(QByteArrayView card, std::vector<CardProperty>& properties) {
+    properties.clear();
+    // Kept from line to line with their capacity, so that folded and encoded
+    // values cost no allocation of their own.
+    QByteArray joined;
+    QByteArray decoded;
     Lines lines(card);
     while (!lines.atEnd()) {
         // Most lines stand alone and are read where they lie; only a folded
         // or soft-broken one is copied together.
         const QByteArrayView first = lines.current();
         lines.advance();
-        QByteArray joined;
         bool isJoined = false;
         ColonScan scan;
         scan.scan(first);
         std::optional<Header> header;
+        bool headerInJoined = false;
         if (scan.colon >= 0) {
             header = parseHeader(first.first(scan.colon));
         }
@@ -362,7 +401,8 @@ std::vector<CardProperty> readCardProperties(QByteArrayView card) {
                 break;
             }
             if (!isJoined) {
-                joined = first.toByteArray();
+                joined.resize(0);
+                joined.append(first);
                 isJoined = true;
             }
             if (softBreak) {
@@ -376,6 +416,7 @@ std::vector<CardProperty> readCardProperties(QByteArrayView card) {
                 scan.scan(joined);
                 if (scan.colon >= 0) {
                     header = parseHeader(QByteArrayView(joined).first(scan.colon));
+                    headerInJoined = true;
                 }
             }
         }
@@ -385,12 +426,14 @@ std::vector<CardProperty> readCardProperties(QByteArrayView card) {
             if (scan.colon >= 0) {
                 header = parseHeader(line.first(scan.colon));
             }
+        } else if (headerInJoined) {
+            // Read again: its charset points into the line, which has grown since.
+            header = parseHeader(line.first(scan.colon));
         }
         if (header) {
-            fillProperty(properties.emplace_back(), std::move(*header), line.sliced(scan.colon + 1));
+            fillProperty(properties.emplace_back(), std::move(*header), line.sliced(scan.colon + 1), decoded);
         }
     }
-    return properties;
 }
 
 }  // namespace zt

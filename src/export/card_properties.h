@@ -16,12 +16,19 @@ struct CardProperty {
     QString name;       // upper case, without its group: "TEL", "X-PHONETIC-LAST-NAME"
     QStringList types;  // upper case: every bare parameter and TYPE= value, in card order
                         // (not the bare encodings QUOTED-PRINTABLE, BASE64, 8BIT, 7BIT)
-    QByteArray data;    // the value's bytes once quoted-printable or base 64 is undone
-    QString value;      // `data` as text in its charset, 3.0 escapes undone
-    QStringList parts;  // `data` as text split at each unescaped ';', each part unescaped;
-                        // one part when there is no ';', so `value` is always parts.join(';')
+    QString value;      // the value as text in its charset, once quoted-printable or base 64
+                        // is undone, 3.0 escapes undone
+    QByteArray binary;  // a base-64 value's bytes (a photo, a key), empty for any other value
+    QStringList parts;  // the same text split at each unescaped ';', each part unescaped, so
+                        // that `value` is parts.join(';'); empty when there is no ';' to split
+                        // at, the value being then the one part (most values: no list for them)
 
     bool hasType(QStringView type) const { return types.contains(type); }
+    // Part `index` of the value, the empty text past the last.
+    QString part(qsizetype index) const {
+        return parts.isEmpty() ? (index == 0 ? value : QString()) : parts.value(index);
+    }
+    qsizetype partCount() const { return parts.isEmpty() ? 1 : parts.size(); }
 };
 
 // Every property of `card` (its bytes from the first line through END:VCARD),
@@ -30,5 +37,8 @@ struct CardProperty {
 // '=' continues on the next line as it stands. The time taken grows linearly
 // with the card's size, however its lines are folded or broken.
 std::vector<CardProperty> readCardProperties(QByteArrayView card);
+// The same into `properties`, cleared first: a reader of many cards passes the
+// same list each time, and its room is not allocated anew for every card.
+void readCardProperties(QByteArrayView card, std::vector<CardProperty>& properties);
 
 }  // namespace zt

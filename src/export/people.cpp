@@ -4,6 +4,7 @@
 #include <QSet>
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "export/card_properties.h"
 
@@ -56,11 +57,6 @@ struct CardFacts {
     QStringList n;      // N: family, given, middle, prefix, suffix
 };
 
-// The part of a property's value at `index`, empty where it has fewer.
-QString part(const CardProperty& property, qsizetype index) {
-    return property.parts.value(index);
-}
-
 void setIfEmpty(QString& field, const QString& value) {
     if (field.isEmpty()) {
         field = value;
@@ -107,75 +103,169 @@ const QSet<QString> kReadOrBookkeeping = [] {
 // text; every picture format starts with a control byte within its first few.
 void addUncarried(const CardProperty& property, Person& p) {
     const auto same = [&property](const UncarriedProperty& u) { return u.name == property.name; };
-    if ((property.value.isEmpty() && property.data.isEmpty()) ||
+    if ((property.value.isEmpty() && property.binary.isEmpty()) ||
         std::any_of(p.uncarried.begin(), p.uncarried.end(), same)) {
         return;
     }
-    const bool binary = std::any_of(property.data.begin(), property.data.end(), [](char c) {
+    const bool binary = std::any_of(property.binary.begin(), property.binary.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
     });
     p.uncarried.append(
-        {property.name, binary ? QString::number(property.data.size()) + u" バイト"_s : property.value});
+        {property.name, binary ? QString::number(property.binary.size()) + u" バイト"_s : property.value});
+}
+
+// The properties readCard takes.
+enum class Known {
+    FN,
+    N,
+    Sound,
+    PhoneticLastName,
+    PhoneticFirstName,
+    Nickname,
+    Email,
+    Tel,
+    Adr,
+    Url,
+    Note,
+    Bday,
+    Title,
+    Org,
+    Other
+};
+
+// One lookup per property rather than a compare against every name in turn.
+Known known(const QString& name) {
+    static const QHash<QString, Known> names{
+        {u"FN"_s, Known::FN},
+        {u"N"_s, Known::N},
+        {u"SOUND"_s, Known::Sound},
+        {u"X-PHONETIC-LAST-NAME"_s, Known::PhoneticLastName},
+        {u"X-PHONETIC-FIRST-NAME"_s, Known::PhoneticFirstName},
+        {u"NICKNAME"_s, Known::Nickname},
+        {u"EMAIL"_s, Known::Email},
+        {u"TEL"_s, Known::Tel},
+        {u"ADR"_s, Known::Adr},
+        {u"URL"_s, Known::Url},
+        {u"NOTE"_s, Known::Note},
+        {u"BDAY"_s, Known::Bday},
+        {u"TITLE"_s, Known::Title},
+        {u"ORG"_s, Known::Org},
+    };
+    return names.value(name, Known::Other);
+}
+
+bool allPartsEmpty(const CardProperty& property) {
+    return property.parts.isEmpty()
+               ? property.value.isEmpty()
+               : std::all_of(property.parts.begin(), property.parts.end(), std::mem_fn(&QString::isEmpty));
+}
+
+// A card's several phones, addresses and pages each grow a list: room for the
+// usual few at the first saves a reallocation per further one.
+template <class T>
+void appendTo(QList<T>& list, T&& item) {
+    if (list.isEmpty()) {
+        list.reserve(4);
+    }
+    list.append(std::move(item));
 }
 
 // Whatever the card says beyond the five stored fields, into `p`; what only
 // counts once the stored name is weighed comes back.
 CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
     CardFacts facts;
-    QStringList notes;
     QString title;
     const CardProperty* org = nullptr;
     for (const CardProperty& property : properties) {
-        const QString& name = property.name;
         const QString& value = property.value;
-        if (name == u"FN"_s) {
-            setIfEmpty(facts.shownName, value);
-        } else if (name == u"N"_s && facts.n.isEmpty()) {
-            facts.n = property.parts.mid(0, 5);
-            while (facts.n.size() < 5) {
-                facts.n << QString();
-            }
-        } else if (name == u"SOUND"_s && property.hasType(u"X-IRMC-N")) {
-            setIfEmpty(p.phoneticFamily, part(property, 0));
-            setIfEmpty(p.phoneticGiven, part(property, 1));
-        } else if (name == u"X-PHONETIC-LAST-NAME"_s) {
-            setIfEmpty(p.phoneticFamily, value);
-        } else if (name == u"X-PHONETIC-FIRST-NAME"_s) {
-            setIfEmpty(p.phoneticGiven, value);
-        } else if (name == u"NICKNAME"_s) {
-            setIfEmpty(p.nickname, value);
-        } else if (name == u"EMAIL"_s && !value.isEmpty()) {
-            p.emails.append({value, property.types});
-        } else if (name == u"TEL"_s && !value.isEmpty()) {
-            p.phones.append({value, property.types});
-        } else if (name == u"ADR"_s) {
-            if (!std::all_of(property.parts.begin(), property.parts.end(), std::mem_fn(&QString::isEmpty))) {
-                // Parts past the seventh are kept with the country rather than lost.
-                p.postalAddresses.append({part(property, 0), part(property, 1), part(property, 2),
-                                          part(property, 3), part(property, 4), part(property, 5),
-                                          property.parts.mid(6).join(u';'), property.types});
-            }
-        } else if (name == u"URL"_s && !value.isEmpty()) {
-            p.webPages.append({value, property.types});
-        } else if (name == u"NOTE"_s && !value.isEmpty()) {
-            notes << value;
-        } else if (name == u"BDAY"_s && p.birthday.isNull()) {
-            p.birthday = birthday(value);
-        } else if (name == u"TITLE"_s) {
-            setIfEmpty(title, value);
-        } else if (name == u"ORG"_s && org == nullptr && !value.isEmpty()) {
-            org = &property;
-        } else if (!kReadOrBookkeeping.contains(name)) {
-            addUncarried(property, p);  // SOUND without X-IRMC-N among them
+        switch (known(property.name)) {
+            case Known::FN:
+                setIfEmpty(facts.shownName, value);
+                break;
+            case Known::N:
+                if (facts.n.isEmpty()) {
+                    facts.n = QStringList{property.part(0), property.part(1), property.part(2),
+                                          property.part(3), property.part(4)};
+                }
+                break;
+            case Known::Sound:
+                if (property.hasType(u"X-IRMC-N")) {
+                    setIfEmpty(p.phoneticFamily, property.part(0));
+                    setIfEmpty(p.phoneticGiven, property.part(1));
+                } else {
+                    addUncarried(property, p);
+                }
+                break;
+            case Known::PhoneticLastName:
+                setIfEmpty(p.phoneticFamily, value);
+                break;
+            case Known::PhoneticFirstName:
+                setIfEmpty(p.phoneticGiven, value);
+                break;
+            case Known::Nickname:
+                setIfEmpty(p.nickname, value);
+                break;
+            case Known::Email:
+                if (!value.isEmpty()) {
+                    appendTo(p.emails, {value, property.types});
+                }
+                break;
+            case Known::Tel:
+                if (!value.isEmpty()) {
+                    appendTo(p.phones, {value, property.types});
+                }
+                break;
+            case Known::Adr:
+                if (!allPartsEmpty(property)) {
+                    // Parts past the seventh are kept with the country rather than lost.
+                    const QString country =
+                        property.partCount() > 7 ? property.parts.mid(6).join(u';') : property.part(6);
+                    appendTo(p.postalAddresses,
+                             {property.part(0), property.part(1), property.part(2), property.part(3),
+                              property.part(4), property.part(5), country, property.types});
+                }
+                break;
+            case Known::Url:
+                if (!value.isEmpty()) {
+                    appendTo(p.webPages, {value, property.types});
+                }
+                break;
+            case Known::Note:
+                // One line break between notes, whichever a card wrote, so that
+                // each output writes its own.
+                if (!value.isEmpty()) {
+                    if (!p.note.isEmpty()) {
+                        p.note += u'\n';
+                    }
+                    p.note += value;
+                }
+                break;
+            case Known::Bday:
+                if (p.birthday.isNull()) {
+                    p.birthday = birthday(value);
+                }
+                break;
+            case Known::Title:
+                setIfEmpty(title, value);
+                break;
+            case Known::Org:
+                if (org == nullptr && !value.isEmpty()) {
+                    org = &property;
+                }
+                break;
+            case Known::Other:
+                if (!kReadOrBookkeeping.contains(property.name)) {
+                    addUncarried(property, p);
+                }
+                break;
         }
     }
-    // One line break, whichever a card wrote, so that each output writes its own.
-    p.note = notes.join(u'\n').replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    p.note.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
     setIfEmpty(p.title, title);
     // ORG written with a charset is not read by the import; its company would
     // otherwise be lost from these outputs.
     if (org != nullptr && p.company.isEmpty() && p.department.isEmpty()) {
-        p.company = part(*org, 0);
+        p.company = org->part(0);
         QStringList units = org->parts.mid(1);
         while (!units.isEmpty() && units.last().isEmpty()) {
             units.removeLast();
@@ -196,8 +286,16 @@ QString joinedName(const QString& family, const QString& given) {
 // A key that no other pair shares: NULL, and each text's length, written out.
 QByteArray pairKey(const Pair& pair) {
     QByteArray key;
+    key.reserve(pair.name.size() + pair.address.size() + 24);
     for (const QByteArray& text : {pair.name, pair.address}) {
-        key += text.isNull() ? QByteArray("N") : 'T' + QByteArray::number(text.size()) + ':' + text;
+        if (text.isNull()) {
+            key += 'N';
+        } else {
+            key += 'T';
+            key += QByteArray::number(text.size());
+            key += ':';
+            key += text;
+        }
     }
     return key;
 }
@@ -215,6 +313,7 @@ bool complete(Person& p, const Pair& pair, const CardFacts& card) {
         name = joinedName(card.n[0], card.n[1]);
     }
     QList<TypedValue> emails;
+    emails.reserve(p.emails.size() + 1);
     if (!p.address.isEmpty()) {
         emails.append({p.address, {}});
     }
@@ -304,18 +403,21 @@ PlaceKind placeKind(const QStringList& types) {
 }
 
 void forEachPerson(Database& db, const std::function<void(const Person&)>& take) {
-    // What a pair needs until its turn. The card stays as its stored bytes:
-    // an address book's people parsed all at once would take several times
-    // the memory.
+    // What a pair needs until its turn. Its card stays in the database until
+    // then: every card's bytes held at once would take the memory of the whole
+    // table, and freeing them one by one among a person's small texts leaves
+    // the heap too fragmented for the allocator to stay fast.
     struct Pending {
         Pair pair;
         QString company;
         QString department;
         QString title;
         QStringList groups;
-        QByteArray card;
-        bool cardRead = false;
+        std::optional<qint64> entry;  // rowid of the pair's first-stored entry
     };
+    // One snapshot: the three queries see the same rows, and the lookup of
+    // each card does not lock and check the file anew.
+    const ReadTransaction reading(db);
     std::vector<Pending> pending;
     // A pair's rows need not be adjacent (a person in two groups comes once
     // per group, in stored order), so every pair is gathered before the
@@ -329,13 +431,8 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
         std::size_t& slot = slotOfPair[pair];
         if (slot == 0) {
             slot = pending.size() + 1;
-            pending.push_back({std::move(pair),
-                               rows.Text(Company),
-                               rows.Text(Department),
-                               rows.Text(Title),
-                               {},
-                               {},
-                               false});
+            pending.push_back(
+                {std::move(pair), rows.Text(Company), rows.Text(Department), rows.Text(Title), {}, {}});
         }
         // An empty group names no group, any more than NULL does.
         const QString group = rows.Text(Group);
@@ -345,18 +442,21 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
         }
     }
 
-    // One scan in stored order: the first entry met of a pair is its first-stored one.
-    Recordset entries =
-        db.OpenRecordset(QStringLiteral("SELECT 名前, アドレス, カード FROM アドレス情報 ORDER BY rowid"));
+    // In the order of the index on the pair, so read from the index alone: a
+    // pair's entries come together, the first-stored first.
+    Recordset entries = db.OpenRecordset(
+        QStringLiteral("SELECT 名前, アドレス, rowid FROM アドレス情報 ORDER BY 名前, アドレス, rowid"));
     for (; !entries.Eof(); entries.MoveNext()) {
-        const std::size_t slot = slotOfPair.value(Pair{entries.Bytes(0), entries.Bytes(1)});
-        if (slot != 0 && !pending[slot - 1].cardRead) {
-            pending[slot - 1].card = entries.Bytes(2);
-            pending[slot - 1].cardRead = true;
+        if (const std::size_t slot = slotOfPair.value(Pair{entries.Bytes(0), entries.Bytes(1)});
+            slot != 0 && !pending[slot - 1].entry) {
+            pending[slot - 1].entry = entries.Integer(2);
         }
     }
     slotOfPair.clear();
 
+    Recordset card =
+        db.OpenRecordset(QStringLiteral("SELECT カード FROM アドレス情報 WHERE rowid = ?"), {qint64(0)});
+    std::vector<CardProperty> properties;
     for (Pending& entry : pending) {
         Person p;
         p.address = QString::fromUtf8(entry.pair.address);
@@ -364,12 +464,17 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
         p.department = std::move(entry.department);
         p.title = std::move(entry.title);
         p.groups = std::move(entry.groups);
-        CardFacts card;
-        if (!entry.card.isNull()) {
-            card = readCard(readCardProperties(entry.card), p);
+        CardFacts facts;
+        if (entry.entry) {
+            card.Requery({*entry.entry});
+            if (!card.Eof()) {
+                if (const QByteArray bytes = card.Bytes(0); !bytes.isNull()) {
+                    readCardProperties(bytes, properties);
+                    facts = readCard(properties, p);
+                }
+            }
         }
-        entry.card = QByteArray();
-        if (complete(p, entry.pair, card)) {
+        if (complete(p, entry.pair, facts)) {
             take(p);
         }
     }
