@@ -192,6 +192,11 @@ FieldValue Recordset::Fields(int index) const {
 }
 
 QByteArray Recordset::Bytes(int index) const {
+    const QByteArrayView bytes = BytesView(index);
+    return bytes.isNull() ? QByteArray() : bytes.isEmpty() ? QByteArray("") : bytes.toByteArray();
+}
+
+QByteArrayView Recordset::BytesView(int index) const {
     if (Eof()) {
         throw Error(kNoCurrentRow);
     }
@@ -202,12 +207,12 @@ QByteArray Recordset::Bytes(int index) const {
     sqlite3_stmt* const stmt = stmt_.get();
     const int type = sqlite3_column_type(stmt, index);
     if (type == SQLITE_NULL) {
-        return QByteArray();
+        return {};
     }
     const void* data =
         type == SQLITE_BLOB ? sqlite3_column_blob(stmt, index) : sqlite3_column_text(stmt, index);
     const int size = sqlite3_column_bytes(stmt, index);
-    return size > 0 ? QByteArray(static_cast<const char*>(data), size) : QByteArray("");
+    return size > 0 ? QByteArrayView(static_cast<const char*>(data), size) : QByteArrayView("", 0);
 }
 
 qint64 Recordset::Integer(int index) const {

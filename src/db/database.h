@@ -51,6 +51,8 @@ public:
     QString Text(int index) const { return Fields(index).value_or(QString()); }
     // A BLOB's bytes as stored; a text as its UTF-8; NULL as a null QByteArray.
     QByteArray Bytes(int index) const;
+    // The same without a copy: valid until the record set moves on or runs again.
+    QByteArrayView BytesView(int index) const;
     // An integer as stored (a rowid, a count); NULL reads as 0.
     qint64 Integer(int index) const;
 

@@ -1,7 +1,9 @@
 #include "export/card_properties.h"
 
 #include <QStringDecoder>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
@@ -68,6 +70,16 @@ private:
 class ColonScan {
 public:
     void scan(QByteArrayView line) {
+        if (pos_ == 0) {
+            // Most lines quote nothing before their first ':', which is then the one.
+            const char* const begin = line.data();
+            const auto* first = static_cast<const char*>(std::memchr(begin, ':', size_t(line.size())));
+            if (first != nullptr && std::memchr(begin, '"', size_t(first - begin)) == nullptr) {
+                colon = first - begin;
+                pos_ = colon + 1;
+                return;
+            }
+        }
         for (; colon < 0 && pos_ < line.size(); ++pos_) {
             if (line[pos_] == '"') {
                 quoted_ = !quoted_;
@@ -137,13 +149,20 @@ bool equalsNoCase(QByteArrayView word, QByteArrayView upper) {
 }
 
 // Each writer reads every card, and most of a card's names and types are
-// these: handing out one shared text for them saves an allocation apiece.
-using CommonWords = std::vector<std::pair<QByteArrayView, QString>>;
+// these: handing out one shared text for them saves an allocation apiece, and
+// so does one shared list for a property whose only type is one of them.
+struct CommonWord {
+    QByteArrayView upper;
+    QString text;
+    QStringList alone;  // {text}
+};
+using CommonWords = std::vector<CommonWord>;
 
 CommonWords commonWords(std::initializer_list<const char*> uppers) {
     CommonWords words;
     for (const char* upper : uppers) {
-        words.emplace_back(upper, QString::fromLatin1(upper));
+        const QString text = QString::fromLatin1(upper);
+        words.push_back({upper, text, {text}});
     }
     return words;
 }
@@ -154,23 +173,45 @@ const CommonWords kCommonNames =
 const CommonWords kCommonTypes =
     commonWords({"WORK", "HOME", "VOICE", "CELL", "FAX", "PREF", "INTERNET", "PAGER", "X-IRMC-N"});
 
-QString upperWord(QByteArrayView word, const CommonWords& common) {
-    for (const auto& [upper, text] : common) {
-        if (equalsNoCase(word, upper)) {
-            return text;
+const CommonWord* commonWord(QByteArrayView word, const CommonWords& common) {
+    for (const CommonWord& candidate : common) {
+        if (equalsNoCase(word, candidate.upper)) {
+            return &candidate;
         }
     }
-    return cp932::decode(word.data(), word.size()).toUpper();
+    return nullptr;
 }
 
-void addType(QByteArrayView type, QStringList& types) {
-    type = unquoted(type);
-    if (!type.isEmpty()) {
-        types.append(upperWord(type, kCommonTypes));
+QString upperWord(QByteArrayView word, const CommonWords& common) {
+    const CommonWord* found = commonWord(word, common);
+    return found != nullptr ? found->text : cp932::decode(word.data(), word.size()).toUpper();
+}
+
+// A property's types as they are met, made a list once all are known.
+class Types {
+public:
+    void add(QByteArrayView type) {
+        type = unquoted(type);
+        if (type.isEmpty()) {
+            return;
+        }
+        const CommonWord* found = commonWord(type, kCommonTypes);
+        first_ = types_.isEmpty() ? found : nullptr;
+        types_.append(found != nullptr ? found->text : cp932::decode(type.data(), type.size()).toUpper());
     }
-}
+    QStringList list() const {
+        if (first_ != nullptr) {
+            return first_->alone;
+        }
+        return QStringList(types_.begin(), types_.end());
+    }
 
-void addParameter(QByteArrayView parameter, Header& header) {
+private:
+    QVarLengthArray<QString, 4> types_;
+    const CommonWord* first_ = nullptr;  // the only type so far, when it is a common one
+};
+
+void addParameter(QByteArrayView parameter, Header& header, Types& types) {
     const qsizetype equals = parameter.indexOf('=');
     if (equals < 0) {
         // 2.1 writes the encoding as a bare word, like a type.
@@ -180,7 +221,7 @@ void addParameter(QByteArrayView parameter, Header& header) {
         } else if (equalsNoCase(word, "BASE64")) {
             header.encoding = Encoding::Base64;
         } else if (!equalsNoCase(word, "8BIT") && !equalsNoCase(word, "7BIT")) {
-            addType(word, header.types);
+            types.add(word);
         }
         return;
     }
@@ -189,7 +230,7 @@ void addParameter(QByteArrayView parameter, Header& header) {
     if (equalsNoCase(key, "TYPE")) {
         for (qsizetype start = 0;;) {
             const qsizetype comma = value.indexOf(',', start);
-            addType(value.sliced(start, (comma < 0 ? value.size() : comma) - start), header.types);
+            types.add(value.sliced(start, (comma < 0 ? value.size() : comma) - start));
             if (comma < 0) {
                 break;
             }
@@ -210,10 +251,8 @@ void addParameter(QByteArrayView parameter, Header& header) {
 // The name and parameters before the line's ':'; nullopt for a name that is
 // empty or holds anything but letters, digits and '-'.
 std::optional<Header> parseHeader(QByteArrayView head) {
-    qsizetype end = 0;
-    while (end < head.size() && head[end] != ';') {
-        ++end;
-    }
+    const qsizetype semicolon = head.indexOf(';');
+    const qsizetype end = semicolon < 0 ? head.size() : semicolon;
     const QByteArrayView nameAndGroup = head.first(end);
     const QByteArrayView name = nameAndGroup.sliced(nameAndGroup.lastIndexOf('.') + 1);
     if (name.isEmpty()) {
@@ -226,30 +265,47 @@ std::optional<Header> parseHeader(QByteArrayView head) {
     }
     Header header;
     header.name = upperWord(name, kCommonNames);
-    bool quoted = false;
-    for (qsizetype start = end + 1, i = start; i <= head.size(); ++i) {
-        if (i == head.size() || (head[i] == ';' && !quoted)) {
-            addParameter(head.sliced(start, i - start), header);
-            start = i + 1;
-        } else if (head[i] == '"') {
-            quoted = !quoted;
+    Types types;
+    const QByteArrayView parameters = head.sliced(std::min(end + 1, head.size()));
+    if (end == head.size()) {
+        // No parameters, as on most lines.
+    } else if (!parameters.contains('"')) {
+        for (qsizetype start = 0;;) {
+            const qsizetype semicolon = parameters.indexOf(';', start);
+            addParameter(parameters.sliced(start, (semicolon < 0 ? parameters.size() : semicolon) - start),
+                         header, types);
+            if (semicolon < 0) {
+                break;
+            }
+            start = semicolon + 1;
+        }
+    } else {
+        // A quoted parameter value may hold a ';'.
+        bool quoted = false;
+        for (qsizetype start = 0, i = 0; i <= parameters.size(); ++i) {
+            if (i == parameters.size() || (parameters[i] == ';' && !quoted)) {
+                addParameter(parameters.sliced(start, i - start), header, types);
+                start = i + 1;
+            } else if (parameters[i] == '"') {
+                quoted = !quoted;
+            }
         }
     }
+    header.types = types.list();
     return header;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// Each byte's value as a hex digit, -1 for a byte that is none.
+constexpr std::array<int8_t, 256> kHexDigits = [] {
+    std::array<int8_t, 256> digits{};
+    for (int c = 0; c < 256; ++c) {
+        digits[c] = c >= '0' && c <= '9'   ? int8_t(c - '0')
+                    : c >= 'A' && c <= 'F' ? int8_t(c - 'A' + 10)
+                    : c >= 'a' && c <= 'f' ? int8_t(c - 'a' + 10)
+                                           : int8_t(-1);
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
+    return digits;
+}();
 
 // Soft breaks are already joined. An '=' without two hex digits after it is
 // left as written, so a broken value loses nothing. Into `bytes`, which keeps
@@ -258,15 +314,19 @@ void decodeQuotedPrintable(QByteArrayView text, QByteArray& bytes) {
     bytes.resize(text.size());  // never longer than the text
     char* const begin = bytes.data();
     char* out = begin;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const int high = text[i] == '=' && i + 2 < text.size() ? hexDigit(text[i + 1]) : -1;
-        const int low = high >= 0 ? hexDigit(text[i + 2]) : -1;
-        if (low >= 0) {
-            *out++ = char(high << 4 | low);
-            i += 2;
-        } else {
-            *out++ = text[i];
+    const char* in = text.data();
+    const char* const end = in + text.size();
+    while (in < end) {
+        if (*in == '=' && end - in > 2) {
+            const int high = kHexDigits[static_cast<unsigned char>(in[1])];
+            const int low = kHexDigits[static_cast<unsigned char>(in[2])];
+            if ((high | low) >= 0) {
+                *out++ = char(high << 4 | low);
+                in += 3;
+                continue;
+            }
         }
+        *out++ = *in++;
     }
     bytes.resize(out - begin);
 }

@@ -403,39 +403,41 @@ PlaceKind placeKind(const QStringList& types) {
 }
 
 void forEachPerson(Database& db, const std::function<void(const Person&)>& take) {
-    // What a pair needs until its turn. Its card stays in the database until
+    // What a pair needs until its turn. Its entry stays in the database until
     // then: every card's bytes held at once would take the memory of the whole
     // table, and freeing them one by one among a person's small texts leaves
     // the heap too fragmented for the allocator to stay fast.
     struct Pending {
         Pair pair;
-        QString company;
-        QString department;
-        QString title;
         QStringList groups;
         std::optional<qint64> entry;  // rowid of the pair's first-stored entry
     };
     // One snapshot: the three queries see the same rows, and the lookup of
-    // each card does not lock and check the file anew.
+    // each entry does not lock and check the file anew.
     const ReadTransaction reading(db);
     std::vector<Pending> pending;
     // A pair's rows need not be adjacent (a person in two groups comes once
     // per group, in stored order), so every pair is gathered before the
     // first person is made. Position in `pending` + 1, 0 marking a pair not met.
     QHash<Pair, std::size_t> slotOfPair;
-    Recordset rows = db.OpenRecordset(
-        QStringLiteral("SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報"));
-    enum { Group, Name, Address, Company, Department, Title };
+    Recordset rows = db.OpenRecordset(QStringLiteral("SELECT グループ, 名前, アドレス FROM 出力情報"));
+    enum { Group, Name, Address };
+    // A group's members mostly come one after another: the group's name is
+    // then shared by them rather than made anew for each.
+    QByteArray groupBytes;
+    QString group;
     for (; !rows.Eof(); rows.MoveNext()) {
         Pair pair{rows.Bytes(Name), rows.Bytes(Address)};
         std::size_t& slot = slotOfPair[pair];
         if (slot == 0) {
             slot = pending.size() + 1;
-            pending.push_back(
-                {std::move(pair), rows.Text(Company), rows.Text(Department), rows.Text(Title), {}, {}});
+            pending.push_back({std::move(pair), {}, {}});
+        }
+        if (const QByteArrayView bytes = rows.BytesView(Group); bytes != groupBytes) {
+            groupBytes = bytes.toByteArray();
+            group = QString::fromUtf8(bytes);
         }
         // An empty group names no group, any more than NULL does.
-        const QString group = rows.Text(Group);
         QStringList& groups = pending[slot - 1].groups;
         if (!group.isEmpty() && !groups.contains(group)) {
             groups.append(group);
@@ -447,34 +449,42 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
     Recordset entries = db.OpenRecordset(
         QStringLiteral("SELECT 名前, アドレス, rowid FROM アドレス情報 ORDER BY 名前, アドレス, rowid"));
     for (; !entries.Eof(); entries.MoveNext()) {
-        if (const std::size_t slot = slotOfPair.value(Pair{entries.Bytes(0), entries.Bytes(1)});
-            slot != 0 && !pending[slot - 1].entry) {
+        const QByteArrayView name = entries.BytesView(0);
+        const QByteArrayView address = entries.BytesView(1);
+        const Pair pair{QByteArray::fromRawData(name.data(), name.size()),
+                        QByteArray::fromRawData(address.data(), address.size())};
+        if (const std::size_t slot = slotOfPair.value(pair); slot != 0 && !pending[slot - 1].entry) {
             pending[slot - 1].entry = entries.Integer(2);
         }
     }
     slotOfPair.clear();
 
-    Recordset card =
-        db.OpenRecordset(QStringLiteral("SELECT カード FROM アドレス情報 WHERE rowid = ?"), {qint64(0)});
+    // The company, department and title that 出力情報 gives each of the
+    // pair's rows are its first-stored entry's, read here with the card.
+    Recordset entry = db.OpenRecordset(
+        QStringLiteral("SELECT 会社名, 部署名, 役職, カード FROM アドレス情報 WHERE rowid = ?"), {qint64(0)});
+    enum { Company, Department, Title, Card };
+    Params rowid{qint64(0)};
     std::vector<CardProperty> properties;
-    for (Pending& entry : pending) {
+    for (Pending& pair : pending) {
         Person p;
-        p.address = QString::fromUtf8(entry.pair.address);
-        p.company = std::move(entry.company);
-        p.department = std::move(entry.department);
-        p.title = std::move(entry.title);
-        p.groups = std::move(entry.groups);
+        p.address = QString::fromUtf8(pair.pair.address);
+        p.groups = std::move(pair.groups);
         CardFacts facts;
-        if (entry.entry) {
-            card.Requery({*entry.entry});
-            if (!card.Eof()) {
-                if (const QByteArray bytes = card.Bytes(0); !bytes.isNull()) {
-                    readCardProperties(bytes, properties);
+        if (pair.entry) {
+            rowid[0] = *pair.entry;
+            entry.Requery(rowid);
+            if (!entry.Eof()) {
+                p.company = entry.Text(Company);
+                p.department = entry.Text(Department);
+                p.title = entry.Text(Title);
+                if (const QByteArrayView card = entry.BytesView(Card); !card.isNull()) {
+                    readCardProperties(card, properties);
                     facts = readCard(properties, p);
                 }
             }
         }
-        if (complete(p, entry.pair, facts)) {
+        if (complete(p, pair.pair, facts)) {
             take(p);
         }
     }
