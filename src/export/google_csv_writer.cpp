@@ -3,11 +3,12 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
-#include "export/csv_writer.h"
 #include "export/people.h"
 #include "export/person_losses.h"
+#include "export/utf8_record.h"
 #include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
@@ -71,16 +72,17 @@ QString labels(const QStringList& groups) {
 }
 
 // One field with the comma before it, quoted as RFC 4180 asks.
-void appendField(QByteArray& out, const QString& field) {
+void appendField(std::string& out, QStringView field) {
     out += ',';
-    out += quoteCsv(field, u"\",\r\n").toUtf8();
+    appendCsvField(out, field, u"\",\r\n");
 }
 
-// A person's row, kept until the widest person is known: its fixed columns,
-// then each repeated group of columns with how many entries it filled.
+// A person's row, kept until the widest person is known, in one allocation of
+// its own size: its fixed columns, then each repeated group of columns, with
+// where each part ends and how many entries each group filled.
 struct Row {
-    QByteArray fixed;
-    std::array<QByteArray, 4> repeated;
+    std::string bytes;
+    std::array<std::size_t, 5> ends{};
     std::array<qsizetype, 4> filled{};
 };
 
@@ -94,38 +96,52 @@ qsizetype writeGoogleCsv(Database& db, const QString& path) {
     const std::array<int, 4> width{2, 2, int(kAddressParts.size()), 2};
     std::array<qsizetype, 4> most{1, 1, 1, 1};
     std::vector<Row> rows;
+    std::array<std::string, 5> parts;  // the row under way; their room is kept from row to row
+    enum { Fixed };
     forEachPerson(db, [&](const Person& p) {
-        Row& row = rows.emplace_back();
+        for (std::string& part : parts) {
+            part.clear();
+        }
         const QString birthday =
             p.birthday.isValid() ? p.birthday.toString(QStringLiteral("yyyy-MM-dd")) : QString();
-        row.fixed = quoteCsv(p.givenName, u"\",\r\n").toUtf8();
+        appendCsvField(parts[Fixed], p.givenName, u"\",\r\n");
         for (const QString& field :
              {p.middleName, p.familyName, p.phoneticGiven, QString(), p.phoneticFamily, p.prefix, p.suffix,
               p.nickname, QString(), p.company, p.title, p.department, birthday,
               QString(p.note).replace(u'\n', QStringLiteral("\r\n")), labels(p.groups)}) {
-            appendField(row.fixed, field);
+            appendField(parts[Fixed], field);
         }
         // The star marks the primary address, which is the person's own.
         for (qsizetype i = 0; i < p.emails.size(); ++i) {
             const QString label = placeLabel(p.emails[i].types);
-            appendField(row.repeated[Emails], i == 0 ? QStringLiteral("* ") + label : label);
-            appendField(row.repeated[Emails], p.emails[i].value);
+            appendField(parts[1 + Emails], i == 0 ? QStringLiteral("* ") + label : label);
+            appendField(parts[1 + Emails], p.emails[i].value);
         }
         for (const TypedValue& phone : p.phones) {
-            appendField(row.repeated[Phones], phoneLabel(phone));
-            appendField(row.repeated[Phones], phone.value);
+            appendField(parts[1 + Phones], phoneLabel(phone));
+            appendField(parts[1 + Phones], phone.value);
         }
         for (const PostalAddress& a : p.postalAddresses) {
             for (const QString& field : {placeLabel(a.types), formatted(a), a.street, a.locality, a.poBox,
                                          a.region, a.code, a.country, a.extended}) {
-                appendField(row.repeated[Addresses], field);
+                appendField(parts[1 + Addresses], field);
             }
         }
         for (const TypedValue& url : p.webPages) {
-            appendField(row.repeated[Websites], placeKind(url.types) == PlaceKind::Home
-                                                    ? QStringLiteral("Home")
-                                                    : QStringLiteral("Work"));
-            appendField(row.repeated[Websites], url.value);
+            appendField(parts[1 + Websites], placeKind(url.types) == PlaceKind::Home
+                                                 ? QStringLiteral("Home")
+                                                 : QStringLiteral("Work"));
+            appendField(parts[1 + Websites], url.value);
+        }
+        Row& row = rows.emplace_back();
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            size += parts[i].size();
+            row.ends[i] = size;
+        }
+        row.bytes.reserve(size);
+        for (const std::string& part : parts) {
+            row.bytes += part;
         }
         row.filled = {p.emails.size(), p.phones.size(), p.postalAddresses.size(), p.webPages.size()};
         reportUncarried(losses, p);
@@ -154,13 +170,16 @@ qsizetype writeGoogleCsv(Database& db, const QString& path) {
 
     TextFileWriter out(path);
     out.writeBytes(header + "\r\n");
+    std::string line;
     for (Row& row : rows) {
-        QByteArray line = std::move(row.fixed);
+        line.assign(row.bytes, 0, row.ends[Fixed]);
         for (int kind = 0; kind < 4; ++kind) {
+            line.append(row.bytes, row.ends[kind], row.ends[kind + 1] - row.ends[kind]);
             // Every row has every column: the room a person leaves is empty fields.
-            line += row.repeated[kind] + QByteArray((most[kind] - row.filled[kind]) * width[kind], ',');
+            line.append(std::size_t((most[kind] - row.filled[kind]) * width[kind]), ',');
         }
-        out.writeBytes(line + "\r\n");
+        line += "\r\n";
+        out.writeBytes(line);
         row = Row();
     }
     out.commit();

@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "export/people.h"
 #include "export/person_losses.h"
+#include "export/utf8_record.h"
 #include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
@@ -18,25 +20,44 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A value LDIF cannot hold as it stands goes in base 64: one with a character
-// outside printable ASCII, or with a leading space, ":" or "<" or a trailing
-// space, which a reader would take for syntax. An empty value is left out.
-void addAttribute(QByteArray& record, const char* name, const QString& value) {
-    if (value.isEmpty()) {
-        return;
+// A record's bytes. Its buffers keep their room from record to record.
+class Record {
+public:
+    void clear() { bytes_.clear(); }
+    void append(const char* text) { bytes_ += text; }
+    QByteArrayView bytes() const { return bytes_; }
+
+    // A value LDIF cannot hold as it stands goes in base 64: one with a
+    // character outside printable ASCII, or with a leading space, ":" or "<"
+    // or a trailing space, which a reader would take for syntax. An empty
+    // value is left out.
+    void add(const char* name, QStringView value) {
+        if (value.isEmpty()) {
+            return;
+        }
+        const bool plain =
+            std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u' ' && c <= u'~'; }) &&
+            !value.startsWith(u' ') && !value.startsWith(u':') && !value.startsWith(u'<') &&
+            !value.endsWith(u' ');
+        bytes_ += name;
+        if (plain) {
+            bytes_ += ": ";
+            for (const QChar c : value) {
+                bytes_ += char(c.unicode());
+            }
+        } else {
+            bytes_ += ":: ";
+            utf8_.clear();
+            appendUtf8(utf8_, value);
+            appendBase64(bytes_, utf8_);
+        }
+        bytes_ += "\r\n";
     }
-    const bool plain =
-        std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u' ' && c <= u'~'; }) &&
-        !value.startsWith(u' ') && !value.startsWith(u':') && !value.startsWith(u'<') &&
-        !value.endsWith(u' ');
-    record.append(name);
-    if (plain) {
-        record.append(": ").append(value.toLatin1());
-    } else {
-        record.append(":: ").append(value.toUtf8().toBase64());
-    }
-    record.append("\r\n");
-}
+
+private:
+    std::string bytes_;
+    std::string utf8_;
+};
 
 // A value within a dn's cn=, as RFC 4514 escapes it.
 QString rdnValue(const QString& value) {
@@ -141,7 +162,7 @@ void reportNameParts(const Person& p, LossReport& losses) {
 }
 
 // names: street, second line, locality, region, code, country.
-void addPlace(QByteArray& record, const PostalAddress* a, const std::array<const char*, 6>& names) {
+void addPlace(Record& record, const PostalAddress* a, const std::array<const char*, 6>& names) {
     if (a == nullptr) {
         return;
     }
@@ -149,7 +170,7 @@ void addPlace(QByteArray& record, const PostalAddress* a, const std::array<const
         a->poBox.isEmpty() || a->extended.isEmpty() ? a->poBox + a->extended : a->poBox + u' ' + a->extended;
     const QString values[] = {a->street, second, a->locality, a->region, a->code, a->country};
     for (std::size_t i = 0; i < names.size(); ++i) {
-        addAttribute(record, names[i], values[i]);
+        record.add(names[i], values[i]);
     }
 }
 
@@ -161,30 +182,30 @@ qsizetype writeLdif(Database& db, const QString& path) {
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
+    Record record;
     forEachPerson(db, [&](const Person& p) {
         const QString mail = p.emails.isEmpty() ? QString() : p.emails[0].value;
         const QString dn = dns.add(p.shownName, mail);
-        QByteArray record;
-        record.reserve(2048);
-        addAttribute(record, "dn", dn);
-        record +=
+        record.clear();
+        record.add("dn", dn);
+        record.append(
             "objectclass: top\r\nobjectclass: person\r\nobjectclass: organizationalPerson\r\n"
-            "objectclass: inetOrgPerson\r\nobjectclass: mozillaAbPersonAlpha\r\n";
-        addAttribute(record, "cn", p.shownName);
-        addAttribute(record, "givenName", p.givenName);
-        addAttribute(record, "sn", p.familyName);
-        addAttribute(record, "mozillaNickname", p.nickname);
-        addAttribute(record, "mail", mail);
-        addAttribute(record, "mozillaSecondEmail", p.emails.size() > 1 ? p.emails[1].value : QString());
+            "objectclass: inetOrgPerson\r\nobjectclass: mozillaAbPersonAlpha\r\n");
+        record.add("cn", p.shownName);
+        record.add("givenName", p.givenName);
+        record.add("sn", p.familyName);
+        record.add("mozillaNickname", p.nickname);
+        record.add("mail", mail);
+        record.add("mozillaSecondEmail", p.emails.size() > 1 ? p.emails[1].value : QString());
         const auto phones = firstOfEach(p.phones, phoneKind);
         const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
         const TypedValue* fax =
             phone(PhoneKind::WorkFax) ? phone(PhoneKind::WorkFax) : phone(PhoneKind::HomeFax);
-        addAttribute(record, "telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
-        addAttribute(record, "homePhone", valueOrEmpty(phone(PhoneKind::Home)));
-        addAttribute(record, "mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
-        addAttribute(record, "facsimileTelephoneNumber", valueOrEmpty(fax));
-        addAttribute(record, "pager", valueOrEmpty(phone(PhoneKind::Pager)));
+        record.add("telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
+        record.add("homePhone", valueOrEmpty(phone(PhoneKind::Home)));
+        record.add("mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
+        record.add("facsimileTelephoneNumber", valueOrEmpty(fax));
+        record.add("pager", valueOrEmpty(phone(PhoneKind::Pager)));
         const auto places =
             firstOfEach(p.postalAddresses, [](const PostalAddress& a) { return placeKind(a.types); });
         const PostalAddress* work = places[static_cast<std::size_t>(PlaceKind::Work)];
@@ -193,20 +214,20 @@ qsizetype writeLdif(Database& db, const QString& path) {
         addPlace(record, home,
                  {"mozillaHomeStreet", "mozillaHomeStreet2", "mozillaHomeLocalityName", "mozillaHomeState",
                   "mozillaHomePostalCode", "mozillaHomeCountryName"});
-        addAttribute(record, "o", p.company);
-        addAttribute(record, "ou", p.department);
-        addAttribute(record, "title", p.title);
+        record.add("o", p.company);
+        record.add("ou", p.department);
+        record.add("title", p.title);
         // Thunderbird has a home page and a work page; any page not marked HOME is work's.
         const auto pages = firstOfEach(
             p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; });
-        addAttribute(record, "mozillaWorkUrl", valueOrEmpty(pages[0]));
-        addAttribute(record, "mozillaHomeUrl", valueOrEmpty(pages[1]));
+        record.add("mozillaWorkUrl", valueOrEmpty(pages[0]));
+        record.add("mozillaHomeUrl", valueOrEmpty(pages[1]));
         if (p.birthday.isValid()) {
-            addAttribute(record, "birthyear", QString::number(p.birthday.year()));
-            addAttribute(record, "birthmonth", QString::number(p.birthday.month()));
-            addAttribute(record, "birthday", QString::number(p.birthday.day()));
+            record.add("birthyear", QString::number(p.birthday.year()));
+            record.add("birthmonth", QString::number(p.birthday.month()));
+            record.add("birthday", QString::number(p.birthday.day()));
         }
-        addAttribute(record, "description", p.note);
+        record.add("description", p.note);
         reportNameParts(p, losses);
         for (qsizetype i = 2; i < p.emails.size(); ++i) {
             losses.add(p.shownName, nthItem(u"メールアドレス"_s, i), p.emails[i].value);
@@ -218,7 +239,8 @@ qsizetype writeLdif(Database& db, const QString& path) {
         reportUnheld(p.postalAddresses, {work, home}, postalText, p, u"住所"_s, losses);
         reportUnheld(p.webPages, {pages[0], pages[1]}, valueOf, p, u"ホームページ"_s, losses);
         reportUncarried(losses, p);
-        out.writeBytes(record + "\r\n");
+        record.append("\r\n");
+        out.writeBytes(record.bytes());
         for (const QString& group : p.groups) {
             if (!members.contains(group)) {
                 groups << group;
@@ -228,14 +250,15 @@ qsizetype writeLdif(Database& db, const QString& path) {
     });
     for (const QString& group : groups) {
         const QString name = listName(group);
-        QByteArray record;
-        addAttribute(record, "dn", dns.add(name, QString()));
-        record += "objectclass: top\r\nobjectclass: groupOfNames\r\n";
-        addAttribute(record, "cn", name);
+        record.clear();
+        record.add("dn", dns.add(name, QString()));
+        record.append("objectclass: top\r\nobjectclass: groupOfNames\r\n");
+        record.add("cn", name);
         for (const QString& dn : members.value(group)) {
-            addAttribute(record, "member", dn);
+            record.add("member", dn);
         }
-        out.writeBytes(record + "\r\n");
+        record.append("\r\n");
+        out.writeBytes(record.bytes());
     }
     out.commit();
     return losses.finish();

@@ -2,11 +2,12 @@
 
 #include <QStringList>
 #include <array>
+#include <string>
 #include <vector>
 
-#include "export/csv_writer.h"
 #include "export/people.h"
 #include "export/person_losses.h"
+#include "export/utf8_record.h"
 #include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
@@ -16,15 +17,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeLine(TextFileWriter& out, const QStringList& fields) {
-    QString line;
+// `line` keeps its room from line to line.
+void writeLine(TextFileWriter& out, const QStringList& fields, std::string& line) {
+    line.clear();
     for (const QString& field : fields) {
         if (&field != &fields.first()) {
-            line += u',';
+            line += ',';
         }
-        line += quoteCsv(field, u"\",\r\n");
+        appendCsvField(line, field, u"\",\r\n");
     }
-    out.writeBytes(line.toUtf8().append("\r\n"));
+    line += "\r\n";
+    out.writeBytes(line);
 }
 
 // Outlook's own column names; it finds each by its name, not by its place.
@@ -101,6 +104,7 @@ qsizetype writeOutlookCsv(Database& db, const QString& path) {
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
+    std::string line;
     forEachPerson(db, [&](const Person& p) {
         const auto emails = inColumns(
             p.emails, [](const TypedValue&) { return 0; }, {3}, p, u"メールアドレス"_s, losses)[0];
@@ -129,7 +133,7 @@ qsizetype writeOutlookCsv(Database& db, const QString& path) {
         fields << pages[0] << pages[1]
                << (p.birthday.isValid() ? p.birthday.toString(u"yyyy/M/d") : QString())
                << QString(p.note).replace(u'\n', u"\r\n"_s) << categories.join(u';');
-        writeLine(out, fields);
+        writeLine(out, fields, line);
     });
     out.commit();
     return losses.finish();

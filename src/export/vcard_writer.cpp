@@ -3,10 +3,12 @@
 #include <QByteArray>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
 #include <initializer_list>
 
 #include "export/people.h"
 #include "export/person_losses.h"
+#include "export/utf8_record.h"
 #include "platform/loss_report.h"
 #include "platform/text_file_writer.h"
 
@@ -20,135 +22,188 @@ bool needsEscape(QChar c) {
     return c == u'\\' || c == u',' || c == u';' || c == u'\r' || c == u'\n';
 }
 
-// Backslash, comma and semicolon escaped; each line break (CR LF, LF or a
-// lone CR) as "\n". Most values need nothing and are not copied.
-QString escaped(const QString& text) {
-    if (std::none_of(text.begin(), text.end(), needsEscape)) {
-        return text;
-    }
-    QString out;
-    out.reserve(text.size() + 8);
+// `text` in UTF-8 with backslash, comma and semicolon escaped and each line
+// break (CR LF, LF or a lone CR) as "\n".
+void appendEscaped(std::string& out, QStringView text) {
+    qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (!needsEscape(c)) {
+            continue;
+        }
+        appendUtf8(out, text.sliced(from, i - from));
         if (c == u'\r' || c == u'\n') {
-            out += QStringLiteral("\\n");
+            out += "\\n";
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;
             }
         } else {
-            if (c == u'\\' || c == u',' || c == u';') {
-                out += u'\\';
+            out += '\\';
+            out += char(c.unicode());
+        }
+        from = i + 1;
+    }
+    appendUtf8(out, text.sliced(from));
+}
+
+// One card's bytes. Its buffers keep their room from card to card.
+class Card {
+public:
+    void begin() {
+        bytes_.clear();
+        bytes_ += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+    }
+    QByteArrayView end() {
+        bytes_ += "END:VCARD\r\n";
+        return bytes_;
+    }
+
+    // A line whose value is `value`, escaped.
+    void text(QByteArrayView head, QStringView value) {
+        appendEscaped(start(head), value);
+        finish();
+    }
+    // A line whose value is `parts`, each escaped, joined by ';'.
+    void parts(QByteArrayView head, std::initializer_list<QStringView> parts) {
+        std::string& line = start(head);
+        for (auto part = parts.begin(); part != parts.end(); ++part) {
+            if (part != parts.begin()) {
+                line += ';';
             }
-            out += c;
+            appendEscaped(line, *part);
         }
+        finish();
     }
-    return out;
-}
+    // `name` with the card's own types, as far as they can stand in a TYPE
+    // list (names of letters, digits and hyphens); the caller appends the value
+    // and calls finish().
+    std::string& typed(QByteArrayView name, const QStringList& types) {
+        line_.clear();
+        line_.append(name.data(), std::size_t(name.size()));
+        bool first = true;
+        for (const QString& type : types) {
+            if (!type.isEmpty() && std::all_of(type.begin(), type.end(), [](QChar c) {
+                    return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+                })) {
+                line_ += first ? ";TYPE=" : ",";
+                appendUtf8(line_, type);
+                first = false;
+            }
+        }
+        line_ += ':';
+        return line_;
+    }
+    // A line begun with `head` (name and parameters); the caller appends the
+    // value and calls finish().
+    std::string& start(QByteArrayView head) {
+        line_.clear();
+        line_.append(head.data(), std::size_t(head.size()));
+        line_ += ':';
+        return line_;
+    }
+    // The line under way, folded where it would pass 75 octets (CR LF and a
+    // space before the octet that would pass them, never inside a
+    // character), then CR LF.
+    void finish() {
+        qsizetype from = 0;
+        qsizetype room = 75;
+        while (qsizetype(line_.size()) - from > room) {
+            qsizetype cut = from + room;
+            // A continuation octet: the character began earlier.
+            while ((static_cast<unsigned char>(line_[cut]) & 0xC0) == 0x80) {
+                --cut;
+            }
+            bytes_.append(line_, std::size_t(from), std::size_t(cut - from)).append("\r\n ");
+            from = cut;
+            room = 74;  // after the space
+        }
+        bytes_.append(line_, std::size_t(from)).append("\r\n");
+    }
 
-// Appends a logical line, `head` (name and parameters), ':' and `value` in
-// UTF-8, folded where it would pass 75 octets (CR LF and a space before the
-// octet that would pass them, never inside a character), then CR LF.
-void addLine(QByteArray& card, QByteArrayView head, QStringView value) {
-    QByteArray octets;
-    octets.reserve(head.size() + 1 + value.size() * 3);
-    octets.append(head).append(':').append(value.toUtf8());
-    qsizetype from = 0;
-    qsizetype room = 75;
-    while (octets.size() - from > room) {
-        qsizetype cut = from + room;
-        // A continuation octet: the character began earlier.
-        while ((static_cast<unsigned char>(octets[cut]) & 0xC0) == 0x80) {
-            --cut;
-        }
-        card.append(octets.constData() + from, cut - from).append("\r\n ");
-        from = cut;
-        room = 74;  // after the space
-    }
-    card.append(octets.constData() + from, octets.size() - from).append("\r\n");
-}
-
-// `name` with the card's own types, as far as they can stand in a TYPE list:
-// names of letters, digits and hyphens.
-QByteArray typed(const char* name, const QStringList& types) {
-    QByteArray head(name);
-    for (const QString& type : types) {
-        if (!type.isEmpty() && std::all_of(type.begin(), type.end(), [](QChar c) {
-                return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
-            })) {
-            head.append(head.contains(';') ? "," : ";TYPE=").append(type.toLatin1());
-        }
-    }
-    return head;
-}
-
-QString joinedEscaped(std::initializer_list<QString> parts) {
-    QString out;
-    for (const QString& part : parts) {
-        if (&part != parts.begin()) {
-            out += u';';
-        }
-        out += escaped(part);
-    }
-    return out;
-}
+private:
+    std::string bytes_;
+    std::string line_;
+};
 
 }  // namespace
 
 qsizetype writeVCard(Database& db, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("vCard 出力"), path);
+    Card card;
     forEachPerson(db, [&](const Person& p) {
-        QByteArray card;
-        card.reserve(2048);
-        card.append("BEGIN:VCARD\r\nVERSION:3.0\r\n");
-        addLine(card, "FN", escaped(p.shownName));
-        addLine(card, "N", joinedEscaped({p.familyName, p.givenName, p.middleName, p.prefix, p.suffix}));
+        card.begin();
+        card.text("FN", p.shownName);
+        card.parts("N", {p.familyName, p.givenName, p.middleName, p.prefix, p.suffix});
         if (!p.phoneticFamily.isEmpty()) {
-            addLine(card, "X-PHONETIC-LAST-NAME", escaped(p.phoneticFamily));
+            card.text("X-PHONETIC-LAST-NAME", p.phoneticFamily);
         }
         if (!p.phoneticGiven.isEmpty()) {
-            addLine(card, "X-PHONETIC-FIRST-NAME", escaped(p.phoneticGiven));
+            card.text("X-PHONETIC-FIRST-NAME", p.phoneticGiven);
         }
         if (!p.nickname.isEmpty()) {
-            addLine(card, "NICKNAME", escaped(p.nickname));
+            card.text("NICKNAME", p.nickname);
         }
         for (const TypedValue& email : p.emails) {
             const bool first = &email == &p.emails.first();
-            addLine(card, first ? "EMAIL;TYPE=INTERNET,PREF" : "EMAIL;TYPE=INTERNET", escaped(email.value));
+            card.text(first ? "EMAIL;TYPE=INTERNET,PREF" : "EMAIL;TYPE=INTERNET", email.value);
         }
         for (const TypedValue& phone : p.phones) {
-            addLine(card, typed("TEL", phone.types), escaped(phone.value));
+            appendEscaped(card.typed("TEL", phone.types), phone.value);
+            card.finish();
         }
         for (const PostalAddress& a : p.postalAddresses) {
-            addLine(card, typed("ADR", a.types),
-                    joinedEscaped({a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}));
+            std::string& line = card.typed("ADR", a.types);
+            for (const QString* part :
+                 {&a.poBox, &a.extended, &a.street, &a.locality, &a.region, &a.code, &a.country}) {
+                if (part != &a.poBox) {
+                    line += ';';
+                }
+                appendEscaped(line, *part);
+            }
+            card.finish();
         }
-        if (!p.company.isEmpty() || !p.department.isEmpty()) {
-            addLine(card, "ORG",
-                    p.department.isEmpty() ? escaped(p.company) : joinedEscaped({p.company, p.department}));
+        if (!p.department.isEmpty()) {
+            card.parts("ORG", {p.company, p.department});
+        } else if (!p.company.isEmpty()) {
+            card.text("ORG", p.company);
         }
         if (!p.title.isEmpty()) {
-            addLine(card, "TITLE", escaped(p.title));
+            card.text("TITLE", p.title);
         }
         // A URI is not text: a reader takes a backslash in it as part of it.
         for (const TypedValue& page : p.webPages) {
-            addLine(card, typed("URL", page.types), QString(page.value).remove(u'\r').remove(u'\n'));
+            std::string& line = card.typed("URL", page.types);
+            for (const QStringView piece : QStringView(page.value).tokenize(u'\n')) {
+                for (const QStringView run : piece.tokenize(u'\r')) {
+                    appendUtf8(line, run);
+                }
+            }
+            card.finish();
         }
         if (p.birthday.isValid()) {
-            addLine(card, "BDAY", p.birthday.toString(u"yyyy-MM-dd"));
+            char date[16];
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d", p.birthday.year(), p.birthday.month(),
+                          p.birthday.day());
+            card.start("BDAY") += date;
+            card.finish();
         }
         if (!p.note.isEmpty()) {
-            addLine(card, "NOTE", escaped(p.note));
+            card.text("NOTE", p.note);
         }
         if (!p.groups.isEmpty()) {
-            QStringList categories;
+            std::string& line = card.start("CATEGORIES");
             for (const QString& group : p.groups) {
-                categories << escaped(group);
+                if (&group != &p.groups.first()) {
+                    line += ',';
+                }
+                appendEscaped(line, group);
             }
-            addLine(card, "CATEGORIES", categories.join(u','));
+            card.finish();
         }
-        addLine(card, "UID", u"urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces));
-        out.writeBytes(card.append("END:VCARD\r\n"));
+        card.start("UID") += "urn:uuid:" + p.uid.toByteArray(QUuid::WithoutBraces).toStdString();
+        card.finish();
+        out.writeBytes(card.end());
         reportUncarried(losses, p);
     });
     out.commit();
