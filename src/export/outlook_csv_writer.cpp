@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <array>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,13 @@ qsizetype writeOutlookCsv(Database& db, const QString& path) {
             p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; }, {1, 1}, p,
             u"ホームページ"_s, losses);
         reportUncarried(losses, p);
+        // Not QDate::toString, which reads its format anew for every person.
+        char date[16] = "";
+        if (p.birthday.isValid()) {
+            std::snprintf(date, sizeof date, "%04d/%d/%d", p.birthday.year(), p.birthday.month(),
+                          p.birthday.day());
+        }
+        const QString birthday = QString::fromLatin1(date);
         // Outlook writes several categories so; within a group's name the
         // full-width form keeps it one category.
         QStringList categories;
@@ -130,9 +138,8 @@ qsizetype writeOutlookCsv(Database& db, const QString& path) {
         for (const PostalAddress* a : addresses) {
             fields << place(a);
         }
-        fields << pages[0] << pages[1]
-               << (p.birthday.isValid() ? p.birthday.toString(u"yyyy/M/d") : QString())
-               << QString(p.note).replace(u'\n', u"\r\n"_s) << categories.join(u';');
+        fields << pages[0] << pages[1] << birthday << QString(p.note).replace(u'\n', u"\r\n"_s)
+               << categories.join(u';');
         writeLine(out, fields, line);
     });
     out.commit();

@@ -52,6 +52,9 @@ void appendUtf8(std::string& out, QStringView text) {
 }
 
 void appendCsvField(std::string& out, QStringView text, QStringView specials) {
+    if (text.isEmpty()) {
+        return;  // most of a wide row's columns
+    }
     // Written first and looked over after: the specials are ASCII, which
     // UTF-8 never holds within another character, and most fields need no
     // quotes.

@@ -17,25 +17,27 @@ bool testing = false;
 // A value's own line breaks and TABs would split one loss over several lines
 // or columns; the backslash is escaped too, so that what is shown reads back
 // as exactly one text.
-QString escaped(QStringView text) {
-    QString out;
-    out.reserve(text.size());
+void appendEscaped(QString& out, QStringView text) {
+    qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (c != u'\\' && c != u'\t' && c != u'\r' && c != u'\n') {
+            continue;
+        }
+        out += text.sliced(from, i - from);
         if (c == u'\\') {
             out += u"\\\\";
         } else if (c == u'\t') {
             out += u"\\t";
-        } else if (c == u'\r' || c == u'\n') {
+        } else {
             out += u"\\n";
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;  // CR LF is one line break
             }
-        } else {
-            out += c;
         }
+        from = i + 1;
     }
-    return out;
+    out += text.sliced(from);
 }
 
 }  // namespace
@@ -43,7 +45,14 @@ QString escaped(QStringView text) {
 LossReport::LossReport(const QString& output, const QString& path) : output_(output), path_(path) {}
 
 void LossReport::add(QStringView who, QStringView field, QStringView value) {
-    lines_ << escaped(who) + u'\t' + escaped(field) + u'\t' + escaped(value);
+    QString line;
+    line.reserve(who.size() + field.size() + value.size() + 8);
+    appendEscaped(line, who);
+    line += u'\t';
+    appendEscaped(line, field);
+    line += u'\t';
+    appendEscaped(line, value);
+    lines_ << line;
 }
 
 void LossReport::addUnencodable(QStringView who, QStringView field, QStringView value) {
