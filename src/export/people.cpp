@@ -402,62 +402,89 @@ PlaceKind placeKind(const QStringList& types) {
     return types.contains(u"HOME"_s) ? PlaceKind::Home : PlaceKind::Other;
 }
 
-void forEachPerson(Database& db, const std::function<void(const Person&)>& take) {
-    // What a pair needs until its turn. Its entry stays in the database until
-    // then: every card's bytes held at once would take the memory of the whole
-    // table, and freeing them one by one among a person's small texts leaves
-    // the heap too fragmented for the allocator to stay fast.
-    struct Pending {
-        Pair pair;
-        QStringList groups;
-        std::optional<qint64> entry;  // rowid of the pair's first-stored entry
+std::vector<PairRows> readPairs(Database& db) {
+    // 出力情報 gives the pairs in this order, but reading it costs three
+    // times the rest of the reading of the people: for each row it seeks the
+    // entry's row, and to find the entries no group names it reads every row
+    // of アドレス情報, cards and all. The indexes and the memberships tell the
+    // same, and are read here instead, each pair placed where the view's own
+    // ORDER BY places its first row.
+    struct Placed {
+        PairRows rows;
+        // At the pair's first membership, else (no group names it) at its
+        // entry, which goes first of two at the same place.
+        qint64 place;
+        int placeKind;  // 0 for an entry, 1 for a membership
     };
-    // One snapshot: the three queries see the same rows, and the lookup of
-    // each entry does not lock and check the file anew.
     const ReadTransaction reading(db);
-    std::vector<Pending> pending;
-    // A pair's rows need not be adjacent (a person in two groups comes once
-    // per group, in stored order), so every pair is gathered before the
-    // first person is made. Position in `pending` + 1, 0 marking a pair not met.
+    std::vector<Placed> pairs;
     QHash<Pair, std::size_t> slotOfPair;
-    Recordset rows = db.OpenRecordset(QStringLiteral("SELECT グループ, 名前, アドレス FROM 出力情報"));
-    enum { Group, Name, Address };
-    // A group's members mostly come one after another: the group's name is
-    // then shared by them rather than made anew for each.
+
+    // Every pair that has an entry, with its first-stored entry, from the
+    // index on the pair alone: a pair's entries come together, the first first.
+    Recordset entries = db.OpenRecordset(
+        QStringLiteral("SELECT 名前, アドレス, rowid FROM アドレス情報 ORDER BY 名前, アドレス, rowid"));
+    for (; !entries.Eof(); entries.MoveNext()) {
+        Pair pair{entries.Bytes(0), entries.Bytes(1)};
+        if (!pairs.empty() && pair == Pair{pairs.back().rows.name, pairs.back().rows.address}) {
+            continue;
+        }
+        const qint64 entry = entries.Integer(2);
+        slotOfPair.insert(pair, pairs.size());
+        pairs.push_back({{std::move(pair.name), std::move(pair.address), entry, {}}, entry, 0});
+    }
+
+    // The memberships in stored order; one whose pair has no entry is none of
+    // the view's rows. A group's members mostly come one after another: the
+    // group's name is then shared by them rather than made anew for each.
+    Recordset memberships = db.OpenRecordset(
+        QStringLiteral("SELECT グループ, 名前, アドレス, rowid FROM グループ情報 ORDER BY rowid"));
     QByteArray groupBytes;
     QString group;
-    for (; !rows.Eof(); rows.MoveNext()) {
-        Pair pair{rows.Bytes(Name), rows.Bytes(Address)};
-        std::size_t& slot = slotOfPair[pair];
-        if (slot == 0) {
-            slot = pending.size() + 1;
-            pending.push_back({std::move(pair), {}, {}});
+    for (; !memberships.Eof(); memberships.MoveNext()) {
+        const QByteArrayView name = memberships.BytesView(1);
+        const QByteArrayView address = memberships.BytesView(2);
+        const auto found =
+            slotOfPair.constFind(Pair{QByteArray::fromRawData(name.data(), name.size()),
+                                      QByteArray::fromRawData(address.data(), address.size())});
+        if (found == slotOfPair.constEnd()) {
+            continue;
         }
-        if (const QByteArrayView bytes = rows.BytesView(Group); bytes != groupBytes) {
+        Placed& pair = pairs[*found];
+        if (pair.placeKind == 0) {
+            pair.place = memberships.Integer(3);
+            pair.placeKind = 1;
+        }
+        if (const QByteArrayView bytes = memberships.BytesView(0); bytes != groupBytes) {
             groupBytes = bytes.toByteArray();
             group = QString::fromUtf8(bytes);
         }
         // An empty group names no group, any more than NULL does.
-        QStringList& groups = pending[slot - 1].groups;
-        if (!group.isEmpty() && !groups.contains(group)) {
-            groups.append(group);
-        }
-    }
-
-    // In the order of the index on the pair, so read from the index alone: a
-    // pair's entries come together, the first-stored first.
-    Recordset entries = db.OpenRecordset(
-        QStringLiteral("SELECT 名前, アドレス, rowid FROM アドレス情報 ORDER BY 名前, アドレス, rowid"));
-    for (; !entries.Eof(); entries.MoveNext()) {
-        const QByteArrayView name = entries.BytesView(0);
-        const QByteArrayView address = entries.BytesView(1);
-        const Pair pair{QByteArray::fromRawData(name.data(), name.size()),
-                        QByteArray::fromRawData(address.data(), address.size())};
-        if (const std::size_t slot = slotOfPair.value(pair); slot != 0 && !pending[slot - 1].entry) {
-            pending[slot - 1].entry = entries.Integer(2);
+        if (!group.isEmpty() && !pair.rows.groups.contains(group)) {
+            pair.rows.groups.append(group);
         }
     }
     slotOfPair.clear();
+    std::sort(pairs.begin(), pairs.end(), [](const Placed& a, const Placed& b) {
+        return a.place != b.place ? a.place < b.place : a.placeKind < b.placeKind;
+    });
+    std::vector<PairRows> ordered;
+    ordered.reserve(pairs.size());
+    for (Placed& pair : pairs) {
+        ordered.push_back(std::move(pair.rows));
+    }
+    return ordered;
+}
+
+void forEachPerson(Database& db, const std::function<void(const Person&)>& take) {
+    // One snapshot: the pairs and the cards are of the same rows, and the
+    // lookup of each entry does not lock and check the file anew. Each pair's
+    // entry stays in the database until its turn: every card's bytes held at
+    // once would take the memory of the whole table, and freeing them one by
+    // one among a person's small texts leaves the heap too fragmented for the
+    // allocator to stay fast.
+    const ReadTransaction reading(db);
+    std::vector<PairRows> pairs = readPairs(db);
 
     // The company, department and title that 出力情報 gives each of the
     // pair's rows are its first-stored entry's, read here with the card.
@@ -466,25 +493,23 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
     enum { Company, Department, Title, Card };
     Params rowid{qint64(0)};
     std::vector<CardProperty> properties;
-    for (Pending& pair : pending) {
+    for (PairRows& pair : pairs) {
         Person p;
-        p.address = QString::fromUtf8(pair.pair.address);
+        p.address = QString::fromUtf8(pair.address);
         p.groups = std::move(pair.groups);
         CardFacts facts;
-        if (pair.entry) {
-            rowid[0] = *pair.entry;
-            entry.Requery(rowid);
-            if (!entry.Eof()) {
-                p.company = entry.Text(Company);
-                p.department = entry.Text(Department);
-                p.title = entry.Text(Title);
-                if (const QByteArrayView card = entry.BytesView(Card); !card.isNull()) {
-                    readCardProperties(card, properties);
-                    facts = readCard(properties, p);
-                }
+        rowid[0] = pair.entry;
+        entry.Requery(rowid);
+        if (!entry.Eof()) {
+            p.company = entry.Text(Company);
+            p.department = entry.Text(Department);
+            p.title = entry.Text(Title);
+            if (const QByteArrayView card = entry.BytesView(Card); !card.isNull()) {
+                readCardProperties(card, properties);
+                facts = readCard(properties, p);
             }
         }
-        if (complete(p, pair.pair, facts)) {
+        if (complete(p, Pair{pair.name, pair.address}, facts)) {
             take(p);
         }
     }

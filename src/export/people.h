@@ -84,14 +84,27 @@ struct PersonName {
 // kana and last otherwise; else the whole name is the family name.
 PersonName splitName(const QString& shownName);
 
+// A pair of 出力情報: its name and address in the database's own UTF-8, NULL
+// (a null QByteArray) apart from the empty text, as the view's IS tells them.
+struct PairRows {
+    QByteArray name;
+    QByteArray address;
+    qint64 entry = 0;    // rowid of the pair's first-stored entry
+    QStringList groups;  // each once, in the order of the pair's rows; empty and NULL name none
+};
+
+// Every pair of 出力情報 once, in the order of its first row there.
+// Throws zt::Error as the database does.
+std::vector<PairRows> readPairs(Database& db);
+
 // Every person of 出力情報 that has a name, an e-mail address, a company or a
 // phone, in the order of the pair's first row, with that row's company,
 // department and title, its card's further properties, and the groups of all
 // the pair's rows. A name is 名前, else the card's FN, else its N joined as
 // splitName would split it back. Family and given names come from the card's
 // N when it has either, else from the shown name by splitName when that is
-// the name or the e-mail address. Reads the view once and the entries once,
-// in stored order.
+// the name or the e-mail address. The pairs come from readPairs; each card
+// is read when its person's turn comes.
 // Throws zt::Error as the database does.
 std::vector<Person> readPeople(Database& db);
 
