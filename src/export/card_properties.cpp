@@ -399,23 +399,34 @@ QString unescaped(QStringView text) {
 // `value` with the escapes undone; `parts` split at each unescaped ';', left
 // empty when there is none.
 void unescape(QString&& text, QString& value, QStringList& parts) {
-    if (!text.contains(u';')) {
-        value = text.contains(u'\\') ? unescaped(text) : std::move(text);
+    // One look over the text for both: most values hold neither.
+    qsizetype separators = 0;
+    bool escapes = false;
+    for (const QChar c : std::as_const(text)) {
+        if (c == u';') {
+            ++separators;
+        } else if (c == u'\\') {
+            escapes = true;
+        }
+    }
+    if (separators == 0) {
+        value = escapes ? unescaped(text) : std::move(text);
         return;
     }
-    value = text.contains(u'\\') ? unescaped(text) : text;
-    parts.reserve(1 + text.count(u';'));
+    value = escapes ? unescaped(text) : text;
+    const auto part = [&](QStringView slice) { return escapes ? unescaped(slice) : slice.toString(); };
+    parts.reserve(1 + separators);
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\\') {
             ++i;  // what a backslash escapes never separates
         } else if (text[i] == u';') {
-            parts.append(unescaped(QStringView(text).sliced(start, i - start)));
+            parts.append(part(QStringView(text).sliced(start, i - start)));
             start = i + 1;
         }
     }
     if (start > 0) {
-        parts.append(unescaped(QStringView(text).sliced(start)));
+        parts.append(part(QStringView(text).sliced(start)));
     }
 }
 

@@ -133,25 +133,35 @@ enum class Known {
     Other
 };
 
-// One lookup per property rather than a compare against every name in turn.
+// By length first: a hash of every name of every card cost more than the
+// comparisons that the length leaves.
 Known known(const QString& name) {
-    static const QHash<QString, Known> names{
-        {u"FN"_s, Known::FN},
-        {u"N"_s, Known::N},
-        {u"SOUND"_s, Known::Sound},
-        {u"X-PHONETIC-LAST-NAME"_s, Known::PhoneticLastName},
-        {u"X-PHONETIC-FIRST-NAME"_s, Known::PhoneticFirstName},
-        {u"NICKNAME"_s, Known::Nickname},
-        {u"EMAIL"_s, Known::Email},
-        {u"TEL"_s, Known::Tel},
-        {u"ADR"_s, Known::Adr},
-        {u"URL"_s, Known::Url},
-        {u"NOTE"_s, Known::Note},
-        {u"BDAY"_s, Known::Bday},
-        {u"TITLE"_s, Known::Title},
-        {u"ORG"_s, Known::Org},
+    struct Name {
+        QStringView text;
+        Known known;
     };
-    return names.value(name, Known::Other);
+    static constexpr Name kNames[] = {
+        {u"N", Known::N},
+        {u"FN", Known::FN},
+        {u"TEL", Known::Tel},
+        {u"ADR", Known::Adr},
+        {u"URL", Known::Url},
+        {u"ORG", Known::Org},
+        {u"NOTE", Known::Note},
+        {u"BDAY", Known::Bday},
+        {u"EMAIL", Known::Email},
+        {u"SOUND", Known::Sound},
+        {u"TITLE", Known::Title},
+        {u"NICKNAME", Known::Nickname},
+        {u"X-PHONETIC-LAST-NAME", Known::PhoneticLastName},
+        {u"X-PHONETIC-FIRST-NAME", Known::PhoneticFirstName},
+    };
+    for (const Name& candidate : kNames) {
+        if (candidate.text.size() == name.size() && candidate.text == name) {
+            return candidate.known;
+        }
+    }
+    return Known::Other;
 }
 
 bool allPartsEmpty(const CardProperty& property) {
