@@ -88,11 +88,13 @@ public:
         const QString tail = mail.isEmpty() ? QString() : u",mail="_s + mail;
         const QString name = u"cn="_s + rdnValue(cn);
         QString dn = name + tail;
-        for (int n = 2; used_.contains(dn.toCaseFolded()); ++n) {
+        for (int n = 2;; ++n) {
+            if (QString key = dn.toCaseFolded(); !used_.contains(key)) {
+                used_.insert(std::move(key));
+                return dn;
+            }
             dn = name + u" ("_s + QString::number(n) + u')' + tail;
         }
-        used_.insert(dn.toCaseFolded());
-        return dn;
     }
 
 private:

@@ -4,17 +4,6 @@
 
 namespace zt {
 
-namespace {
-
-// Room for `more` bytes at the end of `out`, which grows by them; the old end.
-char* extend(std::string& out, qsizetype more) {
-    const std::size_t size = out.size();
-    out.resize(size + std::size_t(more));
-    return out.data() + size;
-}
-
-}  // namespace
-
 void appendUtf8(std::string& out, QStringView text) {
     // Encoded a stretch at a time on the stack and appended whole: a string's
     // own append, byte by byte, is slower than the encoding.
@@ -83,22 +72,27 @@ void appendCsvField(std::string& out, QStringView text, QStringView specials) {
 
 void appendBase64(std::string& out, QByteArrayView bytes) {
     static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    char* dst = extend(out, (bytes.size() + 2) / 3 * 4);
+    char buffer[512];
+    char* dst = buffer;
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     qsizetype left = bytes.size();
     for (; left >= 3; left -= 3, in += 3) {
+        if (dst == buffer + sizeof buffer) {
+            out.append(buffer, sizeof buffer);
+            dst = buffer;
+        }
         const unsigned group = unsigned(in[0]) << 16 | unsigned(in[1]) << 8 | in[2];
         *dst++ = kDigits[group >> 18];
         *dst++ = kDigits[group >> 12 & 63];
         *dst++ = kDigits[group >> 6 & 63];
         *dst++ = kDigits[group & 63];
     }
+    out.append(buffer, std::size_t(dst - buffer));
     if (left > 0) {
         const unsigned group = unsigned(in[0]) << 16 | (left == 2 ? unsigned(in[1]) << 8 : 0u);
-        *dst++ = kDigits[group >> 18];
-        *dst++ = kDigits[group >> 12 & 63];
-        *dst++ = left == 2 ? kDigits[group >> 6 & 63] : '=';
-        *dst++ = '=';
+        const char last[] = {kDigits[group >> 18], kDigits[group >> 12 & 63],
+                             left == 2 ? kDigits[group >> 6 & 63] : '=', '='};
+        out.append(last, 4);
     }
 }
 
