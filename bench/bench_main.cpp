@@ -1,4 +1,4 @@
-// Measures the import and the seven writers on a synthetic address book, through
+// Measures the import, the reader of people and the seven writers on a synthetic address book, through
 // the same functions the job windows call, without any window.
 //
 //   bench [--cards N] [--keep DIR]
