@@ -46,6 +46,16 @@ void appendEscaped(std::string& out, QStringView text) {
     appendUtf8(out, text.sliced(from));
 }
 
+// `parts`, each escaped, joined by ';'.
+void appendJoined(std::string& out, std::initializer_list<QStringView> parts) {
+    for (auto part = parts.begin(); part != parts.end(); ++part) {
+        if (part != parts.begin()) {
+            out += ';';
+        }
+        appendEscaped(out, *part);
+    }
+}
+
 // One card's bytes. Its buffers keep their room from card to card.
 class Card {
 public:
@@ -65,13 +75,7 @@ public:
     }
     // A line whose value is `parts`, each escaped, joined by ';'.
     void parts(QByteArrayView head, std::initializer_list<QStringView> parts) {
-        std::string& line = start(head);
-        for (auto part = parts.begin(); part != parts.end(); ++part) {
-            if (part != parts.begin()) {
-                line += ';';
-            }
-            appendEscaped(line, *part);
-        }
+        appendJoined(start(head), parts);
         finish();
     }
     // `name` with the card's own types, as far as they can stand in a TYPE
@@ -153,14 +157,8 @@ qsizetype writeVCard(Database& db, const QString& path) {
             card.finish();
         }
         for (const PostalAddress& a : p.postalAddresses) {
-            std::string& line = card.typed("ADR", a.types);
-            for (const QString* part :
-                 {&a.poBox, &a.extended, &a.street, &a.locality, &a.region, &a.code, &a.country}) {
-                if (part != &a.poBox) {
-                    line += ';';
-                }
-                appendEscaped(line, *part);
-            }
+            appendJoined(card.typed("ADR", a.types),
+                         {a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country});
             card.finish();
         }
         if (!p.department.isEmpty()) {
