@@ -3,7 +3,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -103,13 +102,7 @@ qsizetype writeGoogleCsv(Database& db, const QString& path) {
         for (std::string& part : parts) {
             part.clear();
         }
-        // Not QDate::toString, which reads its format anew for every person.
-        char date[16] = "";
-        if (p.birthday.isValid()) {
-            std::snprintf(date, sizeof date, "%04d-%02d-%02d", p.birthday.year(), p.birthday.month(),
-                          p.birthday.day());
-        }
-        const QString birthday = QString::fromLatin1(date);
+        const QString birthday = birthdayText(p.birthday, "%04d-%02d-%02d");
         appendCsvField(parts[Fixed], p.givenName, u"\",\r\n");
         for (const QString& field :
              {p.middleName, p.familyName, p.phoneticGiven, QString(), p.phoneticFamily, p.prefix, p.suffix,

@@ -2,7 +2,6 @@
 
 #include <QStringList>
 #include <array>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -117,13 +116,7 @@ qsizetype writeOutlookCsv(Database& db, const QString& path) {
             p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; }, {1, 1}, p,
             u"ホームページ"_s, losses);
         reportUncarried(losses, p);
-        // Not QDate::toString, which reads its format anew for every person.
-        char date[16] = "";
-        if (p.birthday.isValid()) {
-            std::snprintf(date, sizeof date, "%04d/%d/%d", p.birthday.year(), p.birthday.month(),
-                          p.birthday.day());
-        }
-        const QString birthday = QString::fromLatin1(date);
+        const QString birthday = birthdayText(p.birthday, "%04d/%d/%d");
         // Outlook writes several categories so; within a group's name the
         // full-width form keeps it one category.
         QStringList categories;

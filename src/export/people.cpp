@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <optional>
 
@@ -386,6 +387,15 @@ PersonName splitName(const QString& shownName) {
         return {after, before};
     }
     return {name, QString()};
+}
+
+QString birthdayText(const QDate& birthday, const char* format) {
+    if (!birthday.isValid()) {
+        return QString();
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, format, birthday.year(), birthday.month(), birthday.day());
+    return QString::fromLatin1(text);
 }
 
 PhoneKind phoneKind(const TypedValue& phone) {

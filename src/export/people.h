@@ -84,6 +84,11 @@ struct PersonName {
 // kana and last otherwise; else the whole name is the family name.
 PersonName splitName(const QString& shownName);
 
+// The birthday as a format writes it, `format` (a printf format) taking year,
+// month and day; the empty text for a person without one. Not QDate::toString,
+// which reads its format anew for every person.
+QString birthdayText(const QDate& birthday, const char* format);
+
 // A pair of 出力情報: its name and address in the database's own UTF-8, NULL
 // (a null QByteArray) apart from the empty text, as the view's IS tells them.
 struct PairRows {

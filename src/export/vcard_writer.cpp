@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QStringList>
 #include <algorithm>
-#include <cstdio>
 #include <initializer_list>
 
 #include "export/people.h"
@@ -180,10 +179,7 @@ qsizetype writeVCard(Database& db, const QString& path) {
             card.finish();
         }
         if (p.birthday.isValid()) {
-            char date[16];
-            std::snprintf(date, sizeof date, "%04d-%02d-%02d", p.birthday.year(), p.birthday.month(),
-                          p.birthday.day());
-            card.start("BDAY") += date;
+            appendUtf8(card.start("BDAY"), birthdayText(p.birthday, "%04d-%02d-%02d"));
             card.finish();
         }
         if (!p.note.isEmpty()) {
