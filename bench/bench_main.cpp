@@ -19,14 +19,14 @@
 
 #include "address_book_generator.h"
 #include "db/database.h"
-#include "export/csv_writer.h"
-#include "export/edmax_writer.h"
-#include "export/google_csv_writer.h"
-#include "export/ldif_writer.h"
-#include "export/outlook_csv_writer.h"
-#include "export/people.h"
-#include "export/tsurukame_writer.h"
-#include "export/vcard_writer.h"
+#include "formats/csv_writer.h"
+#include "formats/edmax_writer.h"
+#include "formats/google_csv_writer.h"
+#include "formats/ldif_writer.h"
+#include "formats/outlook_csv_writer.h"
+#include "card/people.h"
+#include "formats/tsurukame_writer.h"
+#include "formats/vcard_writer.h"
 #include "import/address_book_import.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <QRegularExpression>
 
-#include "export/card_properties.h"
+#include "card/card_properties.h"
 
 using namespace Qt::StringLiterals;
 

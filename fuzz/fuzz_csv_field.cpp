@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "export/csv_writer.h"
+#include "formats/csv_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!zt::QuoteCsvField(std::nullopt).isEmpty()) {

@@ -12,7 +12,7 @@
 
 #include "db/database.h"
 #include "platform/message_box.h"
-#include "platform/test_seams.h"
+#include "shell/test_seams.h"
 #include "shell/job_window.h"
 
 Q_DECLARE_METATYPE(zt::FieldValue)

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "db/database.h"
-#include "import/card_reader.h"
+#include "card/card_reader.h"
 #include "platform/ansi_text_file.h"
 #include "platform/directory_listing.h"
 

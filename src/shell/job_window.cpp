@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "platform/fatal_error.h"
-#include "platform/loss_report.h"
+#include "formats/loss_report.h"
 #include "platform/message_box.h"
 
 JobWindow::JobWindow(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips)

@@ -7,7 +7,7 @@
 #include <QLabel>
 
 #include "import/address_book_import.h"
-#include "import/import_window.h"
+#include "windows/import_window.h"
 #include "platform/error.h"
 #include "platform/folder_dialog.h"
 #include "test_support.h"

@@ -6,7 +6,7 @@
 #include "platform/cp932.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
-#include "platform/test_seams.h"
+#include "shell/test_seams.h"
 #include "test_support.h"
 
 using zt::MessageBox;

@@ -1,0 +1,49 @@
+#include "formats/csv_writer.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "formats/field_positions.h"
+#include "formats/loss_report.h"
+#include "platform/text_file_writer.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zt {
+
+QString quoteCsv(QStringView text, QStringView specials) {
+    const bool needsQuotes =
+        std::find_first_of(text.begin(), text.end(), specials.begin(), specials.end()) != text.end();
+    if (!needsQuotes) {
+        return text.toString();
+    }
+    return u'"' + text.toString().replace(u'"', u"\"\""_s) + u'"';
+}
+
+QString QuoteCsvField(const FieldValue& value) {
+    return value ? quoteCsv(*value, u"\",") : QString();
+}
+
+qsizetype writeCsv(Database& db, const QString& path) {
+    Recordset rows = db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報"));
+    const auto fields = fieldPositions(rows, kOutputFields);
+
+    TextFileWriter out(path);
+    LossReport losses(QStringLiteral("CSV 出力"), path);
+    for (; !rows.Eof(); rows.MoveNext()) {
+        QStringList line;
+        for (const int field : fields) {
+            line << QuoteCsvField(rows.Fields(field));
+        }
+        if (out.writeLine(line.join(u',')) > 0) {
+            const QString who = entryShownName(rows.Text(fields[1]), rows.Text(fields[2]));
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                losses.addUnencodable(who, kOutputFields[i], rows.Text(fields[i]));
+            }
+        }
+    }
+    out.commit();
+    return losses.finish();
+}
+
+}  // namespace zt

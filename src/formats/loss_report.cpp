@@ -1,0 +1,96 @@
+#include "formats/loss_report.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "platform/cp932.h"
+#include "platform/error.h"
+#include "platform/text_file_writer.h"
+
+namespace zt {
+namespace {
+
+bool testing = false;
+
+// A value's own line breaks and TABs would split one loss over several lines
+// or columns; the backslash is escaped too, so that what is shown reads back
+// as exactly one text.
+void appendEscaped(QString& out, QStringView text) {
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\\' && c != u'\t' && c != u'\r' && c != u'\n') {
+            continue;
+        }
+        out += text.sliced(from, i - from);
+        if (c == u'\\') {
+            out += u"\\\\";
+        } else if (c == u'\t') {
+            out += u"\\t";
+        } else {
+            out += u"\\n";
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;  // CR LF is one line break
+            }
+        }
+        from = i + 1;
+    }
+    out += text.sliced(from);
+}
+
+}  // namespace
+
+LossReport::LossReport(const QString& output, const QString& path) : output_(output), path_(path) {}
+
+void LossReport::add(QStringView who, QStringView field, QStringView value) {
+    QString line;
+    line.reserve(who.size() + field.size() + value.size() + 8);
+    appendEscaped(line, who);
+    line += u'\t';
+    appendEscaped(line, field);
+    line += u'\t';
+    appendEscaped(line, value);
+    lines_ << line;
+}
+
+void LossReport::addUnencodable(QStringView who, QStringView field, QStringView value) {
+    QByteArray scratch;
+    if (cp932::encodeAppend(value, scratch) > 0) {
+        add(who, field, value);
+    }
+}
+
+QString LossReport::pathFor(const QString& outputPath) {
+    return outputPath + QStringLiteral(".report.txt");
+}
+
+qsizetype LossReport::finish() const {
+    const QString path = pathFor(path_);
+    if (lines_.isEmpty()) {
+        QFile old(path);
+        if (old.exists() && !old.remove()) {
+            throw Error(QStringLiteral("ファイルを削除できません: %1（%2）")
+                            .arg(QDir::toNativeSeparators(path), old.errorString()));
+        }
+        return 0;
+    }
+    const QDateTime now = testing ? QDateTime(QDate(2024, 4, 1), QTime(9, 0)) : QDateTime::currentDateTime();
+    QString text = output_ + u'（' + QFileInfo(path_).fileName() +
+                   QStringLiteral("）で出力できなかった項目　") + now.toString(u"yyyy/MM/dd HH:mm") +
+                   QStringLiteral("\r\n");
+    for (const QString& line : lines_) {
+        text += line + QStringLiteral("\r\n");
+    }
+    TextFileWriter out(path);
+    out.writeBytes(text.toUtf8());
+    out.commit();
+    return lines_.size();
+}
+
+void LossReport::setTesting(bool on) {
+    testing = on;
+}
+
+}  // namespace zt

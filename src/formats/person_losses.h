@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include "card/people.h"
+#include "formats/loss_report.h"
+
+// What the person outputs tell the loss report, in the report's own words.
+namespace zt {
+
+// "電話 (4 件目)": the item at `index` (from 0) among the person's items of
+// one sort, in card order.
+QString nthItem(const QString& sort, qsizetype index);
+
+// A postal address as its card wrote it: the parts joined by ';', the empty
+// ones at the end left out.
+QString postalText(const PostalAddress& a);
+
+// Each property of the person's card that no output carries, by the name a
+// user knows it by where it has one.
+void reportUncarried(LossReport& losses, const Person& p);
+
+}  // namespace zt

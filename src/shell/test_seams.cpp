@@ -1,0 +1,26 @@
+#include "shell/test_seams.h"
+
+#include "platform/desktop.h"
+#include "platform/fatal_error.h"
+#include "platform/folder_dialog.h"
+#include "platform/help_engine.h"
+#include "formats/loss_report.h"
+#include "platform/message_box.h"
+
+namespace zt {
+
+void enableTestSeams() {
+    MessageBox::setTesting(true);
+    MessageBox::clearShown();
+    FolderDialog::setTesting(true);
+    FolderDialog::clearShown();
+    Desktop::setTesting(true);
+    Desktop::clearOpened();
+    HelpEngine::setTesting(true);
+    HelpEngine::clearCalls();
+    LossReport::setTesting(true);
+    setFatalErrorTesting(true);
+    clearFatalErrors();
+}
+
+}  // namespace zt

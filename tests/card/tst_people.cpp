@@ -1,0 +1,239 @@
+// The outputs for today's mail programs (vCard, Outlook CSV, LDIF, Google CSV)
+// over the one reader of people: the name rule, and every file against tests/data.
+#include "formats/csv_writer.h"
+#include "formats/google_csv_writer.h"
+#include "formats/ldif_writer.h"
+#include "formats/outlook_csv_writer.h"
+#include "card/people.h"
+#include "formats/utf8_record.h"
+#include "formats/vcard_writer.h"
+#include "import/address_book_import.h"
+#include "test_support.h"
+
+using Write = qsizetype (*)(zt::Database&, const QString&);
+Q_DECLARE_METATYPE(Write)
+
+namespace {
+
+// RFC 4180 read strictly: a quote opens a field or stands doubled inside one,
+// and only CR LF outside quotes ends a record. Anything else fails the test.
+QList<QStringList> strictCsv(const QString& text) {
+    QList<QStringList> records{{QString()}};
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        QString& field = records.last().last();
+        if (quoted) {
+            if (c != u'"') {
+                field += c;
+            } else if (i + 1 < text.size() && text[i + 1] == u'"') {
+                field += c;
+                ++i;
+            } else {
+                quoted = false;
+                if (i + 1 < text.size() && text[i + 1] != u',' && text[i + 1] != u'\r') {
+                    qWarning("text after a closing quote at %lld", i);
+                    return {};
+                }
+            }
+        } else if (c == u'"' && field.isEmpty()) {
+            quoted = true;
+        } else if (c == u',') {
+            records.last() << QString();
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            records << QStringList{QString()};
+            ++i;
+        } else if (c == u'"' || c == u'\r' || c == u'\n') {
+            qWarning("stray quote or line break at %lld", i);
+            return {};
+        } else {
+            field += c;
+        }
+    }
+    if (quoted || records.last() != QStringList{QString()}) {
+        return {};  // an open quote, or no CR LF after the last record
+    }
+    records.removeLast();
+    return records;
+}
+
+}  // namespace
+
+class TestPeople : public GuiTest {
+    Q_OBJECT
+private slots:
+    void init() { reset(); }
+
+    void nameRule_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("given");
+        // tests/data/name_rule.txt: tag|shown|family|given a line, \t for TAB.
+        const QString table = QString::fromUtf8(fileBytes(testData(u"name_rule.txt"_qs)));
+        for (const QString& line : table.split(u'\n', Qt::SkipEmptyParts)) {
+            const QStringList f = QString(line).replace(u"\\t"_qs, u"\t"_qs).split(u'|');
+            QCOMPARE(f.size(), 4);
+            QTest::newRow(qPrintable(f[0])) << f[1] << f[2] << f[3];
+        }
+        // The ends of each kanji and kana range, and their neighbours outside.
+        for (const char16_t c :
+             {0x3040, 0x30FF, 0x3400, 0x4DBF, 0x4E00, 0x9FFF, 0xF900, 0xFAFF, 0xFF66, 0xFF9F}) {
+            QTest::addRow("U+%04X family first", c) << QChar(c) + u" x"_qs << QString(QChar(c)) << u"x"_qs;
+        }
+        for (const char16_t c :
+             {0x303F, 0x3100, 0x33FF, 0x4DC0, 0x4DFF, 0xA000, 0xF8FF, 0xFB00, 0xFF65, 0xFFA0}) {
+            QTest::addRow("U+%04X given first", c) << QChar(c) + u" x"_qs << u"x"_qs << QString(QChar(c));
+        }
+    }
+    void nameRule() {
+        QFETCH(QString, shown);
+        const zt::PersonName parts = zt::splitName(shown);
+        QTEST(parts.family, "family");
+        QTEST(parts.given, "given");
+    }
+
+    // people_hostile: every character each format must escape, a person in
+    // three groups and stored twice, names missing or NULL beside empty, dns
+    // that would meet. full_cards: a book of whole 2.1 and 3.0 cards, imported.
+    void files_data() {
+        QTest::addColumn<Write>("write");
+        QTest::addColumn<QString>("rows");
+        const std::pair<const char*, Write> writers[] = {{"vcf", zt::writeVCard},
+                                                         {"csv", zt::writeOutlookCsv},
+                                                         {"ldif", zt::writeLdif},
+                                                         {"google.csv", zt::writeGoogleCsv}};
+        for (const auto& [extension, write] : writers) {
+            for (const char* rows : {"vcard_worked_example", "csv_worked_example", "people_hostile",
+                                     "people_empty", "full_cards"}) {
+                QTest::addRow("%s.%s", rows, extension) << write << QString::fromLatin1(rows);
+            }
+        }
+    }
+    void files() {
+        QFETCH(Write, write);
+        QFETCH(QString, rows);
+        if (const QString book = testData(u"books/"_qs + rows); QFileInfo(book).isDir()) {
+            zt::importAddressBook(*work->db, book);
+        } else {
+            storeRows(*work, rows);
+        }
+        compareOutput(work->outDir(), QString::fromLatin1(QTest::currentDataTag()),
+                      [&](const QString& path) { return write(*work->db, path); });
+    }
+
+    // The writers' own UTF-8, CSV quoting and base 64 give Qt's bytes: half
+    // a surrogate pair, the ends of each UTF-8 length, the end of the stack
+    // buffer they fill (512 bytes) falling inside a character, every padding.
+    void recordBytes_data() {
+        QTest::addColumn<QString>("text");
+        const auto units = [](std::initializer_list<char16_t> u) {
+            return QString::fromUtf16(u.begin(), qsizetype(u.size()));
+        };
+        QTest::newRow("empty") << QString();
+        QTest::newRow("ascii") << u"Mori, Aki \"Co\""_qs;
+        QTest::newRow("japanese") << u"髙橋㈱①\r\n二行目"_qs;
+        QTest::newRow("utf8 lengths") << units({0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD842, 0xDFB7});
+        QTest::newRow("lone high, then text") << units({0xD842, u'a', 0xD842});
+        QTest::newRow("lone low") << units({0xDFB7, u','});
+        QTest::newRow("buffer end inside a character") << QString(170, u'a') + QString(200, u'あ');
+        QTest::newRow("buffer end inside a pair") << QString(509, u'a') + units({0xD842, 0xDFB7, u'"'});
+        QTest::newRow("base64 groups") << QString(384, u'x') + u"y"_qs;
+    }
+    void recordBytes() {
+        QFETCH(QString, text);
+        std::string utf8;
+        zt::appendUtf8(utf8, text);
+        QCOMPARE(QByteArray::fromStdString(utf8), text.toUtf8());
+        std::string field = "x";
+        zt::appendCsvField(field, text, u"\",\r\n");
+        QCOMPARE(QByteArray::fromStdString(field), "x" + zt::quoteCsv(text, u"\",\r\n").toUtf8());
+        for (qsizetype length = 0; length <= std::min<qsizetype>(utf8.size(), 6); ++length) {
+            const QByteArray bytes = QByteArray::fromStdString(utf8).right(utf8.size() - length);
+            std::string base64;
+            zt::appendBase64(base64, bytes);
+            QCOMPARE(QByteArray::fromStdString(base64), bytes.toBase64());
+        }
+    }
+
+    // readPairs works out from the tables what 出力情報 would give; the view
+    // itself says what that is. people_order: entries before, between and
+    // after their memberships, an entry and a membership at the same place,
+    // members without an entry, NULL beside empty, a pair stored twice.
+    void pairsFollowTheView_data() {
+        QTest::addColumn<QString>("rows");
+        for (const QString& file : QDir(testData(QString())).entryList({u"*.rows"_qs}, QDir::Files)) {
+            QTest::newRow(qPrintable(file)) << file.chopped(5);
+        }
+        for (const QString& book : QDir(testData(u"books"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QTest::newRow(qPrintable(book)) << u"books/"_qs + book;
+        }
+    }
+    void pairsFollowTheView() {
+        QFETCH(QString, rows);
+        if (rows.startsWith(u"books/"_qs)) {
+            zt::importAddressBook(*work->db, testData(rows));
+        } else {
+            storeRows(*work, rows);
+        }
+        const auto text = [](const QByteArray& bytes) {
+            return bytes.isNull() ? zt::FieldValue() : zt::FieldValue(QString::fromUtf8(bytes));
+        };
+        std::vector<zt::PairRows> expected;
+        for (zt::Recordset view =
+                 work->db->OpenRecordset(u"SELECT グループ, 名前, アドレス FROM 出力情報"_qs);
+             !view.Eof(); view.MoveNext()) {
+            const QByteArray name = view.Bytes(1);
+            const QByteArray address = view.Bytes(2);
+            auto pair = std::find_if(expected.begin(), expected.end(), [&](const zt::PairRows& p) {
+                return text(p.name) == text(name) && text(p.address) == text(address);
+            });
+            if (pair == expected.end()) {
+                const qint64 entry =
+                    work->db
+                        ->OpenRecordset(
+                            u"SELECT min(rowid) FROM アドレス情報 WHERE 名前 IS ? AND アドレス IS ?"_qs,
+                            {text(name), text(address)})
+                        .Text(0)
+                        .toLongLong();
+                pair = expected.insert(expected.end(), {name, address, entry, {}});
+            }
+            if (const QString group = view.Text(0); !group.isEmpty() && !pair->groups.contains(group)) {
+                pair->groups << group;
+            }
+        }
+        const std::vector<zt::PairRows> pairs = zt::readPairs(*work->db);
+        QCOMPARE(pairs.size(), expected.size());
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            QCOMPARE(text(pairs[i].name), text(expected[i].name));
+            QCOMPARE(text(pairs[i].address), text(expected[i].address));
+            QCOMPARE(pairs[i].entry, expected[i].entry);
+            QCOMPARE(pairs[i].groups, expected[i].groups);
+        }
+    }
+
+    // Google's CSV read back strictly: every row as wide as the header, whose
+    // repeated columns the fullest person sets, and the labels are the groups.
+    void googleCsvReadsBack() {
+        zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
+        zt::writeGoogleCsv(*work->db, work->out(u"g.csv"_qs));
+        const QList<QStringList> rows = strictCsv(QString::fromUtf8(fileBytes(work->out(u"g.csv"_qs))));
+        const std::vector<zt::Person> people = zt::readPeople(*work->db);
+        QCOMPARE(rows.size(), qsizetype(people.size()) + 1);
+        qsizetype most = 1;
+        for (const zt::Person& p : people) {
+            most = std::max(most, p.postalAddresses.size());
+        }
+        QVERIFY(rows[0].contains(u"Address %1 - Extended Address"_qs.arg(most)));
+        QVERIFY(!rows[0].contains(u"Address %1 - Label"_qs.arg(most + 1)));
+        const qsizetype labels = rows[0].indexOf(u"Labels"_qs);
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            QCOMPARE(rows[i].size(), rows[0].size());
+            QStringList groups = rows[i][labels].split(u" ::: "_qs);
+            QCOMPARE(groups.takeFirst(), u"* myContacts"_qs);
+            QCOMPARE(groups, people[size_t(i - 1)].groups);
+        }
+    }
+};
+
+QTEST_MAIN(TestPeople)
+#include "tst_people.moc"
