@@ -206,11 +206,10 @@ private slots:
             captions << output.caption;
         }
         captions << QString();  // the spare
-        QCOMPARE(captions.size(), 9);
-        for (int i = 1; i <= 9; ++i) {
+        for (int i = 1; i <= captions.size(); ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
             QCOMPARE(button, menu->Command(i));
-            QCOMPARE(button->isVisible(), i <= 8);
+            QCOMPARE(button->isVisible(), i < captions.size());
             const QString caption = u"(&%1)"_qs.arg(i) + captions[i - 1];
             QVERIFY(button->text().startsWith(caption));
             // 43 cells of the fixed-pitch font, a CP932 byte each, and the "&";
