@@ -1,5 +1,5 @@
-// The working database: the query 出力情報 against a model, on small random
-// tables with NULLs, empty texts and deleted rows.
+// The working database: the queries 出力情報 and 出力人物 against a model, on
+// small random tables with NULLs, empty texts and deleted rows.
 #include <QRandomGenerator>
 #include <algorithm>
 
@@ -44,6 +44,26 @@ QStringList expectedRows(const std::vector<Row>& members, const std::vector<Row>
         if (std::none_of(members.begin(), members.end(), pair) && std::none_of(entries.begin(), e, pair)) {
             add(e->rowid, 0, std::nullopt, *e);
         }
+    }
+    return out.values();
+}
+
+// One row per pair of an entry, with its first-stored entry, placed where
+// the pair's first membership is, else at that entry, ahead of a membership
+// at the same rowid: the order of each pair's first row in 出力情報.
+QStringList expectedPeople(const std::vector<Row>& members, const std::vector<Row>& entries) {
+    QMap<QPair<qint64, int>, QString> out;
+    for (auto e = entries.begin(); e != entries.end(); ++e) {
+        const auto pair = [&](const Row& y) { return samePair(y, *e); };
+        if (std::any_of(entries.begin(), e, pair)) {
+            continue;
+        }
+        const auto m = std::find_if(members.begin(), members.end(), pair);
+        QStringList fields;
+        for (const FieldValue& v : {e->name, e->address, e->company}) {
+            fields << v.value_or(u"∅"_qs);
+        }
+        out[m != members.end() ? qMakePair(m->rowid, 1) : qMakePair(e->rowid, 0)] = fields.join(u'|');
     }
     return out.values();
 }
@@ -130,6 +150,10 @@ private slots:
             }
             QCOMPARE(queryRows(*work.db, u"SELECT グループ, 名前, アドレス, 会社名, 役職 FROM 出力情報"_qs),
                      expectedRows(members, entries));
+            QCOMPARE(queryRows(*work.db,
+                               u"SELECT 名前, アドレス, (SELECT 会社名 FROM アドレス情報 "
+                               u"WHERE rowid = 項目) FROM 出力人物"_qs),
+                     expectedPeople(members, entries));
         }
     }
 };
