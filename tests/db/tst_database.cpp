@@ -99,6 +99,7 @@ private slots:
         work.db = zt::Database::open(work.db->path());
         QCOMPARE(entryRows(*work.db), entries);
         QCOMPARE(queryRows(*work.db, output), rows);
+        QCOMPARE(queryRows(*work.db, u"SELECT count(*) FROM 出力人物"_qs), QStringList{u"4"_qs});
         const QByteArray card("BEGIN:VCARD\r\nFN:\x95\\\r\nEND:VCARD\r\n\0", 32);
         work.db->Execute(u"INSERT INTO アドレス情報 (カード) VALUES (?)"_qs, {card});
         QCOMPARE(queryRows(*work.db,
@@ -107,6 +108,32 @@ private slots:
         zt::Recordset stored =
             work.db->OpenRecordset(u"SELECT カード FROM アドレス情報 WHERE カード NOTNULL"_qs);
         QCOMPARE(stored.Bytes(0), card);
+    }
+
+    // 出力人物 names each pair of 出力情報 once, where its first row is, with
+    // the pair's first-stored entry. people_order: entries before, between and
+    // after their memberships, members without an entry, NULL beside empty, a
+    // pair stored twice, a blank group.
+    void peopleFollowTheOutputRows_data() {
+        QTest::addColumn<QString>("rows");
+        for (const QString& file : QDir(testData(QString())).entryList({u"*.rows"_qs}, QDir::Files)) {
+            QTest::newRow(qPrintable(file)) << file.chopped(5);
+        }
+    }
+    void peopleFollowTheOutputRows() {
+        WorkDb work;
+        QFETCH(QString, rows);
+        storeRows(work, rows);
+        QStringList pairs;
+        for (const QString& row : queryRows(*work.db, u"SELECT 名前, アドレス, 会社名 FROM 出力情報"_qs)) {
+            if (!pairs.contains(row)) {
+                pairs << row;
+            }
+        }
+        QCOMPARE(queryRows(*work.db,
+                           u"SELECT 名前, アドレス, (SELECT 会社名 FROM アドレス情報 "
+                           u"WHERE rowid = 項目) FROM 出力人物"_qs),
+                 pairs);
     }
 
     // Stores a card as the import does (membership, then entry), or a row alone,
