@@ -4,6 +4,7 @@
 #include <QUuid>
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "card/card_properties.h"
@@ -72,54 +73,92 @@ void addUncarried(const CardProperty& property, Person& p) {
         {property.name, binary ? QString::number(property.binary.size()) + u" バイト"_s : property.value});
 }
 
-// Names, readings and the nickname. False for a property of another family.
-bool readNames(const CardProperty& property, Person& p, CardFacts& facts) {
-    const QString& name = property.name;
-    if (name == u"FN") {
-        setIfEmpty(facts.shownName, property.value);
-    } else if (name == u"N") {
-        if (facts.n.isEmpty()) {
-            facts.n = QStringList{property.part(0), property.part(1), property.part(2), property.part(3),
-                                  property.part(4)};
+// The properties a person is read from, by family: names, contacts, postal
+// addresses, the rest.
+enum class Known {
+    FN,
+    N,
+    Sound,
+    PhoneticLastName,
+    PhoneticFirstName,
+    Nickname,
+    Email,
+    Tel,
+    Url,
+    Adr,
+    Note,
+    Bday,
+    Title,
+    Org,
+    Other
+};
+
+Known known(const QString& name) {
+    static constexpr std::pair<QStringView, Known> kNames[] = {
+        {u"FN", Known::FN},
+        {u"N", Known::N},
+        {u"SOUND", Known::Sound},
+        {u"X-PHONETIC-LAST-NAME", Known::PhoneticLastName},
+        {u"X-PHONETIC-FIRST-NAME", Known::PhoneticFirstName},
+        {u"NICKNAME", Known::Nickname},
+        {u"EMAIL", Known::Email},
+        {u"TEL", Known::Tel},
+        {u"URL", Known::Url},
+        {u"ADR", Known::Adr},
+        {u"NOTE", Known::Note},
+        {u"BDAY", Known::Bday},
+        {u"TITLE", Known::Title},
+        {u"ORG", Known::Org},
+    };
+    for (const auto& [text, kind] : kNames) {
+        if (text == name) {
+            return kind;
         }
-    } else if (name == u"SOUND") {
-        if (!property.hasType(u"X-IRMC-N")) {
-            addUncarried(property, p);
-            return true;
-        }
-        setIfEmpty(p.phoneticFamily, property.part(0));
-        setIfEmpty(p.phoneticGiven, property.part(1));
-    } else if (name == u"X-PHONETIC-LAST-NAME") {
-        setIfEmpty(p.phoneticFamily, property.value);
-    } else if (name == u"X-PHONETIC-FIRST-NAME") {
-        setIfEmpty(p.phoneticGiven, property.value);
-    } else if (name == u"NICKNAME") {
-        setIfEmpty(p.nickname, property.value);
-    } else {
-        return false;
     }
-    return true;
+    return Known::Other;
+}
+
+// Names, readings and the nickname.
+void readNames(Known kind, const CardProperty& property, Person& p, CardFacts& facts) {
+    switch (kind) {
+        case Known::FN:
+            setIfEmpty(facts.shownName, property.value);
+            break;
+        case Known::N:
+            if (facts.n.isEmpty()) {
+                facts.n = QStringList{property.part(0), property.part(1), property.part(2), property.part(3),
+                                      property.part(4)};
+            }
+            break;
+        case Known::Sound:
+            if (property.hasType(u"X-IRMC-N")) {
+                setIfEmpty(p.phoneticFamily, property.part(0));
+                setIfEmpty(p.phoneticGiven, property.part(1));
+            } else {
+                addUncarried(property, p);
+            }
+            break;
+        case Known::PhoneticLastName:
+            setIfEmpty(p.phoneticFamily, property.value);
+            break;
+        case Known::PhoneticFirstName:
+            setIfEmpty(p.phoneticGiven, property.value);
+            break;
+        default:
+            setIfEmpty(p.nickname, property.value);
+            break;
+    }
 }
 
 // E-mail addresses, phones and web pages, each in card order.
-bool readContacts(const CardProperty& property, Person& p) {
-    QList<TypedValue>* list = property.name == u"EMAIL" ? &p.emails
-                              : property.name == u"TEL" ? &p.phones
-                              : property.name == u"URL" ? &p.webPages
-                                                        : nullptr;
-    if (list == nullptr) {
-        return false;
-    }
+void readContacts(Known kind, const CardProperty& property, Person& p) {
+    QList<TypedValue>& list = kind == Known::Email ? p.emails : kind == Known::Tel ? p.phones : p.webPages;
     if (!property.value.isEmpty()) {
-        list->append({property.value, property.types});
+        list.append({property.value, property.types});
     }
-    return true;
 }
 
-bool readPostalAddress(const CardProperty& property, Person& p) {
-    if (property.name != u"ADR") {
-        return false;
-    }
+void readPostalAddress(const CardProperty& property, Person& p) {
     const bool empty = property.parts.isEmpty() ? property.value.isEmpty()
                                                 : std::all_of(property.parts.begin(), property.parts.end(),
                                                               std::mem_fn(&QString::isEmpty));
@@ -130,31 +169,37 @@ bool readPostalAddress(const CardProperty& property, Person& p) {
         p.postalAddresses.append({property.part(0), property.part(1), property.part(2), property.part(3),
                                   property.part(4), property.part(5), country, property.types});
     }
-    return true;
 }
 
 // The note, the birthday, the work, and what no output carries.
-void readTheRest(const CardProperty& property, Person& p, CardFacts& facts) {
-    const QString& name = property.name;
+void readTheRest(Known kind, const CardProperty& property, Person& p, CardFacts& facts) {
     const QString& value = property.value;
-    if (name == u"NOTE") {
-        // One line break between notes, whichever a card wrote, so that each
-        // output writes its own.
-        if (!value.isEmpty()) {
-            p.note += (p.note.isEmpty() ? QString() : u"\n"_s) + value;
-        }
-    } else if (name == u"BDAY") {
-        if (p.birthday.isNull()) {
-            p.birthday = birthday(value);
-        }
-    } else if (name == u"TITLE") {
-        setIfEmpty(facts.title, value);
-    } else if (name == u"ORG") {
-        if (facts.org == nullptr && !value.isEmpty()) {
-            facts.org = &property;
-        }
-    } else if (!kReadOrBookkeeping.contains(name)) {
-        addUncarried(property, p);
+    switch (kind) {
+        case Known::Note:
+            // One line break between notes, whichever a card wrote, so that
+            // each output writes its own.
+            if (!value.isEmpty()) {
+                p.note += (p.note.isEmpty() ? QString() : u"\n"_s) + value;
+            }
+            break;
+        case Known::Bday:
+            if (p.birthday.isNull()) {
+                p.birthday = birthday(value);
+            }
+            break;
+        case Known::Title:
+            setIfEmpty(facts.title, value);
+            break;
+        case Known::Org:
+            if (facts.org == nullptr && !value.isEmpty()) {
+                facts.org = &property;
+            }
+            break;
+        default:
+            if (!kReadOrBookkeeping.contains(property.name)) {
+                addUncarried(property, p);
+            }
+            break;
     }
 }
 
@@ -163,8 +208,15 @@ void readTheRest(const CardProperty& property, Person& p, CardFacts& facts) {
 CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
     CardFacts facts;
     for (const CardProperty& property : properties) {
-        if (!readNames(property, p, facts) && !readContacts(property, p) && !readPostalAddress(property, p)) {
-            readTheRest(property, p, facts);
+        const Known kind = known(property.name);
+        if (kind <= Known::Nickname) {
+            readNames(kind, property, p, facts);
+        } else if (kind <= Known::Url) {
+            readContacts(kind, property, p);
+        } else if (kind == Known::Adr) {
+            readPostalAddress(property, p);
+        } else {
+            readTheRest(kind, property, p, facts);
         }
     }
     p.note.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');

@@ -219,20 +219,21 @@ int hexValue(char c) {
 // Soft breaks are already joined. An '=' without two hex digits after it is
 // left as written, so a broken value loses nothing.
 QByteArray decodeQuotedPrintable(QByteArrayView text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);  // never longer than the text
+    char* out = bytes.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == '=' && i + 2 < text.size()) {
             const int high = hexValue(text[i + 1]);
             const int low = hexValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
-                bytes.append(char(high << 4 | low));
+                *out++ = char(high << 4 | low);
                 i += 2;
                 continue;
             }
         }
-        bytes.append(text[i]);
+        *out++ = text[i];
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 
@@ -254,6 +255,9 @@ QString decodeText(QByteArrayView bytes, QByteArrayView charset) {
 }
 
 QString unescaped(QStringView text) {
+    if (!text.contains(u'\\')) {
+        return text.toString();
+    }
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -275,8 +279,7 @@ QString unescaped(QStringView text) {
 
 // The value with its escapes undone; its parts split at each unescaped ';',
 // none when there is no ';' to split at.
-void unescape(const QString& text, CardProperty& property) {
-    property.value = unescaped(text);
+void unescape(QString&& text, CardProperty& property) {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\\') {
@@ -289,6 +292,7 @@ void unescape(const QString& text, CardProperty& property) {
     if (start > 0) {
         property.parts.append(unescaped(QStringView(text).sliced(start)));
     }
+    property.value = text.contains(u'\\') ? unescaped(text) : std::move(text);
 }
 
 CardProperty readProperty(Header&& header, QByteArrayView raw) {

@@ -17,8 +17,9 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
         QStringLiteral("SELECT m.グループ FROM アドレス情報 AS e JOIN グループ情報 AS m "
                        "ON m.名前 IS e.名前 AND m.アドレス IS e.アドレス WHERE e.rowid = ? ORDER BY m.rowid"),
         {qint64(0)});
+    Params rowid{qint64(0)};
     for (; !pairs.Eof(); pairs.MoveNext()) {
-        const Params rowid{pairs.Integer(0)};
+        rowid[0] = pairs.Integer(0);
         StoredPerson stored;
         stored.name = pairs.Bytes(1);
         stored.address = pairs.Bytes(2);
