@@ -37,8 +37,24 @@ struct CardProperty {
 // '=' continues on the next line as it stands. The time taken grows linearly
 // with the card's size, however its lines are folded or broken.
 std::vector<CardProperty> readCardProperties(QByteArrayView card);
-// The same into `properties`, cleared first: a reader of many cards passes the
-// same list each time, and its room is not allocated anew for every card.
-void readCardProperties(QByteArrayView card, std::vector<CardProperty>& properties);
+
+// What the stored tables keep of a card: the text of its last line of each
+// kind that starts "FN:", "ORG:" or "EMAIL;PREF:", as it stands on that line
+// (no fold joined, no escape or encoding undone, a line after a soft line
+// break read as a line of its own). ORG gives company ';' department; a
+// further ';' at the value's end is not part of the department, anything else is.
+struct CardFields {
+    QString name;
+    QString address;
+    QString company;
+    QString department;
+
+    bool isEmpty() const {
+        return name.isEmpty() && address.isEmpty() && company.isEmpty() && department.isEmpty();
+    }
+};
+
+// The fields of `card`, over the same lines as readCardProperties.
+CardFields readCardFields(QByteArrayView card);
 
 }  // namespace zt

@@ -299,6 +299,7 @@ std::unique_ptr<Database> Database::open(const QString& path) {
         upgrade(*database);
     }
     require(kRequiredSince1);
+    database->Execute(QString::fromUtf8(schema::kPeopleViewSql));
     return database;
 }
 

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <algorithm>
 
-#include "db/database.h"
 #include "card/card_reader.h"
+#include "db/database.h"
 #include "platform/ansi_text_file.h"
 #include "platform/directory_listing.h"
 
@@ -108,9 +108,10 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
     if (const DirectoryEntry* cardFile = findCardFile(files)) {
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
-            store.membership.Execute({text(group.text), text(card.name), text(card.address)});
+            const CardFields& f = card.fields;
+            store.membership.Execute({text(group.text), text(f.name), text(f.address)});
             store.entry.Execute(
-                {text(card.name), text(card.address), text(card.company), text(card.department), card.bytes});
+                {text(f.name), text(f.address), text(f.company), text(f.department), card.bytes});
         }
     }
 

@@ -155,62 +155,6 @@ private slots:
         }
     }
 
-    // readPairs works out from the tables what 出力情報 would give; the view
-    // itself says what that is. people_order: entries before, between and
-    // after their memberships, an entry and a membership at the same place,
-    // members without an entry, NULL beside empty, a pair stored twice.
-    void pairsFollowTheView_data() {
-        QTest::addColumn<QString>("rows");
-        for (const QString& file : QDir(testData(QString())).entryList({u"*.rows"_qs}, QDir::Files)) {
-            QTest::newRow(qPrintable(file)) << file.chopped(5);
-        }
-        for (const QString& book : QDir(testData(u"books"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QTest::newRow(qPrintable(book)) << u"books/"_qs + book;
-        }
-    }
-    void pairsFollowTheView() {
-        QFETCH(QString, rows);
-        if (rows.startsWith(u"books/"_qs)) {
-            zt::importAddressBook(*work->db, testData(rows));
-        } else {
-            storeRows(*work, rows);
-        }
-        const auto text = [](const QByteArray& bytes) {
-            return bytes.isNull() ? zt::FieldValue() : zt::FieldValue(QString::fromUtf8(bytes));
-        };
-        std::vector<zt::PairRows> expected;
-        for (zt::Recordset view =
-                 work->db->OpenRecordset(u"SELECT グループ, 名前, アドレス FROM 出力情報"_qs);
-             !view.Eof(); view.MoveNext()) {
-            const QByteArray name = view.Bytes(1);
-            const QByteArray address = view.Bytes(2);
-            auto pair = std::find_if(expected.begin(), expected.end(), [&](const zt::PairRows& p) {
-                return text(p.name) == text(name) && text(p.address) == text(address);
-            });
-            if (pair == expected.end()) {
-                const qint64 entry =
-                    work->db
-                        ->OpenRecordset(
-                            u"SELECT min(rowid) FROM アドレス情報 WHERE 名前 IS ? AND アドレス IS ?"_qs,
-                            {text(name), text(address)})
-                        .Text(0)
-                        .toLongLong();
-                pair = expected.insert(expected.end(), {name, address, entry, {}});
-            }
-            if (const QString group = view.Text(0); !group.isEmpty() && !pair->groups.contains(group)) {
-                pair->groups << group;
-            }
-        }
-        const std::vector<zt::PairRows> pairs = zt::readPairs(*work->db);
-        QCOMPARE(pairs.size(), expected.size());
-        for (std::size_t i = 0; i < pairs.size(); ++i) {
-            QCOMPARE(text(pairs[i].name), text(expected[i].name));
-            QCOMPARE(text(pairs[i].address), text(expected[i].address));
-            QCOMPARE(pairs[i].entry, expected[i].entry);
-            QCOMPARE(pairs[i].groups, expected[i].groups);
-        }
-    }
-
     // Google's CSV read back strictly: every row as wide as the header, whose
     // repeated columns the fullest person sets, and the labels are the groups.
     void googleCsvReadsBack() {

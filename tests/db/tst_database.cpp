@@ -1,5 +1,5 @@
-// The working database: the query 出力情報 against a model, on small random
-// tables with NULLs, empty texts and deleted rows.
+// The working database: the queries 出力情報 and 出力人物 against a model, on
+// small random tables with NULLs, empty texts and deleted rows.
 #include <QRandomGenerator>
 #include <algorithm>
 
@@ -48,6 +48,26 @@ QStringList expectedRows(const std::vector<Row>& members, const std::vector<Row>
     return out.values();
 }
 
+// One row per pair of an entry, with its first-stored entry, placed where
+// the pair's first membership is, else at that entry, ahead of a membership
+// at the same rowid: the order of each pair's first row in 出力情報.
+QStringList expectedPeople(const std::vector<Row>& members, const std::vector<Row>& entries) {
+    QMap<QPair<qint64, int>, QString> out;
+    for (auto e = entries.begin(); e != entries.end(); ++e) {
+        const auto pair = [&](const Row& y) { return samePair(y, *e); };
+        if (std::any_of(entries.begin(), e, pair)) {
+            continue;
+        }
+        const auto m = std::find_if(members.begin(), members.end(), pair);
+        QStringList fields;
+        for (const FieldValue& v : {e->name, e->address, e->company}) {
+            fields << v.value_or(u"∅"_qs);
+        }
+        out[m != members.end() ? qMakePair(m->rowid, 1) : qMakePair(e->rowid, 0)] = fields.join(u'|');
+    }
+    return out.values();
+}
+
 }  // namespace
 
 class TestDatabase : public QObject {
@@ -79,6 +99,7 @@ private slots:
         work.db = zt::Database::open(work.db->path());
         QCOMPARE(entryRows(*work.db), entries);
         QCOMPARE(queryRows(*work.db, output), rows);
+        QCOMPARE(queryRows(*work.db, u"SELECT count(*) FROM 出力人物"_qs), QStringList{u"4"_qs});
         const QByteArray card("BEGIN:VCARD\r\nFN:\x95\\\r\nEND:VCARD\r\n\0", 32);
         work.db->Execute(u"INSERT INTO アドレス情報 (カード) VALUES (?)"_qs, {card});
         QCOMPARE(queryRows(*work.db,
@@ -87,6 +108,32 @@ private slots:
         zt::Recordset stored =
             work.db->OpenRecordset(u"SELECT カード FROM アドレス情報 WHERE カード NOTNULL"_qs);
         QCOMPARE(stored.Bytes(0), card);
+    }
+
+    // 出力人物 names each pair of 出力情報 once, where its first row is, with
+    // the pair's first-stored entry. people_order: entries before, between and
+    // after their memberships, members without an entry, NULL beside empty, a
+    // pair stored twice, a blank group.
+    void peopleFollowTheOutputRows_data() {
+        QTest::addColumn<QString>("rows");
+        for (const QString& file : QDir(testData(QString())).entryList({u"*.rows"_qs}, QDir::Files)) {
+            QTest::newRow(qPrintable(file)) << file.chopped(5);
+        }
+    }
+    void peopleFollowTheOutputRows() {
+        WorkDb work;
+        QFETCH(QString, rows);
+        storeRows(work, rows);
+        QStringList pairs;
+        for (const QString& row : queryRows(*work.db, u"SELECT 名前, アドレス, 会社名 FROM 出力情報"_qs)) {
+            if (!pairs.contains(row)) {
+                pairs << row;
+            }
+        }
+        QCOMPARE(queryRows(*work.db,
+                           u"SELECT 名前, アドレス, (SELECT 会社名 FROM アドレス情報 "
+                           u"WHERE rowid = 項目) FROM 出力人物"_qs),
+                 pairs);
     }
 
     // Stores a card as the import does (membership, then entry), or a row alone,
@@ -130,6 +177,10 @@ private slots:
             }
             QCOMPARE(queryRows(*work.db, u"SELECT グループ, 名前, アドレス, 会社名, 役職 FROM 出力情報"_qs),
                      expectedRows(members, entries));
+            QCOMPARE(queryRows(*work.db,
+                               u"SELECT 名前, アドレス, (SELECT 会社名 FROM アドレス情報 "
+                               u"WHERE rowid = 項目) FROM 出力人物"_qs),
+                     expectedPeople(members, entries));
         }
     }
 };

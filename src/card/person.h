@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+// The person model: what the writers of the mail programs' formats take of one
+// person. Filled by the reader of people (people.h).
+namespace zt {
+
+// A value of which a card may hold several, with the card's types for it
+// (upper case, as written: WORK, HOME, CELL, FAX, PREF…).
+struct TypedValue {
+    QString value;
+    QStringList types;
+};
+
+// A postal address in the card's own parts.
+struct PostalAddress {
+    QString poBox;
+    QString extended;
+    QString street;
+    QString locality;
+    QString region;
+    QString code;
+    QString country;
+    QStringList types;
+};
+
+// A property of the card that no output carries: a photo, a key, a role, a
+// program's own X- property… The loss report names it.
+struct UncarriedProperty {
+    QString name;   // as readCardProperties names it: "PHOTO", "X-SOCIALPROFILE"
+    QString value;  // its text; for a binary value (a photo's), its size ("12345 バイト")
+};
+
+// What kind of number a phone is, by its types, for the formats that give
+// each kind a column or a label of its own.
+enum class PhoneKind { Work, Home, Mobile, WorkFax, HomeFax, Pager, Other };
+PhoneKind phoneKind(const TypedValue& phone);
+
+enum class PlaceKind { Work, Home, Other };
+PlaceKind placeKind(const QStringList& types);
+
+// A person as the mail programs' formats hold one: a (名前, アドレス) pair of
+// 出力情報, NULL and the empty text told apart as the query's own pairing does,
+// with what the card of the pair's first-stored entry says beyond the tables.
+struct Person {
+    QString shownName;  // the first of: its name, its e-mail address, its company, its first phone
+    QString familyName;
+    QString givenName;
+    QString middleName;
+    QString prefix;
+    QString suffix;
+    QString phoneticFamily;
+    QString phoneticGiven;
+    QString nickname;
+    QString address;           // アドレス (NULL as the empty text, as for the fields below)
+    QList<TypedValue> emails;  // アドレス first, then the card's others in card order, each once
+    QString company;
+    QString department;
+    QString title;
+    QList<TypedValue> phones;  // in card order
+    QList<PostalAddress> postalAddresses;
+    QList<TypedValue> webPages;
+    QString note;
+    QDate birthday;      // null when the card has none that reads as a date
+    QStringList groups;  // each once, in the order of the pair's rows
+    QUuid uid;           // of the pair, NULL apart from empty: the same person keeps it from run to run
+    QList<UncarriedProperty> uncarried;  // each name once, in card order
+};
+
+// The birthday as a format writes it, `format` (a printf format) taking year,
+// month and day; the empty text for a person without one.
+QString birthdayText(const QDate& birthday, const char* format);
+
+}  // namespace zt
