@@ -4,6 +4,16 @@
 
 namespace zt {
 
+namespace {
+
+// The spelling varies ("END:vCard" is the standard's own example); the
+// card file's CP932 never puts a double-byte character into these ASCII bytes.
+bool startsWithWord(QByteArrayView line, QByteArrayView word) {
+    return line.size() >= word.size() && line.first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
 std::vector<Card> readCards(AnsiTextReader& reader) {
     std::vector<Card> cards;
     // A card's bytes are one slice of the file, taken once its end is known.
@@ -13,9 +23,21 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
         cardStart = end;
         return Card{readCardFields(bytes), bytes.toByteArray()};
     };
+    // Whether the card being read has had its BEGIN line: a second one means
+    // its END was left out, and the card ends before it rather than taking in
+    // the next person.
+    bool begun = false;
     while (!reader.atEnd()) {
-        if (reader.readLineBytes().startsWith("END:VCARD")) {
+        const qsizetype lineStart = reader.position();
+        const QByteArrayView line = reader.readLineBytes();
+        if (startsWithWord(line, "END:VCARD")) {
             cards.push_back(cardUpTo(reader.position()));
+            begun = false;
+        } else if (startsWithWord(line, "BEGIN:VCARD")) {
+            if (begun) {
+                cards.push_back(cardUpTo(lineStart));
+            }
+            begun = true;
         }
     }
     if (Card last = cardUpTo(reader.position()); !last.fields.isEmpty()) {

@@ -25,7 +25,9 @@ struct Card {
 
 // Reads every card of a card file, in file order, each card's fields as
 // readCardFields gives them. A card ends at a line whose first nine
-// characters are "END:VCARD". Lines after the last "END:VCARD" form a card
+// characters are "END:VCARD" in any case, or just before a line that starts
+// "BEGIN:VCARD" (any case) once the card has had one: a card that lacks its
+// END does not swallow the next. Lines after the last "END:VCARD" form a card
 // (up to the file's end) only when they gave it a non-empty field, so
 // trailing blank lines or a lone BEGIN:VCARD add nothing while a last card
 // that merely lacks its END:VCARD is kept.
