@@ -2,14 +2,18 @@
 -- unique, because one person may stand in several groups or twice in a card file.
 -- カード is the card as its file holds it, CP932 bytes and line ends as written,
 -- for the outputs that carry more than the five fields; NULL in rows stored by
--- a program that did not keep it.
+-- a program that did not keep it. 所属 is the rowid of the グループ情報 row the
+-- import stored with the card: a card that gives no name or address is still
+-- a person of its own, in its own folder's group. NULL in rows stored before
+-- it was kept, which find their groups by name and address.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
     会社名   TEXT,
     部署名   TEXT,
     役職     TEXT,
-    カード   BLOB
+    カード   BLOB,
+    所属     INTEGER
 );
 
 CREATE TABLE グループ情報 (

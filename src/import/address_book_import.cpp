@@ -90,8 +90,10 @@ const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
 ImportStatements::ImportStatements(Database& db)
     : membership(
           db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
-      entry(db.Prepare(QStringLiteral(
-          "INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード) VALUES (?, ?, ?, ?, ?)"))),
+      // Run straight after its membership, whose rowid is then the last one inserted.
+      entry(
+          db.Prepare(QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 所属) "
+                                    "VALUES (?, ?, ?, ?, ?, last_insert_rowid())"))),
       // A title belongs to the first-stored entry of its name and address, whichever group folder
       // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
       title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "

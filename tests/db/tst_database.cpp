@@ -89,22 +89,35 @@ private slots:
 
     // An earlier program's file holding an import is brought up to date when
     // opened: the same rows and outputs, no cards for them, and room for new ones.
+    void olderLayoutIsUpgraded_data() {
+        QTest::addColumn<int>("version");
+        QTest::newRow("without cards") << 0;
+        QTest::newRow("without memberships named") << 1;
+    }
     void olderLayoutIsUpgraded() {
+        QFETCH(int, version);
         WorkDb work;
         storeRows(work, u"csv_worked_example"_qs);
         const QString output = u"SELECT * FROM 出力情報"_qs;
         const QStringList entries = entryRows(*work.db), rows = queryRows(*work.db, output);
-        makeVersion0(*work.db);
-        QVERIFY(queryRows(*work.db, output) != rows);
+        if (version == 0) {
+            makeVersion0(*work.db);
+            QVERIFY(queryRows(*work.db, output) != rows);
+        } else {
+            work.db->Execute(u"ALTER TABLE アドレス情報 DROP COLUMN 所属"_qs);
+            work.db->Execute(u"PRAGMA user_version = 1"_qs);
+        }
         work.db = zt::Database::open(work.db->path());
         QCOMPARE(entryRows(*work.db), entries);
         QCOMPARE(queryRows(*work.db, output), rows);
         QCOMPARE(queryRows(*work.db, u"SELECT count(*) FROM 出力人物"_qs), QStringList{u"4"_qs});
         const QByteArray card("BEGIN:VCARD\r\nFN:\x95\\\r\nEND:VCARD\r\n\0", 32);
         work.db->Execute(u"INSERT INTO アドレス情報 (カード) VALUES (?)"_qs, {card});
-        QCOMPARE(queryRows(*work.db,
-                           u"SELECT count(カード), user_version FROM アドレス情報, pragma_user_version"_qs),
-                 QStringList{u"1|1"_qs});
+        QCOMPARE(
+            queryRows(
+                *work.db,
+                u"SELECT count(カード), count(所属), user_version FROM アドレス情報, pragma_user_version"_qs),
+            QStringList{u"1|0|2"_qs});
         zt::Recordset stored =
             work.db->OpenRecordset(u"SELECT カード FROM アドレス情報 WHERE カード NOTNULL"_qs);
         QCOMPARE(stored.Bytes(0), card);
