@@ -23,6 +23,7 @@ struct CardFacts {
     QStringList n;                      // N: family, given, middle, prefix, suffix
     QString title;                      // the first TITLE with a value
     const CardProperty* org = nullptr;  // the first ORG with a value
+    QString uid;                        // the first UID with a value
 };
 
 void setIfEmpty(QString& field, const QString& value) {
@@ -57,13 +58,12 @@ const QSet<QString> kReadOrBookkeeping = [] {
     return QSet<QString>(names.begin(), names.end());
 }();
 
-// A property no output carries, as the loss report shows it: a binary value
-// (a photo, a sound) by its size, for its bytes mean nothing on a line of
-// text; every picture format starts with a control byte within its first few.
+// A property no output carries, as the loss report shows it, each
+// occurrence: a binary value (a photo, a sound) by its size, for its bytes
+// mean nothing on a line of text; every picture format starts with a control
+// byte within its first few.
 void addUncarried(const CardProperty& property, Person& p) {
-    const auto same = [&property](const UncarriedProperty& u) { return u.name == property.name; };
-    if ((property.value.isEmpty() && property.binary.isEmpty()) ||
-        std::any_of(p.uncarried.begin(), p.uncarried.end(), same)) {
+    if (property.value.isEmpty() && property.binary.isEmpty()) {
         return;
     }
     const bool binary = std::any_of(property.binary.begin(), property.binary.end(), [](char c) {
@@ -71,6 +71,13 @@ void addUncarried(const CardProperty& property, Person& p) {
     });
     p.uncarried.append(
         {property.name, binary ? QString::number(property.binary.size()) + u" バイト"_s : property.value});
+}
+
+// A further value of a property the outputs hold once: no output carries it.
+void addSecond(const CardProperty& property, Person& p) {
+    if (!property.value.isEmpty()) {
+        p.uncarried.append({property.name, property.value});
+    }
 }
 
 // The properties a person is read from, by family: names, contacts, postal
@@ -122,12 +129,18 @@ Known known(const QString& name) {
 void readNames(Known kind, const CardProperty& property, Person& p, CardFacts& facts) {
     switch (kind) {
         case Known::FN:
-            setIfEmpty(facts.shownName, property.value);
+            if (facts.shownName.isEmpty()) {
+                facts.shownName = property.value;
+            } else {
+                addSecond(property, p);
+            }
             break;
         case Known::N:
             if (facts.n.isEmpty()) {
                 facts.n = QStringList{property.part(0), property.part(1), property.part(2), property.part(3),
                                       property.part(4)};
+            } else {
+                addSecond(property, p);
             }
             break;
         case Known::Sound:
@@ -145,7 +158,11 @@ void readNames(Known kind, const CardProperty& property, Person& p, CardFacts& f
             setIfEmpty(p.phoneticGiven, property.value);
             break;
         default:
-            setIfEmpty(p.nickname, property.value);
+            if (p.nickname.isEmpty()) {
+                p.nickname = property.value;
+            } else {
+                addSecond(property, p);
+            }
             break;
     }
 }
@@ -183,19 +200,31 @@ void readTheRest(Known kind, const CardProperty& property, Person& p, CardFacts&
             }
             break;
         case Known::Bday:
-            if (p.birthday.isNull()) {
-                p.birthday = birthday(value);
+            // One that does not read as a date, or a second one, is reported.
+            if (const QDate date = birthday(value); p.birthday.isNull() && date.isValid()) {
+                p.birthday = date;
+            } else if (date != p.birthday || !date.isValid()) {
+                addSecond(property, p);
             }
             break;
         case Known::Title:
-            setIfEmpty(facts.title, value);
+            if (facts.title.isEmpty()) {
+                facts.title = value;
+            } else {
+                addSecond(property, p);
+            }
             break;
         case Known::Org:
             if (facts.org == nullptr && !value.isEmpty()) {
                 facts.org = &property;
+            } else {
+                addSecond(property, p);
             }
             break;
         default:
+            if (property.name == u"UID" && facts.uid.isEmpty()) {
+                facts.uid = value.trimmed();
+            }
             if (!kReadOrBookkeeping.contains(property.name)) {
                 addUncarried(property, p);
             }
@@ -223,12 +252,18 @@ CardFacts readCard(const std::vector<CardProperty>& properties, Person& p) {
     return facts;
 }
 
-// The stored company, department and title, else the card's. ORG written
-// with a charset is not read by the import; its company would otherwise be
-// lost from these outputs.
-void settleWork(Person& p, const CardFacts& card) {
-    setIfEmpty(p.title, card.title);
-    if (card.org != nullptr && p.company.isEmpty() && p.department.isEmpty()) {
+// Company, department and title from one place on the card, its first ORG
+// and first TITLE, its escapes undone, where the stored fields keep a line as
+// it stands; the stored ones for a card without them. A title the index file
+// gave that the card does not is reported, the card's being the one written.
+void settleWork(Person& p, const StoredPerson& stored, const CardFacts& card) {
+    if (!card.title.isEmpty()) {
+        if (!p.title.isEmpty() && p.title != card.title) {
+            p.uncarried.append({u"TITLE"_s, p.title});
+        }
+        p.title = card.title;
+    }
+    if (card.org != nullptr && !stored.card.isNull()) {
         p.company = card.org->part(0);
         QStringList units = card.org->parts.mid(1);
         while (!units.isEmpty() && units.last().isEmpty()) {
@@ -239,16 +274,24 @@ void settleWork(Person& p, const CardFacts& card) {
 }
 
 // アドレス first, then the card's others, each address once with all its types.
+// Looked up by hash: a card may repeat an address any number of times.
 void settleEmails(Person& p) {
     QList<TypedValue> emails;
+    QHash<QString, qsizetype> at;
     if (!p.address.isEmpty()) {
         emails.append({p.address, {}});
+        at.insert(p.address, 0);
     }
     for (const TypedValue& email : std::as_const(p.emails)) {
-        const auto same = [&email](const TypedValue& e) { return e.value == email.value; };
-        if (const auto found = std::find_if(emails.begin(), emails.end(), same); found != emails.end()) {
-            found->types += email.types;
+        if (const auto found = at.constFind(email.value); found != at.cend()) {
+            QStringList& types = emails[*found].types;
+            for (const QString& type : email.types) {
+                if (!types.contains(type)) {
+                    types.append(type);
+                }
+            }
         } else {
+            at.insert(email.value, emails.size());
             emails.append(email);
         }
     }
@@ -256,9 +299,9 @@ void settleEmails(Person& p) {
 }
 
 // A key that no other pair shares: NULL, and each text's length, written out.
-QByteArray pairKey(const StoredPerson& stored) {
+QByteArray pairKey(const QByteArray& name, const QByteArray& address) {
     QByteArray key;
-    for (const QByteArray& text : {stored.name, stored.address}) {
+    for (const QByteArray& text : {name, address}) {
         if (text.isNull()) {
             key += 'N';
         } else {
@@ -271,13 +314,58 @@ QByteArray pairKey(const StoredPerson& stored) {
 // Ours alone, so that no other program's names give our UIDs.
 const QUuid kUidNamespace(u"6f1c2a0e-58d4-4a9b-9c3e-2b7d0f4e8a51");
 
+bool hasN(const CardFacts& card) {
+    return card.n.size() == 5 && !(card.n[0].isEmpty() && card.n[1].isEmpty());
+}
+
+// The name the card gives in any form: its first FN, else its N.
+QString cardName(const CardFacts& card) {
+    return !card.shownName.isEmpty() ? card.shownName
+           : hasN(card)              ? joinedName(card.n[0], card.n[1])
+                                     : QString();
+}
+
+// Who the stored entry is: the stored name and address, each the card's own
+// (its name in any form, its first e-mail address) where the plain line was
+// missing. Empty when the card gives neither: that card is a person of its own.
+QByteArray identity(const StoredPerson& stored, const CardFacts& card, const QList<TypedValue>& cardEmails) {
+    if (stored.card.isNull() || (!stored.name.isEmpty() && !stored.address.isEmpty())) {
+        return pairKey(stored.name, stored.address);
+    }
+    const QByteArray name = stored.name.isEmpty() ? cardName(card).toUtf8() : stored.name;
+    const QByteArray address = !stored.address.isEmpty() ? stored.address
+                               : cardEmails.isEmpty()    ? QByteArray()
+                                                         : cardEmails.first().value.toUtf8();
+    if (name.isEmpty() && address.isEmpty()) {
+        return QByteArray();
+    }
+    return pairKey(name.isNull() ? QByteArray("") : name, address.isNull() ? QByteArray("") : address);
+}
+
+// The card's own UID, kept when it is one of ours to write; else one made
+// from it, from who the person is, or from the card's bytes.
+QUuid uidOf(const StoredPerson& stored, const CardFacts& card, const QByteArray& key) {
+    if (!card.uid.isEmpty()) {
+        QStringView text(card.uid);
+        if (text.startsWith(u"urn:uuid:", Qt::CaseInsensitive)) {
+            text = text.sliced(9);
+        }
+        const QUuid own = QUuid::fromString(text);
+        return own.isNull() ? QUuid::createUuidV5(kUidNamespace, "UID:" + card.uid.toUtf8()) : own;
+    }
+    if (!key.isEmpty()) {
+        return QUuid::createUuidV5(kUidNamespace, key);
+    }
+    return QUuid::createUuidV5(kUidNamespace, "CARD:" + stored.card.toByteArray());
+}
+
 // Settles the person's name and shown name; false when it has nothing a mail
-// program can hold.
+// program can hold. The card's FN comes before the stored name, which keeps
+// its line as it stands, escapes and all.
 bool settleName(Person& p, const StoredPerson& stored, const CardFacts& card) {
-    const bool hasN = card.n.size() == 5 && !(card.n[0].isEmpty() && card.n[1].isEmpty());
-    QString name = QString::fromUtf8(stored.name);
-    setIfEmpty(name, card.shownName);
-    if (name.isEmpty() && hasN) {
+    QString name = card.shownName;
+    setIfEmpty(name, QString::fromUtf8(stored.name));
+    if (name.isEmpty() && hasN(card)) {
         name = joinedName(card.n[0], card.n[1]);
     }
     const QString address = p.emails.isEmpty() ? QString() : p.emails.first().value;
@@ -291,9 +379,10 @@ bool settleName(Person& p, const StoredPerson& stored, const CardFacts& card) {
     if (p.shownName.isEmpty()) {
         return false;
     }
-    if (hasN) {
+    if (hasN(card)) {
         p.familyName = card.n[0];
         p.givenName = card.n[1];
+        p.namesFromCard = true;
     } else if (!name.isEmpty() || !address.isEmpty()) {
         // A company or a phone is not a person's name.
         const PersonName parts = splitName(p.shownName);
@@ -308,7 +397,42 @@ bool settleName(Person& p, const StoredPerson& stored, const CardFacts& card) {
     return true;
 }
 
+// Appends each of `more` whose key `keyOf` gives is not in `list` yet.
+template <class T, class KeyOf>
+void addEach(QList<T>& list, const QList<T>& more, KeyOf keyOf) {
+    QSet<QString> seen;
+    for (const T& item : std::as_const(list)) {
+        seen.insert(keyOf(item));
+    }
+    for (const T& item : more) {
+        if (const QString key = keyOf(item); !seen.contains(key)) {
+            seen.insert(key);
+            list.append(item);
+        }
+    }
+}
+
+// A single value: the first card's, the later one when the first has none,
+// and the later one reported when the two differ.
+void settleSingle(QString& value, const QString& later, const QString& name, Person& into) {
+    if (value.isEmpty()) {
+        value = later;
+    } else if (!later.isEmpty() && later != value) {
+        into.uncarried.append({name, later});
+    }
+}
+
 }  // namespace
+
+QByteArray personKey(const StoredPerson& stored) {
+    if (stored.card.isNull() || (!stored.name.isEmpty() && !stored.address.isEmpty())) {
+        return pairKey(stored.name, stored.address);
+    }
+    Person scratch;
+    const std::vector<CardProperty> properties = readCardProperties(stored.card);
+    const CardFacts card = readCard(properties, scratch);
+    return identity(stored, card, scratch.emails);
+}
 
 bool readPerson(const StoredPerson& stored, Person& p) {
     p.address = QString::fromUtf8(stored.address);
@@ -321,13 +445,49 @@ bool readPerson(const StoredPerson& stored, Person& p) {
         properties = readCardProperties(stored.card);
     }
     const CardFacts card = readCard(properties, p);
-    settleWork(p, card);
+    const QByteArray key = identity(stored, card, p.emails);
+    settleWork(p, stored, card);
     settleEmails(p);
     if (!settleName(p, stored, card)) {
         return false;
     }
-    p.uid = QUuid::createUuidV5(kUidNamespace, pairKey(stored));
+    p.uid = uidOf(stored, card, key);
     return true;
+}
+
+void mergePerson(Person& into, const Person& later) {
+    const auto value = [](const TypedValue& v) { return v.value; };
+    addEach(into.emails, later.emails, value);
+    addEach(into.phones, later.phones, value);
+    addEach(into.webPages, later.webPages, value);
+    addEach(into.postalAddresses, later.postalAddresses, [](const PostalAddress& a) {
+        return QStringList{a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}.join(
+            u'\x1f');
+    });
+    const QString names =
+        QStringList{into.familyName, into.givenName, into.middleName, into.prefix, into.suffix}.join(u';');
+    const QString laterNames =
+        QStringList{later.familyName, later.givenName, later.middleName, later.prefix, later.suffix}.join(
+            u';');
+    if (!into.namesFromCard && later.namesFromCard) {
+        into.familyName = later.familyName;
+        into.givenName = later.givenName;
+        into.middleName = later.middleName;
+        into.prefix = later.prefix;
+        into.suffix = later.suffix;
+        into.namesFromCard = true;
+    } else if (later.namesFromCard && laterNames != names) {
+        into.uncarried.append({u"N"_s, laterNames});
+    }
+    settleSingle(into.note, later.note, u"NOTE"_s, into);
+    settleSingle(into.title, later.title, u"TITLE"_s, into);
+    settleSingle(into.nickname, later.nickname, u"NICKNAME"_s, into);
+    if (into.birthday.isNull()) {
+        into.birthday = later.birthday;
+    } else if (later.birthday.isValid() && later.birthday != into.birthday) {
+        into.uncarried.append({u"BDAY"_s, later.birthday.toString(Qt::ISODate)});
+    }
+    into.uncarried += later.uncarried;
 }
 
 }  // namespace zt

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "platform/cp932.h"
 
@@ -267,7 +268,7 @@ QString unescaped(QStringView text) {
         } else if (next == u'n' || next == u'N') {
             out.append(u'\n');
             ++i;
-        } else if (next == u',' || next == u';' || next == u'\\') {
+        } else if (next == u',' || next == u';' || next == u'\\' || next == u':' || next == u'"') {
             out.append(next);
             ++i;
         } else {
@@ -295,6 +296,42 @@ void unescape(QString&& text, CardProperty& property) {
     property.value = text.contains(u'\\') ? unescaped(text) : std::move(text);
 }
 
+// 2.1 knows no escapes but "\;" inside a value of parts; any other backslash
+// is text, a Windows path's for one.
+bool hasParts21(const QString& name) {
+    return name == u"N" || name == u"ADR" || name == u"ORG" || name == u"SOUND";
+}
+
+void split21(CardProperty& property) {
+    if (!hasParts21(property.name) || !property.value.contains(u';')) {
+        return;
+    }
+    const QString& text = property.value;
+    QString part;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size() && text[i + 1] == u';') {
+            part.append(u';');
+            ++i;
+        } else if (text[i] == u';') {
+            property.parts.append(std::exchange(part, QString()));
+        } else {
+            part.append(text[i]);
+        }
+    }
+    if (!property.parts.isEmpty()) {
+        property.parts.append(part);
+        property.value = property.parts.join(u';');
+    }
+}
+
+// A card that says it is 2.1; any other (3.0, or no VERSION line) has its
+// escapes undone.
+bool isVersion21(const std::vector<CardProperty>& properties) {
+    return std::any_of(properties.begin(), properties.end(), [](const CardProperty& p) {
+        return p.name == u"VERSION" && p.value.trimmed() == u"2.1";
+    });
+}
+
 CardProperty readProperty(Header&& header, QByteArrayView raw) {
     CardProperty property;
     property.name = std::move(header.name);
@@ -308,7 +345,7 @@ CardProperty readProperty(Header&& header, QByteArrayView raw) {
         property.binary = QByteArray::fromBase64(raw.toByteArray());
         data = property.binary;
     }
-    unescape(decodeText(data, header.charset), property);
+    property.value = decodeText(data, header.charset);  // escapes are the card's version's business
     return property;
 }
 
@@ -418,6 +455,14 @@ std::vector<CardProperty> readCardProperties(QByteArrayView card) {
     for (LogicalLine line; lines.read(line);) {
         if (line.header) {
             properties.push_back(readProperty(std::move(*line.header), line.text.sliced(line.colon + 1)));
+        }
+    }
+    const bool version21 = isVersion21(properties);
+    for (CardProperty& property : properties) {
+        if (version21) {
+            split21(property);
+        } else {
+            unescape(std::move(property.value), property);
         }
     }
     return properties;

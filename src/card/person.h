@@ -54,6 +54,7 @@ struct Person {
     QString middleName;
     QString prefix;
     QString suffix;
+    bool namesFromCard = false;  // the five above are the card's N, not the name rule's
     QString phoneticFamily;
     QString phoneticGiven;
     QString nickname;
@@ -69,7 +70,7 @@ struct Person {
     QDate birthday;      // null when the card has none that reads as a date
     QStringList groups;  // each once, in the order of the pair's rows
     QUuid uid;           // of the pair, NULL apart from empty: the same person keeps it from run to run
-    QList<UncarriedProperty> uncarried;  // each name once, in card order
+    QList<UncarriedProperty> uncarried;  // each occurrence, in card order, later cards after
 };
 
 // The birthday as a format writes it, `format` (a printf format) taking year,

@@ -14,14 +14,25 @@ private slots:
         QTest::addColumn<QString>("card");     // written in CP932
         QTest::addColumn<QString>("expected");
         QTest::newRow("stored name split by the rule, card's N absent")
-            << QByteArray("Ito Ken") << QString() << u"FN:Other\r\n"_qs << u"Ito Ken|Ken|Ito|||||"_qs;
+            << QByteArray("Ito Ken") << QString() << u"NOTE:x\r\n"_qs << u"Ito Ken|Ken|Ito|||||x"_qs;
+        QTest::newRow("the first FN, its escapes undone, over the stored line")
+            << QByteArray("O'Brien\\, Pat") << QString()
+            << u"VERSION:3.0\r\nFN:O'Brien\\, Pat\r\nFN:Second\r\n"_qs << u"O'Brien, Pat|O'Brien|Pat|||||"_qs;
         QTest::newRow("N over the shown name, FN when no stored name")
             << QByteArray("-") << QString() << u"FN:Shown\r\nN:Sato;Hana;;;\r\n"_qs
             << u"Shown|Sato|Hana|||||"_qs;
         QTest::newRow("N joined when there is no name at all")
             << QByteArray("") << QString() << u"N:髙橋;一郎\r\n"_qs << u"髙橋 一郎|髙橋|一郎|||||"_qs;
         QTest::newRow("company shown, no name split from it")
-            << QByteArray("") << u"Co"_qs << u"ORG:Other;X\r\n"_qs << u"Co|||Co||||"_qs;
+            << QByteArray("") << u"Co"_qs << u"TEL:1\r\n"_qs << u"Co|||Co||||"_qs;
+        QTest::newRow("the first ORG with the first TITLE, units unescaped")
+            << QByteArray("") << u"Last"_qs
+            << u"ORG:A;Sales\\;Support\r\nTITLE:Engineer\r\nORG:Mystery\r\nTITLE:Boss"_qs
+            << u"A|||A|Sales;Support|Engineer||"_qs;
+        QTest::newRow("2.1: a backslash is text but before ';' in a value of parts")
+            << QByteArray("") << QString()
+            << u"VERSION:2.1\r\nFN:C:\\temp\\n\r\nORG:A\\;B;C\\D;\r\nNOTE:a\\,b"_qs
+            << u"C:\\temp\\n|C:\\temp\\n||A;B|C\\D|||a\\,b"_qs;
         QTest::newRow("card's ORG when nothing is stored, trailing empty units dropped")
             << QByteArray("") << QString() << u"ORG;CHARSET=SHIFT_JIS:A\\;B;C;;\r\nTITLE:\r\nTITLE:Boss"_qs
             << u"A;B|||A;B|C|Boss||"_qs;
@@ -30,7 +41,8 @@ private slots:
             << u"x|x|||||2001-02-03|"_qs;
         QTest::newRow("birthdays: none valid")
             << QByteArray("x") << QString()
-            << u"BDAY:2001-02-30\r\nBDAY:0000-01-01\r\nBDAY:2001-1-01\r\nBDAY:20010101x\r\nBDAY:2001+2-03"_qs
+            << u"BDAY:2001-02-30\r\nBDAY:0000-01-01\r\nBDAY:2001-1-01\r\nBDAY:20010101x\r\nBDAY:2001+2-03\r\n"
+               u"BDAY:197004019\r\nBDAY:1970/04/01\r\nBDAY:--0415"_qs
             << u"x|x||||||"_qs;
         QTest::newRow("birthdays: plain digits after unreadable ones")
             << QByteArray("x") << QString() << u"BDAY:x\r\nBDAY: 20240229 "_qs << u"x|x|||||2024-02-29|"_qs;
