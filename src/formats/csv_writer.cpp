@@ -20,6 +20,15 @@ QString quoteCsv(QStringView text, QStringView specials) {
     return u'"' + text.toString().replace(u'"', u"\"\""_s) + u'"';
 }
 
+QString rfc4180Fields(const QStringList& fields) {
+    QStringList quoted;
+    quoted.reserve(fields.size());
+    for (const QString& field : fields) {
+        quoted << quoteCsv(field, u"\",\r\n");
+    }
+    return quoted.join(u',');
+}
+
 QString QuoteCsvField(const FieldValue& value) {
     return value ? quoteCsv(*value, u"\",") : QString();
 }

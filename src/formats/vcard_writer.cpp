@@ -6,9 +6,8 @@
 #include <initializer_list>
 
 #include "card/people.h"
-#include "formats/person_losses.h"
-#include "formats/utf8_record.h"
 #include "formats/loss_report.h"
+#include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -17,187 +16,160 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool needsEscape(QChar c) {
-    return c == u'\\' || c == u',' || c == u';' || c == u'\r' || c == u'\n';
-}
-
-// `text` in UTF-8 with backslash, comma and semicolon escaped and each line
-// break (CR LF, LF or a lone CR) as "\n".
-void appendEscaped(std::string& out, QStringView text) {
-    qsizetype from = 0;
+// `text` with backslash, comma and semicolon escaped and each line break
+// (CR LF, LF or a lone CR) as "\n".
+QString escaped(QStringView text) {
+    QString out;
+    out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (!needsEscape(c)) {
-            continue;
-        }
-        appendUtf8(out, text.sliced(from, i - from));
         if (c == u'\r' || c == u'\n') {
-            out += "\\n";
+            out += u"\\n";
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;
             }
-        } else {
-            out += '\\';
-            out += char(c.unicode());
+            continue;
         }
-        from = i + 1;
+        if (c == u'\\' || c == u',' || c == u';') {
+            out += u'\\';
+        }
+        out += c;
     }
-    appendUtf8(out, text.sliced(from));
+    return out;
 }
 
 // `parts`, each escaped, joined by ';'.
-void appendJoined(std::string& out, std::initializer_list<QStringView> parts) {
-    for (auto part = parts.begin(); part != parts.end(); ++part) {
-        if (part != parts.begin()) {
-            out += ';';
+QString joined(std::initializer_list<QStringView> parts) {
+    QStringList out;
+    for (const QStringView part : parts) {
+        out << escaped(part);
+    }
+    return out.join(u';');
+}
+
+// `name` with the card's own types, as far as they can stand in a TYPE list
+// (names of letters, digits and hyphens).
+QString typed(const QString& name, const QStringList& types) {
+    QStringList kept;
+    for (const QString& type : types) {
+        if (!type.isEmpty() && std::all_of(type.begin(), type.end(), [](QChar c) {
+                return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
+            })) {
+            kept << type;
         }
-        appendEscaped(out, *part);
+    }
+    return kept.isEmpty() ? name : name + u";TYPE="_s + kept.join(u',');
+}
+
+// One content line in UTF-8, folded where it would pass 75 octets (CR LF and
+// a space before the octet that would pass them, never inside a character),
+// then CR LF. `value` is written as it stands.
+void addLine(QByteArray& card, const QString& head, const QString& value) {
+    const QByteArray line = (head + u':' + value).toUtf8();
+    qsizetype from = 0;
+    qsizetype room = 75;
+    while (line.size() - from > room) {
+        qsizetype cut = from + room;
+        // A continuation octet: the character began earlier.
+        while ((static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        card += line.sliced(from, cut - from);
+        card += "\r\n ";
+        from = cut;
+        room = 74;  // after the space
+    }
+    card += line.sliced(from);
+    card += "\r\n";
+}
+
+void addNames(QByteArray& card, const Person& p) {
+    addLine(card, u"FN"_s, escaped(p.shownName));
+    addLine(card, u"N"_s, joined({p.familyName, p.givenName, p.middleName, p.prefix, p.suffix}));
+    if (!p.phoneticFamily.isEmpty()) {
+        addLine(card, u"X-PHONETIC-LAST-NAME"_s, escaped(p.phoneticFamily));
+    }
+    if (!p.phoneticGiven.isEmpty()) {
+        addLine(card, u"X-PHONETIC-FIRST-NAME"_s, escaped(p.phoneticGiven));
+    }
+    if (!p.nickname.isEmpty()) {
+        addLine(card, u"NICKNAME"_s, escaped(p.nickname));
     }
 }
 
-// One card's bytes. Its buffers keep their room from card to card.
-class Card {
-public:
-    void begin() {
-        bytes_.clear();
-        bytes_ += "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+// The first address is the person's own, アドレス.
+void addEmails(QByteArray& card, const Person& p) {
+    for (qsizetype i = 0; i < p.emails.size(); ++i) {
+        addLine(card, i == 0 ? u"EMAIL;TYPE=INTERNET,PREF"_s : u"EMAIL;TYPE=INTERNET"_s,
+                escaped(p.emails[i].value));
     }
-    QByteArrayView end() {
-        bytes_ += "END:VCARD\r\n";
-        return bytes_;
-    }
+}
 
-    // A line whose value is `value`, escaped.
-    void text(QByteArrayView head, QStringView value) {
-        appendEscaped(start(head), value);
-        finish();
+void addPhones(QByteArray& card, const Person& p) {
+    for (const TypedValue& phone : p.phones) {
+        addLine(card, typed(u"TEL"_s, phone.types), escaped(phone.value));
     }
-    // A line whose value is `parts`, each escaped, joined by ';'.
-    void parts(QByteArrayView head, std::initializer_list<QStringView> parts) {
-        appendJoined(start(head), parts);
-        finish();
-    }
-    // `name` with the card's own types, as far as they can stand in a TYPE
-    // list (names of letters, digits and hyphens); the caller appends the value
-    // and calls finish().
-    std::string& typed(QByteArrayView name, const QStringList& types) {
-        line_.clear();
-        line_.append(name.data(), std::size_t(name.size()));
-        bool first = true;
-        for (const QString& type : types) {
-            if (!type.isEmpty() && std::all_of(type.begin(), type.end(), [](QChar c) {
-                    return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
-                })) {
-                line_ += first ? ";TYPE=" : ",";
-                appendUtf8(line_, type);
-                first = false;
-            }
-        }
-        line_ += ':';
-        return line_;
-    }
-    // A line begun with `head` (name and parameters); the caller appends the
-    // value and calls finish().
-    std::string& start(QByteArrayView head) {
-        line_.clear();
-        line_.append(head.data(), std::size_t(head.size()));
-        line_ += ':';
-        return line_;
-    }
-    // The line under way, folded where it would pass 75 octets (CR LF and a
-    // space before the octet that would pass them, never inside a
-    // character), then CR LF.
-    void finish() {
-        qsizetype from = 0;
-        qsizetype room = 75;
-        while (qsizetype(line_.size()) - from > room) {
-            qsizetype cut = from + room;
-            // A continuation octet: the character began earlier.
-            while ((static_cast<unsigned char>(line_[cut]) & 0xC0) == 0x80) {
-                --cut;
-            }
-            bytes_.append(line_, std::size_t(from), std::size_t(cut - from)).append("\r\n ");
-            from = cut;
-            room = 74;  // after the space
-        }
-        bytes_.append(line_, std::size_t(from)).append("\r\n");
-    }
+}
 
-private:
-    std::string bytes_;
-    std::string line_;
-};
+void addPostalAddresses(QByteArray& card, const Person& p) {
+    for (const PostalAddress& a : p.postalAddresses) {
+        addLine(card, typed(u"ADR"_s, a.types),
+                joined({a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}));
+    }
+}
+
+void addOrganization(QByteArray& card, const Person& p) {
+    if (!p.department.isEmpty()) {
+        addLine(card, u"ORG"_s, joined({p.company, p.department}));
+    } else if (!p.company.isEmpty()) {
+        addLine(card, u"ORG"_s, escaped(p.company));
+    }
+    if (!p.title.isEmpty()) {
+        addLine(card, u"TITLE"_s, escaped(p.title));
+    }
+}
+
+// A URI is not text: a reader takes a backslash in it as part of it. Its line
+// breaks, which no URI holds, are dropped so that it stays one line.
+void addWebPages(QByteArray& card, const Person& p) {
+    for (const TypedValue& page : p.webPages) {
+        addLine(card, typed(u"URL"_s, page.types), QString(page.value).remove(u'\r').remove(u'\n'));
+    }
+}
+
+void addOthers(QByteArray& card, const Person& p) {
+    if (p.birthday.isValid()) {
+        addLine(card, u"BDAY"_s, p.birthday.toString(Qt::ISODate));
+    }
+    if (!p.note.isEmpty()) {
+        addLine(card, u"NOTE"_s, escaped(p.note));
+    }
+    if (!p.groups.isEmpty()) {
+        QStringList groups;
+        for (const QString& group : p.groups) {
+            groups << escaped(group);
+        }
+        addLine(card, u"CATEGORIES"_s, groups.join(u','));
+    }
+    addLine(card, u"UID"_s, u"urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces));
+}
 
 }  // namespace
 
 qsizetype writeVCard(Database& db, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("vCard 出力"), path);
-    Card card;
     forEachPerson(db, [&](const Person& p) {
-        card.begin();
-        card.text("FN", p.shownName);
-        card.parts("N", {p.familyName, p.givenName, p.middleName, p.prefix, p.suffix});
-        if (!p.phoneticFamily.isEmpty()) {
-            card.text("X-PHONETIC-LAST-NAME", p.phoneticFamily);
-        }
-        if (!p.phoneticGiven.isEmpty()) {
-            card.text("X-PHONETIC-FIRST-NAME", p.phoneticGiven);
-        }
-        if (!p.nickname.isEmpty()) {
-            card.text("NICKNAME", p.nickname);
-        }
-        for (const TypedValue& email : p.emails) {
-            const bool first = &email == &p.emails.first();
-            card.text(first ? "EMAIL;TYPE=INTERNET,PREF" : "EMAIL;TYPE=INTERNET", email.value);
-        }
-        for (const TypedValue& phone : p.phones) {
-            appendEscaped(card.typed("TEL", phone.types), phone.value);
-            card.finish();
-        }
-        for (const PostalAddress& a : p.postalAddresses) {
-            appendJoined(card.typed("ADR", a.types),
-                         {a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country});
-            card.finish();
-        }
-        if (!p.department.isEmpty()) {
-            card.parts("ORG", {p.company, p.department});
-        } else if (!p.company.isEmpty()) {
-            card.text("ORG", p.company);
-        }
-        if (!p.title.isEmpty()) {
-            card.text("TITLE", p.title);
-        }
-        // A URI is not text: a reader takes a backslash in it as part of it.
-        for (const TypedValue& page : p.webPages) {
-            std::string& line = card.typed("URL", page.types);
-            for (const QStringView piece : QStringView(page.value).tokenize(u'\n')) {
-                for (const QStringView run : piece.tokenize(u'\r')) {
-                    appendUtf8(line, run);
-                }
-            }
-            card.finish();
-        }
-        if (p.birthday.isValid()) {
-            appendUtf8(card.start("BDAY"), birthdayText(p.birthday, "%04d-%02d-%02d"));
-            card.finish();
-        }
-        if (!p.note.isEmpty()) {
-            card.text("NOTE", p.note);
-        }
-        if (!p.groups.isEmpty()) {
-            std::string& line = card.start("CATEGORIES");
-            for (const QString& group : p.groups) {
-                if (&group != &p.groups.first()) {
-                    line += ',';
-                }
-                appendEscaped(line, group);
-            }
-            card.finish();
-        }
-        card.start("UID") += "urn:uuid:" + p.uid.toByteArray(QUuid::WithoutBraces).toStdString();
-        card.finish();
-        out.writeBytes(card.end());
+        QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        addNames(card, p);
+        addEmails(card, p);
+        addPhones(card, p);
+        addPostalAddresses(card, p);
+        addOrganization(card, p);
+        addWebPages(card, p);
+        addOthers(card, p);
+        card += "END:VCARD\r\n";
+        out.writeBytes(card);
         reportUncarried(losses, p);
     });
     out.commit();
