@@ -9,7 +9,7 @@ namespace zt {
 
 // `text` as one CSV field: enclosed in double quotes, its own doubled, when it
 // holds any character of `specials` (which names '"' too); otherwise unchanged.
-QString quoteCsv(QStringView text, QStringView specials);
+QString quoteCsv(const QString& text, QStringView specials);
 
 // `fields` joined by commas, each quoted as RFC 4180 asks: when it holds a
 // double quote, a comma, a CR or a LF. For the UTF-8 CSV outputs; no line end.

@@ -75,17 +75,16 @@ enum Repeated { Emails, Phones, Addresses, Websites };
 const std::array<qsizetype, 4> kWidth{2, 2, kAddressParts.size(), 2};
 
 // A person's row in UTF-8, kept until the widest person is known: its fixed
-// columns, then each group of repeated columns with a comma before each of
-// its fields, and how many entries each group filled.
+// columns, the fields of each group of repeated columns, and how many entries
+// each group filled.
 struct Row {
     QByteArray fixed;
     std::array<QByteArray, 4> repeated;
     std::array<qsizetype, 4> filled{};
 };
 
-// Each field with the comma before it.
 QByteArray repeatedFields(const QStringList& fields) {
-    return fields.isEmpty() ? QByteArray() : (u',' + rfc4180Fields(fields)).toUtf8();
+    return rfc4180Fields(fields).toUtf8();
 }
 
 QByteArray fixedColumns(const Person& p) {
@@ -176,7 +175,10 @@ qsizetype writeGoogleCsv(Database& db, const QString& path) {
     for (Row& row : rows) {
         QByteArray line = row.fixed;
         for (std::size_t kind = 0; kind < most.size(); ++kind) {
-            line += row.repeated[kind];
+            if (row.filled[kind] > 0) {
+                line += ',';
+                line += row.repeated[kind];
+            }
             // Every row has every column: the room a person leaves is empty fields.
             line += QByteArray((most[kind] - row.filled[kind]) * kWidth[kind], ',');
         }

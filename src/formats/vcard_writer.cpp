@@ -17,141 +17,171 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // `text` with backslash, comma and semicolon escaped and each line break
-// (CR LF, LF or a lone CR) as "\n".
-QString escaped(QStringView text) {
-    QString out;
-    out.reserve(text.size());
+// (CR LF, LF or a lone CR) as "\n", so that a card's only line breaks are its
+// lines' ends.
+void appendEscaped(QString& card, QStringView text) {
+    qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
+        if (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n') {
+            continue;
+        }
+        card += text.sliced(from, i - from);
         if (c == u'\r' || c == u'\n') {
-            out += u"\\n";
+            card += u"\\n";
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;
             }
-            continue;
+        } else {
+            card += u'\\';
+            card += c;
         }
-        if (c == u'\\' || c == u',' || c == u';') {
-            out += u'\\';
-        }
-        out += c;
+        from = i + 1;
     }
-    return out;
+    card += text.sliced(from);
 }
 
-// `parts`, each escaped, joined by ';'.
-QString joined(std::initializer_list<QStringView> parts) {
-    QStringList out;
-    for (const QStringView part : parts) {
-        out << escaped(part);
+// The value of a line, `parts` each escaped and joined by `separator`, and
+// the line's end.
+void appendValue(QString& card, std::initializer_list<QStringView> parts, QChar separator = u';') {
+    card += u':';
+    for (auto part = parts.begin(); part != parts.end(); ++part) {
+        if (part != parts.begin()) {
+            card += separator;
+        }
+        appendEscaped(card, *part);
     }
-    return out.join(u';');
+    card += u"\r\n";
+}
+
+// A line whose value is `value`, escaped.
+void addText(QString& card, QStringView head, QStringView value) {
+    card += head;
+    appendValue(card, {value});
 }
 
 // `name` with the card's own types, as far as they can stand in a TYPE list
 // (names of letters, digits and hyphens).
-QString typed(const QString& name, const QStringList& types) {
-    QStringList kept;
+void appendTyped(QString& card, QStringView name, const QStringList& types) {
+    card += name;
+    bool first = true;
     for (const QString& type : types) {
         if (!type.isEmpty() && std::all_of(type.begin(), type.end(), [](QChar c) {
                 return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-';
             })) {
-            kept << type;
+            card += first ? u";TYPE=" : u",";
+            card += type;
+            first = false;
         }
     }
-    return kept.isEmpty() ? name : name + u";TYPE="_s + kept.join(u',');
 }
 
-// One content line in UTF-8, folded where it would pass 75 octets (CR LF and
-// a space before the octet that would pass them, never inside a character),
-// then CR LF. `value` is written as it stands.
-void addLine(QByteArray& card, const QString& head, const QString& value) {
-    const QByteArray line = (head + u':' + value).toUtf8();
-    qsizetype from = 0;
-    qsizetype room = 75;
-    while (line.size() - from > room) {
-        qsizetype cut = from + room;
-        // A continuation octet: the character began earlier.
-        while ((static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) {
-            --cut;
+// The card in UTF-8, each line folded where it would pass 75 octets: CR LF
+// and a space before the octet that would pass them, never inside a
+// character.
+QByteArray folded(const QString& card) {
+    const QByteArray bytes = card.toUtf8();
+    QByteArray out;
+    qsizetype copied = 0;  // the bytes before it are in `out`
+    for (qsizetype from = 0; from < bytes.size();) {
+        // Escaping leaves no line break inside a value: each LF ends a line.
+        const qsizetype end = bytes.indexOf('\n', from) - 1;
+        qsizetype room = 75;
+        while (end - from > room) {
+            qsizetype cut = from + room;
+            // A continuation octet: the character began earlier.
+            while ((static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) {
+                --cut;
+            }
+            out.append(bytes.constData() + copied, cut - copied);
+            out += "\r\n ";
+            copied = from = cut;
+            room = 74;  // after the space
         }
-        card += line.sliced(from, cut - from);
-        card += "\r\n ";
-        from = cut;
-        room = 74;  // after the space
+        from = end + 2;
     }
-    card += line.sliced(from);
-    card += "\r\n";
+    if (copied == 0) {
+        return bytes;
+    }
+    out.append(bytes.constData() + copied, bytes.size() - copied);
+    return out;
 }
 
-void addNames(QByteArray& card, const Person& p) {
-    addLine(card, u"FN"_s, escaped(p.shownName));
-    addLine(card, u"N"_s, joined({p.familyName, p.givenName, p.middleName, p.prefix, p.suffix}));
+void addNames(QString& card, const Person& p) {
+    addText(card, u"FN", p.shownName);
+    card += u"N";
+    appendValue(card, {p.familyName, p.givenName, p.middleName, p.prefix, p.suffix});
     if (!p.phoneticFamily.isEmpty()) {
-        addLine(card, u"X-PHONETIC-LAST-NAME"_s, escaped(p.phoneticFamily));
+        addText(card, u"X-PHONETIC-LAST-NAME", p.phoneticFamily);
     }
     if (!p.phoneticGiven.isEmpty()) {
-        addLine(card, u"X-PHONETIC-FIRST-NAME"_s, escaped(p.phoneticGiven));
+        addText(card, u"X-PHONETIC-FIRST-NAME", p.phoneticGiven);
     }
     if (!p.nickname.isEmpty()) {
-        addLine(card, u"NICKNAME"_s, escaped(p.nickname));
+        addText(card, u"NICKNAME", p.nickname);
     }
 }
 
 // The first address is the person's own, アドレス.
-void addEmails(QByteArray& card, const Person& p) {
+void addEmails(QString& card, const Person& p) {
     for (qsizetype i = 0; i < p.emails.size(); ++i) {
-        addLine(card, i == 0 ? u"EMAIL;TYPE=INTERNET,PREF"_s : u"EMAIL;TYPE=INTERNET"_s,
-                escaped(p.emails[i].value));
+        addText(card, i == 0 ? u"EMAIL;TYPE=INTERNET,PREF" : u"EMAIL;TYPE=INTERNET", p.emails[i].value);
     }
 }
 
-void addPhones(QByteArray& card, const Person& p) {
+void addPhones(QString& card, const Person& p) {
     for (const TypedValue& phone : p.phones) {
-        addLine(card, typed(u"TEL"_s, phone.types), escaped(phone.value));
+        appendTyped(card, u"TEL", phone.types);
+        appendValue(card, {phone.value});
     }
 }
 
-void addPostalAddresses(QByteArray& card, const Person& p) {
+void addPostalAddresses(QString& card, const Person& p) {
     for (const PostalAddress& a : p.postalAddresses) {
-        addLine(card, typed(u"ADR"_s, a.types),
-                joined({a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}));
+        appendTyped(card, u"ADR", a.types);
+        appendValue(card, {a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country});
     }
 }
 
-void addOrganization(QByteArray& card, const Person& p) {
+void addOrganization(QString& card, const Person& p) {
     if (!p.department.isEmpty()) {
-        addLine(card, u"ORG"_s, joined({p.company, p.department}));
+        card += u"ORG";
+        appendValue(card, {p.company, p.department});
     } else if (!p.company.isEmpty()) {
-        addLine(card, u"ORG"_s, escaped(p.company));
+        addText(card, u"ORG", p.company);
     }
     if (!p.title.isEmpty()) {
-        addLine(card, u"TITLE"_s, escaped(p.title));
+        addText(card, u"TITLE", p.title);
     }
 }
 
 // A URI is not text: a reader takes a backslash in it as part of it. Its line
 // breaks, which no URI holds, are dropped so that it stays one line.
-void addWebPages(QByteArray& card, const Person& p) {
+void addWebPages(QString& card, const Person& p) {
     for (const TypedValue& page : p.webPages) {
-        addLine(card, typed(u"URL"_s, page.types), QString(page.value).remove(u'\r').remove(u'\n'));
+        appendTyped(card, u"URL", page.types);
+        card += u':' + QString(page.value).remove(u'\r').remove(u'\n') + u"\r\n"_s;
     }
 }
 
-void addOthers(QByteArray& card, const Person& p) {
+void addOthers(QString& card, const Person& p) {
     if (p.birthday.isValid()) {
-        addLine(card, u"BDAY"_s, p.birthday.toString(Qt::ISODate));
+        card += u"BDAY:"_s + p.birthday.toString(Qt::ISODate) + u"\r\n"_s;
     }
     if (!p.note.isEmpty()) {
-        addLine(card, u"NOTE"_s, escaped(p.note));
+        addText(card, u"NOTE", p.note);
     }
     if (!p.groups.isEmpty()) {
-        QStringList groups;
+        card += u"CATEGORIES:";
         for (const QString& group : p.groups) {
-            groups << escaped(group);
+            if (&group != &p.groups.first()) {
+                card += u',';
+            }
+            appendEscaped(card, group);
         }
-        addLine(card, u"CATEGORIES"_s, groups.join(u','));
+        card += u"\r\n";
     }
-    addLine(card, u"UID"_s, u"urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces));
+    card += u"UID:urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces) + u"\r\n"_s;
 }
 
 }  // namespace
@@ -160,7 +190,7 @@ qsizetype writeVCard(Database& db, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("vCard 出力"), path);
     forEachPerson(db, [&](const Person& p) {
-        QByteArray card = "BEGIN:VCARD\r\nVERSION:3.0\r\n";
+        QString card = u"BEGIN:VCARD\r\nVERSION:3.0\r\n"_s;
         addNames(card, p);
         addEmails(card, p);
         addPhones(card, p);
@@ -168,8 +198,8 @@ qsizetype writeVCard(Database& db, const QString& path) {
         addOrganization(card, p);
         addWebPages(card, p);
         addOthers(card, p);
-        card += "END:VCARD\r\n";
-        out.writeBytes(card);
+        card += u"END:VCARD\r\n";
+        out.writeBytes(folded(card));
         reportUncarried(losses, p);
     });
     out.commit();
