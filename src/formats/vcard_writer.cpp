@@ -1,6 +1,5 @@
 #include "formats/vcard_writer.h"
 
-#include <QByteArray>
 #include <QStringList>
 #include <algorithm>
 #include <initializer_list>
@@ -41,13 +40,13 @@ void appendEscaped(QString& card, QStringView text) {
     card += text.sliced(from);
 }
 
-// The value of a line, `parts` each escaped and joined by `separator`, and
-// the line's end.
-void appendValue(QString& card, std::initializer_list<QStringView> parts, QChar separator = u';') {
+// The value of a line, `parts` each escaped and joined by ';', and the
+// line's end.
+void appendValue(QString& card, std::initializer_list<QStringView> parts) {
     card += u':';
     for (auto part = parts.begin(); part != parts.end(); ++part) {
         if (part != parts.begin()) {
-            card += separator;
+            card += u';';
         }
         appendEscaped(card, *part);
     }
