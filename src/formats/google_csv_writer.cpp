@@ -92,7 +92,7 @@ QByteArray utf8Fields(const QStringList& fields) {
 QByteArray fixedColumns(const Person& p) {
     return utf8Fields({p.givenName, p.middleName, p.familyName, p.phoneticGiven, QString(), p.phoneticFamily,
                        p.prefix, p.suffix, p.nickname, QString(), p.company, p.title, p.department,
-                       p.birthday.isValid() ? p.birthday.toString(Qt::ISODate) : QString(),
+                       p.birthday.isValid() ? p.birthday.toString(u"yyyy-MM-dd") : QString(),
                        QString(p.note).replace(u'\n', QStringLiteral("\r\n")), labels(p.groups)});
 }
 

@@ -227,6 +227,7 @@ void addOthers(QByteArray& record, const Person& p, LossReport& losses) {
 
 QByteArray personRecord(const Person& p, const QString& dn, LossReport& losses) {
     QByteArray record;
+    record.reserve(2048);  // a full card's record, grown once rather than step by step
     add(record, "dn", dn);
     record +=
         "objectclass: top\r\nobjectclass: person\r\nobjectclass: organizationalPerson\r\n"

@@ -159,13 +159,17 @@ void addOrganization(QString& card, const Person& p) {
 void addWebPages(QString& card, const Person& p) {
     for (const TypedValue& page : p.webPages) {
         appendTyped(card, u"URL", page.types);
-        card += u':' + QString(page.value).remove(u'\r').remove(u'\n') + u"\r\n"_s;
+        card += u':';
+        card += QString(page.value).remove(u'\r').remove(u'\n');
+        card += u"\r\n";
     }
 }
 
 void addOthers(QString& card, const Person& p) {
     if (p.birthday.isValid()) {
-        card += u"BDAY:"_s + p.birthday.toString(Qt::ISODate) + u"\r\n"_s;
+        card += u"BDAY:";
+        card += p.birthday.toString(u"yyyy-MM-dd");
+        card += u"\r\n";
     }
     if (!p.note.isEmpty()) {
         addText(card, u"NOTE", p.note);
@@ -180,7 +184,9 @@ void addOthers(QString& card, const Person& p) {
         }
         card += u"\r\n";
     }
-    card += u"UID:urn:uuid:"_s + p.uid.toString(QUuid::WithoutBraces) + u"\r\n"_s;
+    card += u"UID:urn:uuid:";
+    card += p.uid.toString(QUuid::WithoutBraces);
+    card += u"\r\n";
 }
 
 }  // namespace
