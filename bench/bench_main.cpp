@@ -3,7 +3,8 @@
 //
 //   bench [--cards N] [--keep DIR]
 //
-// Prints one line per phase and size, then a summary line for the largest size:
+// Prints one line per phase and size (wall-clock and CPU seconds, peak RSS), then a summary line for
+// the largest size:
 //   bench: cards=N lines_per_card=L import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S google=S
 //   rss_mb=M
 #include <sys/resource.h>

@@ -1,10 +1,10 @@
 // The outputs for today's mail programs (vCard, Outlook CSV, LDIF, Google CSV)
 // over the one reader of people: the name rule, and every file against tests/data.
-#include "card/people.h"
 #include "formats/csv_writer.h"
 #include "formats/google_csv_writer.h"
 #include "formats/ldif_writer.h"
 #include "formats/outlook_csv_writer.h"
+#include "card/people.h"
 #include "formats/vcard_writer.h"
 #include "import/address_book_import.h"
 #include "test_support.h"
