@@ -72,8 +72,4 @@ struct Person {
     QList<UncarriedProperty> uncarried;  // each name once, in card order
 };
 
-// The birthday as a format writes it, `format` (a printf format) taking year,
-// month and day; the empty text for a person without one.
-QString birthdayText(const QDate& birthday, const char* format);
-
 }  // namespace zt
