@@ -1,7 +1,5 @@
 #include "card/person.h"
 
-#include <cstdio>
-
 namespace zt {
 
 using namespace Qt::StringLiterals;
@@ -28,15 +26,6 @@ PlaceKind placeKind(const QStringList& types) {
         return PlaceKind::Work;
     }
     return types.contains(u"HOME"_s) ? PlaceKind::Home : PlaceKind::Other;
-}
-
-QString birthdayText(const QDate& birthday, const char* format) {
-    if (!birthday.isValid()) {
-        return QString();
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, format, birthday.year(), birthday.month(), birthday.day());
-    return QString::fromLatin1(text);
 }
 
 }  // namespace zt

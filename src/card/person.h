@@ -73,8 +73,4 @@ struct Person {
     QList<UncarriedProperty> uncarried;  // each occurrence, in card order, later cards after
 };
 
-// The birthday as a format writes it, `format` (a printf format) taking year,
-// month and day; the empty text for a person without one.
-QString birthdayText(const QDate& birthday, const char* format);
-
 }  // namespace zt

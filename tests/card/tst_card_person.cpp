@@ -71,7 +71,7 @@ private slots:
                                 p.company,
                                 p.department,
                                 p.title,
-                                zt::birthdayText(p.birthday, "%04d-%02d-%02d"),
+                                p.birthday.toString(Qt::ISODate),
                                 p.note}
                         .join(u'|')
                         .replace(u'\n', u'↵');

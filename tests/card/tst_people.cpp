@@ -5,7 +5,6 @@
 #include "formats/google_csv_writer.h"
 #include "formats/ldif_writer.h"
 #include "formats/outlook_csv_writer.h"
-#include "formats/utf8_record.h"
 #include "formats/vcard_writer.h"
 #include "import/address_book_import.h"
 #include "test_support.h"
@@ -119,40 +118,6 @@ private slots:
         }
         compareOutput(work->outDir(), QString::fromLatin1(QTest::currentDataTag()),
                       [&](const QString& path) { return write(*work->db, path); });
-    }
-
-    // The writers' own UTF-8, CSV quoting and base 64 give Qt's bytes: half
-    // a surrogate pair, the ends of each UTF-8 length, the end of the stack
-    // buffer they fill (512 bytes) falling inside a character, every padding.
-    void recordBytes_data() {
-        QTest::addColumn<QString>("text");
-        const auto units = [](std::initializer_list<char16_t> u) {
-            return QString::fromUtf16(u.begin(), qsizetype(u.size()));
-        };
-        QTest::newRow("empty") << QString();
-        QTest::newRow("ascii") << u"Mori, Aki \"Co\""_qs;
-        QTest::newRow("japanese") << u"髙橋㈱①\r\n二行目"_qs;
-        QTest::newRow("utf8 lengths") << units({0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0xD842, 0xDFB7});
-        QTest::newRow("lone high, then text") << units({0xD842, u'a', 0xD842});
-        QTest::newRow("lone low") << units({0xDFB7, u','});
-        QTest::newRow("buffer end inside a character") << QString(170, u'a') + QString(200, u'あ');
-        QTest::newRow("buffer end inside a pair") << QString(509, u'a') + units({0xD842, 0xDFB7, u'"'});
-        QTest::newRow("base64 groups") << QString(384, u'x') + u"y"_qs;
-    }
-    void recordBytes() {
-        QFETCH(QString, text);
-        std::string utf8;
-        zt::appendUtf8(utf8, text);
-        QCOMPARE(QByteArray::fromStdString(utf8), text.toUtf8());
-        std::string field = "x";
-        zt::appendCsvField(field, text, u"\",\r\n");
-        QCOMPARE(QByteArray::fromStdString(field), "x" + zt::quoteCsv(text, u"\",\r\n").toUtf8());
-        for (qsizetype length = 0; length <= std::min<qsizetype>(utf8.size(), 6); ++length) {
-            const QByteArray bytes = QByteArray::fromStdString(utf8).right(utf8.size() - length);
-            std::string base64;
-            zt::appendBase64(base64, bytes);
-            QCOMPARE(QByteArray::fromStdString(base64), bytes.toBase64());
-        }
     }
 
     // Google's CSV read back strictly: every row as wide as the header, whose
