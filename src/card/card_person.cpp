@@ -270,6 +270,7 @@ void settleWork(Person& p, const StoredPerson& stored, const CardFacts& card) {
             units.removeLast();
         }
         p.department = units.join(u';');
+        p.units = units;
     }
 }
 

@@ -62,6 +62,8 @@ struct Person {
     QList<TypedValue> emails;  // アドレス first, then the card's others in card order, each once
     QString company;
     QString department;
+    QStringList units;  // the card's ORG units after the company, whose ';'-join is the department;
+                        // empty when the department is a stored field
     QString title;
     QList<TypedValue> phones;  // in card order
     QList<PostalAddress> postalAddresses;

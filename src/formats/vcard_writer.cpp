@@ -143,7 +143,16 @@ void addPostalAddresses(QString& card, const Person& p) {
 }
 
 void addOrganization(QString& card, const Person& p) {
-    if (!p.department.isEmpty()) {
+    if (p.units.size() > 1) {
+        // Units stay units: a ';' within one is escaped, the ones between them are not.
+        card += u"ORG:";
+        appendEscaped(card, p.company);
+        for (const QString& unit : p.units) {
+            card += u';';
+            appendEscaped(card, unit);
+        }
+        card += u"\r\n";
+    } else if (!p.department.isEmpty()) {
         card += u"ORG";
         appendValue(card, {p.company, p.department});
     } else if (!p.company.isEmpty()) {

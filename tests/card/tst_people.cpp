@@ -7,6 +7,7 @@
 #include "formats/outlook_csv_writer.h"
 #include "formats/vcard_writer.h"
 #include "import/address_book_import.h"
+#include "platform/cp932.h"
 #include "test_support.h"
 
 using Write = qsizetype (*)(zt::Database&, const QString&);
@@ -56,6 +57,33 @@ QList<QStringList> strictCsv(const QString& text) {
     return records;
 }
 
+QString joined(const QList<zt::TypedValue>& values) {
+    QStringList texts;
+    for (const zt::TypedValue& v : values) {
+        texts << v.value;
+    }
+    return texts.join(u',');
+}
+
+// A person as the people table shows one: shown|e-mails|phones|postal
+// addresses|web pages|company|department|title|note|groups|UID, the UID
+// only when it is not one we made (a card's own), a line break as ↵.
+QString personRow(const zt::Person& p) {
+    return QStringList{p.shownName,
+                       joined(p.emails),
+                       joined(p.phones),
+                       QString::number(p.postalAddresses.size()),
+                       joined(p.webPages),
+                       p.company,
+                       p.department,
+                       p.title,
+                       p.note,
+                       p.groups.join(u','),
+                       p.uid.version() == QUuid::Sha1 ? QString() : p.uid.toString(QUuid::WithoutBraces)}
+        .join(u'|')
+        .replace(u'\n', u'↵');
+}
+
 }  // namespace
 
 class TestPeople : public GuiTest {
@@ -94,6 +122,55 @@ private slots:
     // people_hostile: every character each format must escape, a person in
     // three groups and stored twice, names missing or NULL beside empty, dns
     // that would meet. full_cards: a book of whole 2.1 and 3.0 cards, imported.
+    // tests/data/people_of_cards.txt: books of cards as phones and mail
+    // programs write them, each "=== tag", then "# group" before its card
+    // file's lines (UTF-8 here, CP932 in the book), "--- people" and
+    // "--- report" before the rows each should give. No two people share a UID.
+    void peopleOfCards_data() {
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<QStringList>("people");
+        QTest::addColumn<QStringList>("report");
+        const QString table = QString::fromUtf8(fileBytes(testData(u"people_of_cards.txt"_qs)));
+        for (const QString& section : table.split(u"=== "_qs, Qt::SkipEmptyParts)) {
+            const QString tag = section.section(u'\n', 0, 0);
+            const QString book = section.section(u'\n', 1).section(u"--- people\n"_qs, 0, 0);
+            const QString rows = section.section(u"--- people\n"_qs, 1);
+            QTest::newRow(qPrintable(tag))
+                << book << rows.section(u"--- report\n"_qs, 0, 0).split(u'\n', Qt::SkipEmptyParts)
+                << rows.section(u"--- report\n"_qs, 1).split(u'\n', Qt::SkipEmptyParts);
+        }
+    }
+    void peopleOfCards() {
+        QFETCH(QString, book);
+        QTemporaryDir folder;
+        QString group;
+        QMap<QString, QString> files;
+        for (const QString& line : book.split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith(u"# "_qs)) {
+                group = line.mid(2);
+            } else {
+                files[group] += line + u"\r\n"_qs;
+            }
+        }
+        for (auto file = files.cbegin(); file != files.cend(); ++file) {
+            QDir(folder.path()).mkdir(file.key());
+            writeFile(folder.filePath(file.key() + u"/c.nrk"_qs), zt::cp932::encode(file.value()));
+        }
+        zt::importAddressBook(*work->db, folder.path());
+        QStringList people, report;
+        QSet<QUuid> uids;
+        for (const zt::Person& p : zt::readPeople(*work->db)) {
+            people << personRow(p);
+            for (const zt::UncarriedProperty& u : p.uncarried) {
+                report << p.shownName + u'|' + u.name + u'|' + u.value;
+            }
+            uids.insert(p.uid);
+        }
+        QTEST(people, "people");
+        QTEST(report, "report");
+        QCOMPARE(uids.size(), people.size());
+    }
+
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
