@@ -60,7 +60,7 @@ QList<QStringList> strictCsv(const QString& text) {
 QString joined(const QList<zt::TypedValue>& values) {
     QStringList texts;
     for (const zt::TypedValue& v : values) {
-        texts << v.value;
+        texts << v.value + (v.types.isEmpty() ? QString() : u'[' + v.types.join(u' ') + u']');
     }
     return texts.join(u',');
 }
@@ -169,6 +169,36 @@ private slots:
         QTEST(people, "people");
         QTEST(report, "report");
         QCOMPARE(uids.size(), people.size());
+    }
+
+    // Escaped once on the way out, units kept apart; and dns that differ in
+    // case only are two dns to a directory that compares them without it.
+    void writtenLines_data() {
+        QTest::addColumn<Write>("write");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("vcf") << Write(zt::writeVCard)
+                             << QStringList{u"FN:O'Brien\\, Pat"_qs, u"ORG:A;Sales\\;Support;Unit"_qs,
+                                            u"URL:http://example.com/a,b"_qs};
+        QTest::newRow("ldif") << Write(zt::writeLdif)
+                              << QStringList{u"dn: cn=Ann,mail=ann@example.com"_qs,
+                                             u"dn: cn=ANN (2),mail=ANN@example.com"_qs};
+    }
+    void writtenLines() {
+        QFETCH(Write, write);
+        QFETCH(QStringList, lines);
+        QTemporaryDir book;
+        QDir(book.path()).mkdir(u"g"_qs);
+        writeFile(book.filePath(u"g/c.nrk"_qs),
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:O'Brien\\, Pat\r\nORG:A;Sales\\;Support;Unit\r\n"
+                  "URL:http\\://example.com/a\\,b\r\nEND:VCARD\r\n"
+                  "BEGIN:VCARD\r\nFN:Ann\r\nEMAIL;PREF:ann@example.com\r\nEND:VCARD\r\n"
+                  "BEGIN:VCARD\r\nFN:ANN\r\nEMAIL;PREF:ANN@example.com\r\nEND:VCARD\r\n");
+        zt::importAddressBook(*work->db, book.path());
+        write(*work->db, work->out(u"out"_qs));
+        const QStringList written = QString::fromUtf8(fileBytes(work->out(u"out"_qs))).split(u"\r\n"_qs);
+        for (const QString& line : lines) {
+            QVERIFY2(written.contains(line), qPrintable(line));
+        }
     }
 
     void files_data() {
