@@ -7,6 +7,7 @@
 // the largest size:
 //   bench: cards=N lines_per_card=L import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S google=S
 //   rss_mb=M
+// and, before it, the time each reader of one card of 80,000 e-mail addresses takes.
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <stdexcept>
 
 #include "address_book_generator.h"
 #include "card/people.h"
@@ -113,6 +115,45 @@ SizeResult runSize(const QString& folder, int cards) {
     return {book.linesPerCard, seconds};
 }
 
+// One card that repeats a property 80,000 times: every reader of it must stay
+// linear in the card's lines, not in their square.
+void runLongCard(const QString& folder) {
+    constexpr int kEmails = 80000;
+    const QString picked = folder + QStringLiteral("/picked");
+    QDir().mkpath(picked + QStringLiteral("/g"));
+    QByteArray card("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Long\r\n");
+    for (int i = 0; i < kEmails; ++i) {
+        card += "EMAIL;TYPE=INTERNET:a" + QByteArray::number(i) + "@example.com\r\n";
+    }
+    card += "END:VCARD\r\n";
+    QFile file(picked + QStringLiteral("/g/c.nrk"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(card) != card.size()) {
+        throw std::runtime_error("cannot write the long card");
+    }
+    file.close();
+    const QString dbPath = folder + QStringLiteral("/ZTADRCNV.mdb");
+    QFile::remove(dbPath);
+    zt::Database::create(dbPath);
+    auto db = zt::Database::open(dbPath);
+    zt::importAddressBook(*db, picked);
+    const std::pair<const char*, std::function<void()>> phases[] = {
+        {"people", [&] { zt::forEachPerson(*db, [](const zt::Person&) {}); }},
+        {"vcard", [&] { zt::writeVCard(*db, folder + QStringLiteral("/long.vcf")); }},
+        {"outlook", [&] { zt::writeOutlookCsv(*db, folder + QStringLiteral("/long.csv")); }},
+        {"ldif", [&] { zt::writeLdif(*db, folder + QStringLiteral("/long.ldif")); }},
+        {"google", [&] { zt::writeGoogleCsv(*db, folder + QStringLiteral("/long.google.csv")); }},
+    };
+    std::printf("long_card emails=%d", kEmails);
+    for (const auto& [name, run] : phases) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        std::printf(" %s=%.3f", name, static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,6 +195,7 @@ int main(int argc, char** argv) {
             }
             std::printf("\n");
         }
+        runLongCard(base + QStringLiteral("/long-card"));
         const auto& [cards, result] = *results.rbegin();
         const auto& last = result.seconds;
         std::printf(
