@@ -480,6 +480,8 @@ void mergePerson(Person& into, const Person& later) {
     } else if (later.namesFromCard && laterNames != names) {
         into.uncarried.append({u"N"_s, laterNames});
     }
+    settleSingle(into.phoneticFamily, later.phoneticFamily, u"SOUND"_s, into);
+    settleSingle(into.phoneticGiven, later.phoneticGiven, u"SOUND"_s, into);
     settleSingle(into.note, later.note, u"NOTE"_s, into);
     settleSingle(into.title, later.title, u"TITLE"_s, into);
     settleSingle(into.nickname, later.nickname, u"NICKNAME"_s, into);

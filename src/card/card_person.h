@@ -46,7 +46,7 @@ bool readPerson(const StoredPerson& stored, Person& p);
 
 // A later card of the same person into `into`: its phones, e-mail addresses,
 // postal addresses and web pages each added once; its note, birthday, name
-// parts, title and nickname where `into` has none, and in the report where
+// parts, readings, title and nickname where `into` has none, and in the report where
 // they differ; what it could not carry, too.
 void mergePerson(Person& into, const Person& later);
 
