@@ -44,9 +44,9 @@ PhoneKind phoneKind(const TypedValue& phone);
 enum class PlaceKind { Work, Home, Other };
 PlaceKind placeKind(const QStringList& types);
 
-// A person as the mail programs' formats hold one: a (名前, アドレス) pair of
-// 出力情報, NULL and the empty text told apart as the query's own pairing does,
-// with what the card of the pair's first-stored entry says beyond the tables.
+// A person as the mail programs' formats hold one: the entries whose cards
+// give one name and address (people.h), with what their cards say beyond the
+// tables, the first-stored card's single values first.
 struct Person {
     QString shownName;  // the first of: its name, its e-mail address, its company, its first phone
     QString familyName;
@@ -70,8 +70,8 @@ struct Person {
     QList<TypedValue> webPages;
     QString note;
     QDate birthday;      // null when the card has none that reads as a date
-    QStringList groups;  // each once, in the order of the pair's rows
-    QUuid uid;           // of the pair, NULL apart from empty: the same person keeps it from run to run
+    QStringList groups;  // each once, in the order their memberships were stored
+    QUuid uid;           // the card's own, else made from who it is: the same person keeps it from run to run
     QList<UncarriedProperty> uncarried;  // each occurrence, in card order, later cards after
 };
 
