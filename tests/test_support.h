@@ -73,6 +73,9 @@ public:
                const zt::FieldValue& department, const zt::FieldValue& title) {
         db->Execute(u"INSERT INTO アドレス情報 (名前,アドレス,会社名,部署名,役職) VALUES (?,?,?,?,?)"_qs,
                     {name, address, company, department, title});
+        // Who a row without a card is, as the import and an upgrade store it.
+        db->Execute(u"UPDATE アドレス情報 SET 人物 = %1 WHERE rowid = last_insert_rowid()"_qs.arg(
+            QString::fromUtf8(zt::kPairKeySql)));
     }
     void member(const zt::FieldValue& group, const zt::FieldValue& name, const zt::FieldValue& address) {
         db->Execute(u"INSERT INTO グループ情報 (グループ,名前,アドレス) VALUES (?,?,?)"_qs,
@@ -92,12 +95,22 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
-// Makes a working database what programs before the cards were kept made:
-// version 0, no カード or 所属, and a view of another definition.
-inline void makeVersion0(zt::Database& db) {
+// Makes a working database what programs before who each entry is were kept
+// made: version 1, no 所属, 人物 or 出力人物.
+inline void makeVersion1(zt::Database& db) {
     for (const char* sql :
-         {"DROP VIEW 出力情報", "ALTER TABLE アドレス情報 DROP COLUMN 所属",
-          "ALTER TABLE アドレス情報 DROP COLUMN カード",
+         {"DROP VIEW 出力人物", "DROP INDEX アドレス情報_人物", "ALTER TABLE アドレス情報 DROP COLUMN 人物",
+          "ALTER TABLE アドレス情報 DROP COLUMN 所属", "PRAGMA user_version = 1"}) {
+        db.Execute(QString::fromUtf8(sql));
+    }
+}
+
+// Makes a working database what programs before the cards were kept made:
+// version 0, no カード, 所属 or 人物, and a view of another definition.
+inline void makeVersion0(zt::Database& db) {
+    makeVersion1(db);
+    for (const char* sql :
+         {"DROP VIEW 出力情報", "ALTER TABLE アドレス情報 DROP COLUMN カード",
           "CREATE VIEW 出力情報 AS SELECT NULL AS グループ, 名前, アドレス, 会社名, 部署名, "
           "役職 FROM アドレス情報",
           "PRAGMA user_version = 0"}) {
@@ -118,6 +131,13 @@ inline QStringList queryRows(zt::Database& db, const QString& sql) {
 }
 inline QStringList entryRows(zt::Database& db) {
     return queryRows(db, u"SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid"_qs);
+}
+// The people 出力人物 lists, in its order: each one's entries found by 人物
+// (rowids joined by ","), then 1 for an entry that is nobody's but its own.
+inline QStringList peopleRows(zt::Database& db) {
+    return queryRows(db,
+                     u"SELECT coalesce((SELECT group_concat(rowid) FROM (SELECT rowid FROM アドレス情報 "
+                     u"WHERE 人物 = p.人物 ORDER BY rowid)), 項目), 人物 ISNULL FROM 出力人物 AS p"_qs);
 }
 inline QStringList membershipRows(zt::Database& db) {
     return queryRows(db, u"SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid"_qs);

@@ -9,6 +9,7 @@
 
 #include "card/card_properties.h"
 #include "card/name_rule.h"
+#include "db/database.h"
 
 namespace zt {
 
@@ -434,6 +435,22 @@ QByteArray personKey(const StoredPerson& stored) {
     const CardFacts card = readCard(properties, scratch);
     return identity(stored, card, scratch.emails);
 }
+
+namespace {
+
+// An upgrade of an older working database stores who each carded entry is by
+// the same rule as the import.
+[[maybe_unused]] const bool keyHandedDown =
+    (setPersonKeyOfCard([](const QByteArray& name, const QByteArray& address, QByteArrayView card) {
+         StoredPerson stored;
+         stored.name = name;
+         stored.address = address;
+         stored.card = card;
+         return personKey(stored);
+     }),
+     true);
+
+}  // namespace
 
 bool readPerson(const StoredPerson& stored, Person& p) {
     p.address = QString::fromUtf8(stored.address);

@@ -26,7 +26,8 @@ struct StoredPerson {
 // Who an entry is, for finding the entries of one person: the stored name
 // and address, where the card lacked the plain line of either its name in
 // any form (the first FN, else N by the name rule) and its first e-mail
-// address. Entries with equal keys are one person. Empty when the card gives
+// address. Entries with equal keys are one person: the import stores the key
+// as the entry's 人物, the upgrade of an older file too. Empty when the card gives
 // neither a name nor an address: that card is a person of its own. An entry
 // without a card is its stored pair, NULL apart from empty.
 QByteArray personKey(const StoredPerson& stored);

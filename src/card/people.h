@@ -12,8 +12,9 @@
 namespace zt {
 
 // Every person of the stored entries that has a name, an e-mail address, a
-// company or a phone. Entries are one person when personKey (card_person.h)
-// gives them one key; any other entry is a person of its own. A person is
+// company or a phone. Entries are one person when they share the 人物 the
+// import stored, personKey (card_person.h); any other entry is a person of
+// its own; 出力人物 lists them. A person is
 // its first-stored entry as readPerson reads it, with what its later entries
 // add (mergePerson) and the groups of all their memberships: the one stored
 // with each card, or for an entry stored before that was kept, every one of

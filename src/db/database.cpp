@@ -23,7 +23,7 @@ using detail::StatementHandle;
 
 // PRAGMA user_version of this layout. 0 is every file made before the version
 // was kept: the same tables without アドレス情報.カード; 1 has カード but not
-// アドレス情報.所属.
+// アドレス情報.所属, 人物 or the view 出力人物.
 constexpr int kFormatVersion = 2;
 
 // What every version has; a newer version adds its own after the upgrade.
@@ -32,7 +32,12 @@ const char* const kRequiredSources[] = {
     "SELECT グループ, 名前, アドレス FROM グループ情報 LIMIT 0",
     "SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報 LIMIT 0",
 };
-const char* const kRequiredSince2 = "SELECT カード, 所属 FROM アドレス情報 LIMIT 0";
+const char* const kRequiredSince2[] = {
+    "SELECT カード, 所属, 人物 FROM アドレス情報 LIMIT 0",
+    "SELECT 項目, 人物 FROM 出力人物 LIMIT 0",
+};
+
+PersonKeyOfCard personKeyOfCard = nullptr;
 
 const QString kNoCurrentRow = QStringLiteral("カレント レコードがありません。");
 
@@ -239,6 +244,31 @@ int formatVersion(Database& db) {
     return db.OpenRecordset(QStringLiteral("PRAGMA user_version")).Text(0).toInt();
 }
 
+// Who each entry of an earlier layout is, as the import would have stored
+// it: from its card where it has one, else from its name and address.
+void storePeople(Database& db) {
+    db.Execute(QStringLiteral("UPDATE アドレス情報 SET 人物 = %1 WHERE カード ISNULL")
+                   .arg(QString::fromUtf8(kPairKeySql)));
+    Recordset carded = db.OpenRecordset(
+        QStringLiteral("SELECT rowid, 名前, アドレス, カード FROM アドレス情報 WHERE カード NOTNULL"));
+    if (carded.Eof()) {
+        return;
+    }
+    if (personKeyOfCard == nullptr) {  // the program's own wiring is wrong, not the file
+        throw Error(QStringLiteral("カードから人物を求める手段がありません。"));
+    }
+    // Written once the reading is done: the engine leaves a table changed under its own reader undefined.
+    std::vector<std::pair<qint64, QByteArray>> keys;
+    for (; !carded.Eof(); carded.MoveNext()) {
+        keys.emplace_back(carded.Integer(0),
+                          personKeyOfCard(carded.Bytes(1), carded.Bytes(2), carded.BytesView(3)));
+    }
+    Statement store = db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ? WHERE rowid = ?"));
+    for (const auto& [rowid, key] : keys) {
+        store.Execute({key.isEmpty() ? QByteArray() : key, rowid});
+    }
+}
+
 // Brings a file of an earlier layout up to this one, whole or not at all. Its
 // last import stays and can be written out at once; what it did not keep is
 // unknown (NULL): its cards, and which membership each entry was stored with.
@@ -254,12 +284,20 @@ void upgrade(Database& db) {
     }
     if (version < 2) {
         db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 所属 INTEGER"));
+        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 人物 BLOB"));
+        storePeople(db);
+        db.Execute(QStringLiteral("CREATE INDEX アドレス情報_人物 ON アドレス情報 (人物)"));
+        db.Execute(QString::fromUtf8(schema::kPeopleViewSql));
         db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(kFormatVersion));
     }
     transaction.commit();
 }
 
 }  // namespace
+
+void setPersonKeyOfCard(PersonKeyOfCard keyOf) {
+    personKeyOfCard = keyOf;
+}
 
 Database::Database(const QString& path, Connection db) : path_(path), db_(std::move(db)) {}
 
@@ -305,8 +343,9 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     if (formatVersion(*database) < kFormatVersion) {
         upgrade(*database);
     }
-    require(kRequiredSince2);
-    database->Execute(QString::fromUtf8(schema::kPeopleViewSql));
+    for (const char* sql : kRequiredSince2) {
+        require(sql);
+    }
     return database;
 }
 

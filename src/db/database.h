@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -24,6 +25,22 @@ using FieldValue = std::optional<QString>;
 // integer such as a rowid.
 using Param = std::variant<FieldValue, QByteArray, qint64>;
 using Params = std::vector<Param>;
+
+// Who an entry without a card is, as an SQL expression over its 名前 and
+// アドレス: the pair, NULL apart from the empty text, as personKey
+// (card_person.h) makes it.
+inline constexpr const char* kPairKeySql =
+    "CAST(CASE WHEN 名前 ISNULL THEN 'N' ELSE 'T' || length(CAST(名前 AS BLOB)) || ':' || 名前 END"
+    " || CASE WHEN アドレス ISNULL THEN 'N' ELSE 'T' || length(CAST(アドレス AS BLOB)) || ':' || アドレス END"
+    " AS BLOB)";
+
+// Who an entry with a card is: personKey, which reads the card and so lives
+// in a layer above this one and is handed down by it. An upgrade needs it for
+// the rows of a file stored before 人物 was kept; its name and address come
+// as stored (NULL a null QByteArray), an empty result is NULL.
+using PersonKeyOfCard = QByteArray (*)(const QByteArray& name, const QByteArray& address,
+                                       QByteArrayView card);
+void setPersonKeyOfCard(PersonKeyOfCard keyOf);
 
 namespace detail {
 struct Release {

@@ -5,7 +5,10 @@
 -- a program that did not keep it. 所属 is the rowid of the グループ情報 row the
 -- import stored with the card: a card that gives no name or address is still
 -- a person of its own, in its own folder's group. NULL in rows stored before
--- it was kept, which find their groups by name and address.
+-- it was kept, which find their groups by name and address. 人物 is who the
+-- entry is, as the program works it out from the card when storing it: the
+-- entries of one person share it, and it is NULL for a card that gives neither
+-- a name nor an address, which is a person of its own.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
@@ -13,7 +16,8 @@ CREATE TABLE アドレス情報 (
     部署名   TEXT,
     役職     TEXT,
     カード   BLOB,
-    所属     INTEGER
+    所属     INTEGER,
+    人物     BLOB
 );
 
 CREATE TABLE グループ情報 (
@@ -23,30 +27,35 @@ CREATE TABLE グループ情報 (
 );
 
 -- An entry is keyed by name and address; the import's title lookup, the
--- pairing in 出力情報 and 出力人物, and a person's groups go through these, so
--- all stay fast at 100,000 entries.
+-- pairing in 出力情報 and a person's groups go through these, and a person's
+-- entries through 人物, so all stay fast at 100,000 entries.
 CREATE INDEX アドレス情報_名前_アドレス ON アドレス情報 (名前, アドレス);
+CREATE INDEX アドレス情報_人物 ON アドレス情報 (人物);
 CREATE INDEX グループ情報_名前_アドレス ON グループ情報 (名前, アドレス);
 CREATE INDEX グループ情報_グループ ON グループ情報 (グループ, 名前, アドレス);
 
--- The people of 出力情報: one row per pair (名前, アドレス) of its rows, with 項目,
--- the rowid of the pair's first-stored entry, in the order of the pair's first
--- row there. Every entry's pair is among those rows, under each group that
--- names it or else under none; so a pair stands where its first membership
--- was stored, else where its first entry was, ahead of a membership stored at
--- the same position: 2 × rowid + 1 and 2 × rowid place them in one order.
--- GROUP BY pairs as IS does, NULL apart from the empty text, and walks the
--- index on the pair rather than the entries' rows with their cards.
+-- The people: one row per 人物, and one per entry without it, with 項目, the
+-- rowid of the person's first-stored entry, in the order the outputs write
+-- them. An entry stands where the membership stored with it was, else where
+-- the first membership of its name and address was, else where it was itself,
+-- ahead of a membership stored at the same position: 2 × rowid + 1 and
+-- 2 × rowid place them in one order. A person stands where its first-placed
+-- entry does; two at one place in the order their first entries were stored.
+-- Its entries are those with its 人物, by the index on it.
 --
--- TEMP: each connection makes it anew, so the file keeps the layout every
--- version of the program reads. No ';' within it: it is read up to its first.
-CREATE TEMP VIEW 出力人物 AS
-SELECT 項目, 名前, アドレス
-FROM (SELECT min(rowid) AS 項目, 名前, アドレス FROM アドレス情報 GROUP BY 名前, アドレス) AS p
-ORDER BY coalesce((SELECT 2 * m.rowid + 1 FROM グループ情報 AS m
-                   WHERE m.名前 IS p.名前 AND m.アドレス IS p.アドレス
-                   ORDER BY m.rowid LIMIT 1),
-                  2 * p.項目);
+-- No ';' within it: it is read up to its first.
+CREATE VIEW 出力人物 AS
+SELECT 項目, 人物
+FROM (SELECT min(rowid) AS 項目, 人物, min(位置) AS 位置
+      FROM (SELECT rowid, 人物,
+                   CASE WHEN 所属 NOTNULL THEN 2 * 所属 + 1
+                        ELSE coalesce((SELECT 2 * m.rowid + 1 FROM グループ情報 AS m
+                                       WHERE m.名前 IS e.名前 AND m.アドレス IS e.アドレス
+                                       ORDER BY m.rowid LIMIT 1),
+                                      2 * rowid) END AS 位置
+            FROM アドレス情報 AS e)
+      GROUP BY coalesce(人物, -rowid))
+ORDER BY 位置, 項目;
 
 -- One row per distinct membership (group, name, address) whose pair has an
 -- entry, carrying the fields of the first-stored entry of that pair (the one the

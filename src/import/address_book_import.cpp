@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 
+#include "card/card_person.h"
 #include "card/card_reader.h"
 #include "db/database.h"
 #include "platform/ansi_text_file.h"
@@ -91,9 +92,9 @@ ImportStatements::ImportStatements(Database& db)
     : membership(
           db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
       // Run straight after its membership, whose rowid is then the last one inserted.
-      entry(
-          db.Prepare(QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 所属) "
-                                    "VALUES (?, ?, ?, ?, ?, last_insert_rowid())"))),
+      entry(db.Prepare(
+          QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 所属) "
+                         "VALUES (?, ?, ?, ?, ?, ?, last_insert_rowid())"))),
       // A title belongs to the first-stored entry of its name and address, whichever group folder
       // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
       title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "
@@ -111,9 +112,16 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
             const CardFields& f = card.fields;
-            store.membership.Execute({text(group.text), text(f.name), text(f.address)});
-            store.entry.Execute(
-                {text(f.name), text(f.address), text(f.company), text(f.department), card.bytes});
+            const FieldValue name = text(f.name), address = text(f.address);
+            store.membership.Execute({text(group.text), name, address});
+            // Who the card is, with the name and address as stored: never NULL, so never apart from empty.
+            StoredPerson stored;
+            stored.name = name->isEmpty() ? QByteArray("") : name->toUtf8();
+            stored.address = address->isEmpty() ? QByteArray("") : address->toUtf8();
+            stored.card = card.bytes;
+            const QByteArray who = personKey(stored);
+            store.entry.Execute({name, address, text(f.company), text(f.department), card.bytes,
+                                 who.isEmpty() ? QByteArray() : who});
         }
     }
 

@@ -31,10 +31,10 @@ struct ImportStatements {
 };
 
 // Stores the cards of one group folder (a membership row, then an entry row
-// that names it in 所属, per card) and then sets job titles from its `Group.idx` on the first-stored
-// entry of each name and address, among every entry stored so far.
-// `group` is the group folder as listed in `folderPath`; its files are opened
-// by their raw names. A missing card file or index file contributes nothing.
+// that names it in 所属 and says who the card is in 人物, per card) and then sets job titles from its
+// `Group.idx` on the first-stored entry of each name and address, among every entry stored so far. `group` is
+// the group folder as listed in `folderPath`; its files are opened by their raw names. A missing card file or
+// index file contributes nothing.
 void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, ImportStatements& store,
                      const StatusCallback& status = {});
 

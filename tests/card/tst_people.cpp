@@ -171,6 +171,60 @@ private slots:
         QCOMPARE(uids.size(), people.size());
     }
 
+    // Who the entries are, as the import stores it: 出力人物 lists a person
+    // once, with its entries from every group, and a card that gives neither
+    // a name nor an address apart. An upgrade of the same import from a file
+    // that kept the cards but not who they are finds the same people.
+    void whoTheEntriesAre_data() {
+        QTest::addColumn<QString>("book");  // "# group" before the lines of its card file
+        QTest::addColumn<QStringList>("people");
+        const QString ann = u"BEGIN:VCARD\nFN:Ann\nEMAIL:ann@example.com\nEND:VCARD\n"_qs;
+        const QString bob = u"BEGIN:VCARD\nFN:Bob\nEMAIL:bob@example.com\nTEL:1\nEND:VCARD\n"_qs;
+        const QString nobody = u"BEGIN:VCARD\nTEL:2\nEND:VCARD\n"_qs;
+        const QString taro = u"BEGIN:VCARD\nN:山田;太郎\nEMAIL:taro@example.jp\nEND:VCARD\n"_qs;
+        QTest::newRow("one person in two groups")
+            << u"# a\n"_qs + ann + u"# b\n"_qs + bob + ann << QStringList{u"1,3|0"_qs, u"2|0"_qs};
+        QTest::newRow("cards of nobody")
+            << u"# a\n"_qs + ann + nobody + nobody << QStringList{u"1|0"_qs, u"2|1"_qs, u"3|1"_qs};
+        QTest::newRow("named by the card only, in two groups")
+            << u"# a\n"_qs + taro + nobody + u"# b\n"_qs + bob + taro
+            << QStringList{u"1,4|0"_qs, u"2|1"_qs, u"3|0"_qs};
+    }
+    void whoTheEntriesAre() {
+        QFETCH(QString, book);
+        QTemporaryDir folder;
+        QString group;
+        for (const QString& line : book.split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith(u"# "_qs)) {
+                group = line.mid(2);
+                QDir(folder.path()).mkdir(group);
+            } else {
+                QFile file(folder.filePath(group + u"/c.nrk"_qs));
+                QVERIFY(file.open(QIODevice::Append));
+                file.write(zt::cp932::encode(line + u"\r\n"_qs));
+            }
+        }
+        zt::importAddressBook(*work->db, folder.path());
+        QTEST(peopleRows(*work->db), "people");
+        // Without the membership stored with each card, an upgraded entry finds
+        // its groups by name and address; all else is as the import made it.
+        const auto withoutGroups = [&] {
+            QStringList rows;
+            for (zt::Person p : zt::readPeople(*work->db)) {
+                p.groups.clear();
+                rows << personRow(p);
+            }
+            return rows;
+        };
+        const QStringList people = withoutGroups();
+        const QStringList who = queryRows(*work->db, u"SELECT hex(人物) FROM アドレス情報 ORDER BY rowid"_qs);
+        makeVersion1(*work->db);
+        work->db = zt::Database::open(work->db->path());
+        QCOMPARE(queryRows(*work->db, u"SELECT hex(人物) FROM アドレス情報 ORDER BY rowid"_qs), who);
+        QTEST(peopleRows(*work->db), "people");
+        QCOMPARE(withoutGroups(), people);
+    }
+
     // Escaped once on the way out, units kept apart; and dns that differ in
     // case only are two dns to a directory that compares them without it.
     void writtenLines_data() {
