@@ -95,8 +95,7 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
-// Makes a working database what programs before who each entry is were kept
-// made: version 1, no 所属, 人物 or 出力人物.
+// Makes a working database what version 1 made: no 所属, 人物 or 出力人物.
 inline void makeVersion1(zt::Database& db) {
     for (const char* sql :
          {"DROP VIEW 出力人物", "DROP INDEX アドレス情報_人物", "ALTER TABLE アドレス情報 DROP COLUMN 人物",

@@ -57,37 +57,28 @@ QStringList expectedRows(const std::vector<Row>& members, const std::vector<Row>
 // pair's first, else itself, ahead of a membership at the same rowid; a
 // person where its first-placed entry does, ties by its first entry.
 QStringList expectedPeople(const std::vector<Row>& members, const std::vector<Row>& entries) {
-    std::vector<std::pair<std::pair<qint64, qint64>, QString>> people;  // (place, first), rowids
+    QMap<QPair<qint64, qint64>, QString> people;  // by (place, first entry)
     std::vector<bool> taken(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (taken[i]) {
-            continue;
-        }
         qint64 place = std::numeric_limits<qint64>::max();
         QStringList rowids;
-        for (size_t j = i; j < entries.size(); ++j) {
+        for (size_t j = i; j < entries.size() && !taken[i]; ++j) {
             const Row& e = entries[j];
-            if (j != i && (!entries[i].person || e.person != entries[i].person)) {
-                continue;
+            if (j == i || (entries[i].person && e.person == entries[i].person)) {
+                taken[j] = j != i;
+                rowids << QString::number(e.rowid);
+                const auto m = std::find_if(members.begin(), members.end(),
+                                            [&](const Row& y) { return samePair(y, e); });
+                place = std::min(place, e.own != 0           ? 2 * e.own + 1
+                                        : m != members.end() ? 2 * m->rowid + 1
+                                                             : 2 * e.rowid);
             }
-            taken[j] = true;
-            rowids << QString::number(e.rowid);
-            const auto m =
-                std::find_if(members.begin(), members.end(), [&](const Row& y) { return samePair(y, e); });
-            place = std::min(place, e.own != 0           ? 2 * e.own + 1
-                                    : m != members.end() ? 2 * m->rowid + 1
-                                                         : 2 * e.rowid);
         }
-        people.push_back(
-            {{place, entries[i].rowid}, rowids.join(u',') + (entries[i].person ? u"|0"_qs : u"|1"_qs)});
+        if (!rowids.isEmpty()) {
+            people[{place, entries[i].rowid}] = rowids.join(u',') + (entries[i].person ? u"|0"_qs : u"|1"_qs);
+        }
     }
-    std::stable_sort(people.begin(), people.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    QStringList out;
-    for (const auto& person : people) {
-        out << person.second;
-    }
-    return out;
+    return people.values();
 }
 
 }  // namespace
