@@ -1,5 +1,6 @@
 #include "import/address_book_import.h"
 
+#include <QDir>
 #include <algorithm>
 
 #include "card/card_reader.h"
@@ -105,7 +106,7 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
     const QByteArray groupFolder = encodeFileName(folderPath) + '/' + group.name;
     const std::vector<DirectoryEntry> files = listedEntries(groupFolder, Wanted::Files);
 
-    report(status, folderPath + kReadingFrom);
+    report(status, QDir::toNativeSeparators(folderPath) + kReadingFrom);
     if (const DirectoryEntry* cardFile = findCardFile(files)) {
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
@@ -115,7 +116,7 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
         }
     }
 
-    report(status, folderPath + kReadingFrom);
+    report(status, QDir::toNativeSeparators(folderPath) + kReadingFrom);
     const DirectoryEntry* indexFile = findIndexFile(files);
     if (indexFile == nullptr) {
         return;

@@ -1,6 +1,7 @@
 #include "windows/choice_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -29,7 +30,7 @@ ChoiceJobWindow::ChoiceJobWindow(const Design& design, zt::Database& db, const Q
 
 void ChoiceJobWindow::Form_Load() {
     list_->setCurrentIndex(0);
-    setStatus(OutputPath + QStringLiteral("\r\nに出力します。"));
+    setStatus(QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力します。"));
 }
 
 void ChoiceJobWindow::runJob() {

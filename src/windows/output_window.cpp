@@ -1,5 +1,6 @@
 #include "windows/output_window.h"
 
+#include <QDir>
 #include <QPushButton>
 
 #include "platform/message_box.h"
@@ -13,12 +14,14 @@ OutputJobWindow::OutputJobWindow(const QString& name, const QString& caption, zt
 }
 
 void OutputJobWindow::Form_Load(const QString& format) {
-    setStatus(format + QStringLiteral("\r\n") + OutputPath + QStringLiteral("\r\nに出力します。"));
+    setStatus(format + QStringLiteral("\r\n") + QDir::toNativeSeparators(OutputPath) +
+              QStringLiteral("\r\nに出力します。"));
 }
 
 void OutputJobWindow::reportWritten(const QString& whereToTakeIt, qsizetype losses) {
-    zt::MessageBox::show(this, OutputPath + QStringLiteral("\r\nに出力しました。\r\n") + whereToTakeIt,
-                         QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
-                         zt::MessageBox::Icon::Information);
+    zt::MessageBox::show(
+        this,
+        QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力しました。\r\n") + whereToTakeIt,
+        QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
     tellLosses(losses, OutputPath);
 }

@@ -1,33 +1,31 @@
 // The writers against their golden files under tests/data, what each promises
 // about the file itself, and the job windows as the user meets them.
-#include <sys/resource.h>
-
 #include <QComboBox>
 #include <QLabel>
-#include <csignal>
 
-#include "windows/csv_window.h"
+#include "faults.h"
 #include "formats/csv_writer.h"
-#include "windows/edmax_window.h"
 #include "formats/edmax_writer.h"
-#include "windows/google_csv_window.h"
-#include "windows/ldif_window.h"
-#include "windows/outlook_csv_window.h"
-#include "windows/tsurukame_window.h"
 #include "formats/tsurukame_writer.h"
-#include "windows/vcard_window.h"
 #include "formats/vcard_writer.h"
 #include "import/address_book_import.h"
-#include "windows/import_window.h"
 #include "platform/desktop.h"
 #include "platform/error.h"
 #include "shell/status_label.h"
 #include "shell/ui_font.h"
 #include "test_support.h"
+#include "windows/csv_window.h"
+#include "windows/edmax_window.h"
+#include "windows/google_csv_window.h"
+#include "windows/import_window.h"
+#include "windows/ldif_window.h"
+#include "windows/outlook_csv_window.h"
+#include "windows/tsurukame_window.h"
+#include "windows/vcard_window.h"
 
 enum class Writer { Csv, EdMax, Tsurukame, VCard };
 Q_DECLARE_METATYPE(Writer)
-enum class Fault { TargetIsFolder, FolderGone, DiskFull };
+enum class Fault { TargetIsFolder, FolderGone, DiskFull, ReadOnly, HeldOpen };
 Q_DECLARE_METATYPE(Fault)
 using Make = JobWindow* (*)(zt::Database&, const QString&);
 Q_DECLARE_METATYPE(Make)
@@ -301,6 +299,12 @@ private slots:
             << u"ファイルを作成できません: %1（フォルダが見つかりません）"_qs;
         QTest::newRow("disk full") << &make<ZTAdrF03> << "ZTAdrF03.vcf" << Fault::DiskFull
                                    << u"ファイルに書き込めません: %1（File too large）"_qs;
+        QTest::newRow("read-only target") << &make<ZTAdrF04> << "ZTAdrF04.csv" << Fault::ReadOnly
+                                          << u"ファイルを作成できません: %1（ファイルが読み取り専用です）"_qs;
+        // The CSV is opened in a spreadsheet, which keeps it from being replaced.
+        QTest::newRow("target open in another program")
+            << &make<ZTAdrF02> << "ZTAdrF02.txt" << Fault::HeldOpen
+            << u"ファイルを保存できません: %1（ほかのプログラムが使用中です。そのプログラムで閉じてから、やり直してください）"_qs;
     }
 
     void unwritableTarget() {
@@ -313,27 +317,39 @@ private slots:
         const QString target = folder + u'/' + file;
         if (fault == Fault::TargetIsFolder) {
             QVERIFY(QDir().mkdir(target));
-        } else if (fault == Fault::DiskFull) {
+        } else if (fault != Fault::FolderGone) {
             writeFile(target, kOldRun);
         }
-        // For a full disk, no byte more may be written to any file.
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit none = saved;
-        none.rlim_cur = 0;
-        std::signal(SIGXFSZ, SIG_IGN);
+        if (fault == Fault::ReadOnly) {
+            if (!permissionsHold()) {
+                QSKIP("root may replace a read-only file");
+            }
+            QFile::setPermissions(target, QFile::ReadOwner);
+        }
         show(job);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
-        const bool closed = run(job);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        bool closed = false;
+        {
+            DiskFull diskFull;
+            HeldOpen heldOpen;
+            if (fault == Fault::DiskFull && !diskFull.start()) {
+                QSKIP("this system has no limit of a file's size to stand for a full disk");
+            }
+            if (fault == Fault::HeldOpen && !heldOpen.start(target)) {
+                QSKIP("a file open in another program is not locked here");
+            }
+            closed = run(job);
+        }
+        if (fault == Fault::ReadOnly) {
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        }
 
         QVERIFY(closed);
-        QCOMPARE(boxes(), QStringList{fatal(message.arg(target))});
+        QCOMPARE(boxes(), QStringList{fatal(message.arg(QDir::toNativeSeparators(target)))});
         QVERIFY(zt::Desktop::opened().isEmpty());
         QCOMPARE(work->outFiles(), fault == Fault::FolderGone ? QStringList{} : QStringList{file});
         if (fault == Fault::TargetIsFolder) {
             QVERIFY(QDir(target).isEmpty());
-        } else if (fault == Fault::DiskFull) {
+        } else if (fault != Fault::FolderGone) {
             QCOMPARE(fileBytes(target), kOldRun);
         }
     }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/cp932.h"
+#include "platform/folder_names.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
 #include "shell/test_seams.h"
@@ -77,6 +78,29 @@ private slots:
         for (int b = 0; b <= 0xDF; b = b == 0x7F ? 0xA1 : b + 1) {  // ASCII, half-width kana
             QCOMPARE(zt::cp932::encode(zt::cp932::decode(QByteArray(1, char(b)))), QByteArray(1, char(b)));
         }
+    }
+
+    // The picked folder must lie inside AddrBook, its name compared as the
+    // file system compares names: exactly here, regardless of case on Windows,
+    // where `\` separates too. Width is never folded.
+    void insideAddressBook_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("here");
+        QTest::addColumn<bool>("onWindows");
+        QTest::newRow("inside") << "/home/u/AddrBook/picked" << true << true;
+        QTest::newRow("deeper") << "/home/u/AddrBook/a/b" << true << true;
+        QTest::newRow("AddrBook itself") << "/home/u/AddrBook" << false << false;
+        QTest::newRow("lower case") << "/home/u/addrbook/picked" << false << true;
+        QTest::newRow("drive and backslashes") << "C:\\Users\\u\\AddrBook\\picked" << false << true;
+        QTest::newRow("part of a name") << "/home/u/MyAddrBook/picked" << false << false;
+        QTest::newRow("full-width") << "/home/u/ＡｄｄｒＢｏｏｋ/picked" << false << false;
+    }
+    void insideAddressBook() {
+        QFETCH(QString, path);
+        QFETCH(bool, here);
+        QFETCH(bool, onWindows);
+        QCOMPARE(zt::pathPassesThrough(path, u"AddrBook"_qs),
+                 QSysInfo::productType() == u"windows" ? onWindows : here);
     }
 
     // Both answer No: Enter by taking the default, Escape whatever the default.

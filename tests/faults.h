@@ -1,0 +1,88 @@
+#pragma once
+
+// Faults of the file system that the tests bring about, each the way the
+// system at hand allows; where it cannot happen there, the test is skipped
+// with the reason.
+#include <QFile>
+#include <QString>
+#include <QtTest>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
+// True where file permissions hold for this process: root, and Wine run as
+// root, may write anyway.
+inline bool permissionsHold() {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return ::geteuid() != 0;
+#endif
+}
+
+// While it lives, no byte more may be written to any file: a full disk.
+// Returns false where that cannot be arranged.
+class DiskFull {
+public:
+    bool start() {
+#ifdef Q_OS_WIN
+        return false;
+#else
+        rlimit none{};
+        if (getrlimit(RLIMIT_FSIZE, &saved_) != 0) {
+            return false;
+        }
+        none = saved_;
+        none.rlim_cur = 0;
+        std::signal(SIGXFSZ, SIG_IGN);
+        return active_ = setrlimit(RLIMIT_FSIZE, &none) == 0;
+#endif
+    }
+    ~DiskFull() {
+#ifndef Q_OS_WIN
+        if (active_) {
+            setrlimit(RLIMIT_FSIZE, &saved_);
+        }
+#endif
+    }
+
+private:
+#ifndef Q_OS_WIN
+    rlimit saved_{};
+    bool active_ = false;
+#endif
+};
+
+// Another program holding a file open as Windows programs do, to read it but
+// letting nobody replace it. Returns false where opening locks nothing.
+class HeldOpen {
+public:
+    bool start(const QString& path) {
+#ifdef Q_OS_WIN
+        handle_ = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+        return handle_ != INVALID_HANDLE_VALUE;
+#else
+        Q_UNUSED(path);
+        return false;
+#endif
+    }
+    ~HeldOpen() {
+#ifdef Q_OS_WIN
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(handle_);
+        }
+#endif
+    }
+
+private:
+#ifdef Q_OS_WIN
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+#endif
+};
