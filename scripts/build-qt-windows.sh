@@ -40,6 +40,19 @@ if [ -f "$prefix/.complete" ]; then
     exit 0
 fi
 
+# A second run while the first still builds would delete its work; it
+# waits for the first instead and then finds the cache complete.
+mkdir -p "$cache_root"
+exec 9>"$cache_root/win64-qt-$key.lock"
+if ! flock -n 9; then
+    echo "== another run is building Qt for Windows into $prefix; waiting for it" >&2
+    flock 9
+fi
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+
 work="$cache_root/work-$key"
 rm -rf "$work" "$prefix"
 mkdir -p "$work" "$prefix"
