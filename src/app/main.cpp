@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/startup.h"
 
 int main(int argc, char* argv[]) {

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "app/main_menu.h"
+#include "app/program_folders.h"
 #include "app/startup.h"
 #include "platform/cp932.h"
 #include "platform/help_engine.h"

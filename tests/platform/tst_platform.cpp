@@ -1,9 +1,10 @@
-// The CP932 code page; the real message box and help window behind their seams.
+// The CP932 code page; placing a file durably; the real message box and help window behind their seams.
 #include <QtWidgets>
 
 #include <functional>
 
 #include "platform/cp932.h"
+#include "platform/durable_file.h"
 #include "platform/folder_names.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
@@ -101,6 +102,42 @@ private slots:
         QFETCH(bool, onWindows);
         QCOMPARE(zt::pathPassesThrough(path, u"AddrBook"_qs),
                  QSysInfo::productType() == u"windows" ? onWindows : here);
+    }
+
+    // A new file or a moved one appears whole under a free name, never over
+    // a file already there, and leaves nothing half-made beside it.
+    void durablePlacement_data() {
+        QTest::addColumn<bool>("move");
+        QTest::addColumn<QString>("target");  // in a fresh folder holding "taken" and "source"
+        QTest::addColumn<int>("placed");
+        for (const bool move : {false, true}) {
+            const char* how = move ? "move" : "place";
+            QTest::addRow("%s, free name", how) << move << "new.mdb" << int(zt::durable::Placed::Done);
+            QTest::addRow("%s, name taken", how) << move << "taken" << int(zt::durable::Placed::Taken);
+            QTest::addRow("%s, no folder", how) << move << "gone/new.mdb" << int(zt::durable::Placed::Failed);
+        }
+    }
+
+    void durablePlacement() {
+        QFETCH(bool, move);
+        QFETCH(QString, target);
+        QFETCH(int, placed);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("taken"), "taken");
+        writeFile(dir.filePath("source"), "bytes");
+        QString error;
+        const zt::durable::Placed result =
+            move ? zt::durable::moveFile(dir.filePath("source"), dir.filePath(target), error)
+                 : zt::durable::placeNewFile(dir.filePath(target), "bytes", error);
+        QCOMPARE(int(result), placed);
+        QVERIFY(result != zt::durable::Placed::Failed || !error.isEmpty());
+        const bool done = result == zt::durable::Placed::Done;
+        QCOMPARE(fileBytes(dir.filePath("taken")), QByteArray("taken"));
+        QCOMPARE(fileBytes(dir.filePath("source")), QByteArray(move && done ? "<missing>" : "bytes"));
+        if (done) {
+            QCOMPARE(fileBytes(dir.filePath(target)), QByteArray("bytes"));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), done && !move ? 3 : 2);
     }
 
     // Both answer No: Enter by taking the default, Escape whatever the default.
