@@ -17,4 +17,7 @@ void tellCommandLine(ConsoleStream stream, const QString& text);
 // ANSI code page, which need not hold every character of a name.
 QStringList commandLineArguments(int argc, char* argv[]);
 
+// The running program's file, found before there is an application object to ask.
+QString runningExecutable();
+
 }  // namespace zt

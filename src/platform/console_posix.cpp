@@ -1,3 +1,4 @@
+#include <QFile>
 #include <cstdio>
 
 #include "platform/console.h"
@@ -16,6 +17,10 @@ QStringList commandLineArguments(int argc, char* argv[]) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     return arguments;
+}
+
+QString runningExecutable() {
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
 }
 
 }  // namespace zt

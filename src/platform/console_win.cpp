@@ -56,4 +56,15 @@ QStringList commandLineArguments(int /*argc*/, char* /*argv*/[]) {
     return arguments;
 }
 
+QString runningExecutable() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = ::GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (size < path.size()) {
+            return QDir::fromNativeSeparators(QString::fromWCharArray(path.data(), int(size)));
+        }
+        path.resize(path.size() * 2);  // a long path was cut short
+    }
+}
+
 }  // namespace zt
