@@ -9,23 +9,53 @@
 #include <utility>
 
 #include "app/version_caption.h"
+#include "platform/cp932.h"
 #include "platform/fatal_error.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
 #include "shell/ui_font.h"
+#include "windows/import_window.h"
+#include "windows/outputs.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Every numbered caption is padded with ideographic spaces to 43 half-width
-// cells (a full-width character counts two, "&" none). The buttons centre
-// their text, so equal widths make the texts start in one column.
-QString padded(const QString& text, int ideographicSpaces) {
-    return text + QString(ideographicSpaces, QChar(0x3000));
+// The numbered buttons, in their order: the import, every output, and a spare
+// with no window.
+struct MenuItem {
+    QString window;
+    QChar key;
+    QString caption;
+};
+
+QList<MenuItem> menuItems() {
+    QList<MenuItem> items{{QStringLiteral("ZTAdrF01"), u'1', ZTAdrF01::Caption}};
+    for (const zt::Output& output : zt::outputs()) {
+        items.append({output.window, output.key, output.caption});
+    }
+    items.append({QString(), QChar(items.last().key.unicode() + 1), QString()});
+    return items;
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int top) {
+// Every numbered caption is padded to 43 half-width cells (a full-width
+// character counts two, "&" none) with ideographic spaces, and a half-width
+// one for an odd remainder. The buttons centre their text, so equal widths
+// make the texts start in one column. The font is fixed-pitch and every
+// caption is in CP932, so its bytes there are its cells.
+QString padded(const MenuItem& item) {
+    const QString text = u"(&"_s + item.key + u')' + item.caption;
+    const qsizetype cells = zt::cp932::encode(text).size() - 1;
+    QString caption = text + QString((43 - cells) / 2, QChar(0x3000));
+    if ((43 - cells) % 2 != 0) {
+        caption += u' ';
+    }
+    return caption;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int top) {
     auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
+    button->setObjectName(name);
     button->setAutoDefault(false);
     JobWindow::place(button, 500, top, 4200, 450);
     return button;
@@ -40,56 +70,12 @@ bool isUnownedWindow(const QWidget* w) {
 }  // namespace
 
 ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
-    : QWidget(nullptr), jobs_(std::move(jobs)), helpFile_(helpFile) {
+    : QWidget(nullptr), factories_(std::move(jobs)), helpFile_(helpFile) {
     setObjectName(QStringLiteral("ZTAdrF00"));
     setFixedSize(JobWindow::px(5130), JobWindow::px(6795));
     setFont(ZTAdrM1::GothicFont(9));
-
-    Command1 = makeButton(this, "Command1", padded(QStringLiteral("(&1)アドレス帳データを取り込み"), 7), 200);
-    Command2 = makeButton(this, "Command2", padded(QStringLiteral("(&2)CSV 出力"), 16), 700);
-    Command3 = makeButton(this, "Command3", padded(QStringLiteral("(&3)vCard 出力"), 15), 1200);
-    // 22 cells: an odd remainder, so one half-width space joins the padding.
-    Command4 =
-        makeButton(this, "Command4", padded(QStringLiteral("(&4)Outlook 用 CSV 出力"), 10) + u' ', 1700);
-    Command5 = makeButton(this, "Command5", padded(QStringLiteral("(&5)EdMax アドレス帳作成"), 10), 2200);
-    Command6 = makeButton(this, "Command6", padded(QStringLiteral("(&6)鶴亀アドレス帳作成"), 11), 2700);
-    Command7 = makeButton(this, "Command7", padded(QStringLiteral("(&7)Thunderbird 用 LDIF 出力"), 8), 3200);
-    Command8 = makeButton(this, "Command8", padded(QStringLiteral("(&8)Google 用 CSV 出力"), 11), 3700);
-    Command9 = makeButton(this, "Command9", padded(QStringLiteral("(&9)"), 20), 4200);
-    CommandEnd = makeButton(this, "CommandEnd", QStringLiteral("終了(&X)"), 5700);
-    CommandEnd->setFont(ZTAdrM1::GothicFont(9.75, true));
-
-    // The spare keeps its caption and place but is never shown, so it cannot
-    // take the focus.
-    Command9->hide();
-
-    Label1 = new QLabel(QStringLiteral("最初に(1)でデータを取り込んでください。"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    JobWindow::place(Label1, 500, 6400, 4200, 200);
-    Label2 = new QLabel(QStringLiteral("F1 で HELP表示"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    JobWindow::place(Label2, 3400, 0, 1300, 180);
-    for (QLabel* label : {Label1, Label2}) {
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setTextFormat(Qt::PlainText);
-    }
-
-    const QList<QPushButton*> tabOrder{Command1, Command2, Command3, Command4, Command5,
-                                       Command6, Command7, Command8, Command9, CommandEnd};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i) {
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    }
-    Command1->setFocus();
-
-    connect(Command1, &QPushButton::clicked, this, &ZTAdrF00::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &ZTAdrF00::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &ZTAdrF00::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &ZTAdrF00::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &ZTAdrF00::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &ZTAdrF00::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &ZTAdrF00::Command7_Click);
-    connect(Command8, &QPushButton::clicked, this, &ZTAdrF00::Command8_Click);
-    connect(CommandEnd, &QPushButton::clicked, this, &ZTAdrF00::CommandEnd_Click);
+    addJobButtons();
+    addLabels();
 
     // Keyboard preview: F1 must be seen whichever of our controls has the
     // focus, before the control itself gets the key.
@@ -103,6 +89,41 @@ ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
 #endif
 
     Form_Load();
+}
+
+void ZTAdrF00::addJobButtons() {
+    for (const MenuItem& item : menuItems()) {
+        const int number = jobs_.size() + 1;
+        QPushButton* button =
+            makeButton(this, u"Command"_s + item.key, padded(item), 200 + 500 * (number - 1));
+        connect(button, &QPushButton::clicked, this, [this, number] { Command_Click(number); });
+        jobs_.append({item.window, button, nullptr});
+    }
+    // The spare keeps its caption and place but is never shown, so it cannot
+    // take the focus.
+    jobs_.last().button->hide();
+    CommandEnd = makeButton(this, QStringLiteral("CommandEnd"), QStringLiteral("終了(&X)"), 5700);
+    CommandEnd->setFont(ZTAdrM1::GothicFont(9.75, true));
+    connect(CommandEnd, &QPushButton::clicked, this, &ZTAdrF00::CommandEnd_Click);
+
+    for (qsizetype i = 1; i < jobs_.size(); ++i) {
+        setTabOrder(jobs_[i - 1].button, jobs_[i].button);
+    }
+    setTabOrder(jobs_.last().button, CommandEnd);
+    jobs_.first().button->setFocus();
+}
+
+void ZTAdrF00::addLabels() {
+    Label1 = new QLabel(QStringLiteral("最初に(1)でデータを取り込んでください。"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    JobWindow::place(Label1, 500, 6400, 4200, 200);
+    Label2 = new QLabel(QStringLiteral("F1 で HELP表示"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    JobWindow::place(Label2, 3400, 0, 1300, 180);
+    for (QLabel* label : {Label1, Label2}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+    }
 }
 
 namespace {
@@ -123,36 +144,8 @@ void ZTAdrF00::Form_Load() {
     ZTAdrM1::SetVersionCaption(this);
 }
 
-void ZTAdrF00::Command1_Click() {
-    showJob(importWindow_, jobs_.import);
-}
-
-void ZTAdrF00::Command2_Click() {
-    showJob(csvWindow_, jobs_.csv);
-}
-
-void ZTAdrF00::Command3_Click() {
-    showJob(vcardWindow_, jobs_.vcard);
-}
-
-void ZTAdrF00::Command4_Click() {
-    showJob(outlookWindow_, jobs_.outlook);
-}
-
-void ZTAdrF00::Command5_Click() {
-    showJob(edmaxWindow_, jobs_.edmax);
-}
-
-void ZTAdrF00::Command6_Click() {
-    showJob(tsurukameWindow_, jobs_.tsurukame);
-}
-
-void ZTAdrF00::Command7_Click() {
-    showJob(ldifWindow_, jobs_.ldif);
-}
-
-void ZTAdrF00::Command8_Click() {
-    showJob(googleWindow_, jobs_.google);
+QPushButton* ZTAdrF00::Command(int number) const {
+    return jobs_.value(number - 1).button;
 }
 
 void ZTAdrF00::CommandEnd_Click() {
@@ -185,10 +178,9 @@ bool ZTAdrF00::Form_QueryUnload() {
 
 QList<QWidget*> ZTAdrF00::otherOpenWindows() const {
     QList<QWidget*> open;
-    for (const QPointer<JobWindow>& job : {importWindow_, csvWindow_, vcardWindow_, outlookWindow_,
-                                           edmaxWindow_, tsurukameWindow_, ldifWindow_, googleWindow_}) {
-        if (job && job->isVisible()) {
-            open.append(job.data());
+    for (const Job& job : jobs_) {
+        if (job.open && job.open->isVisible()) {
+            open.append(job.open.data());
         }
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -221,7 +213,12 @@ bool ZTAdrF00::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void ZTAdrF00::showJob(QPointer<JobWindow>& slot, const std::function<JobWindow*()>& make) {
+void ZTAdrF00::Command_Click(int number) {
+    if (number < 1 || number > jobs_.size()) {
+        return;
+    }
+    QPointer<JobWindow>& slot = jobs_[number - 1].open;
+    const std::function<JobWindow*()> make = factories_.value(jobs_[number - 1].window);
     // A job window's load step may fail (a database error); that is reported
     // like any other failure instead of escaping into the event loop.
     zt::runGuarded(this, [&] {

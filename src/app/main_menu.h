@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -10,38 +12,26 @@ class QLabel;
 class QPushButton;
 class QSessionManager;
 
-// The main menu, the program's one permanent window. It opens the seven job
-// windows (one instance of each, unowned and not modal), opens the help file on
-// F1, and refuses to close while a job window is open. It never touches the
-// working database.
+// The main menu, the program's one permanent window. A numbered button for
+// the import and one for each row of zt::outputs() open the job windows (one
+// instance of each, unowned and not modal); it opens the help file on F1, and
+// refuses to close while a job window is open. It never touches the working
+// database.
 class ZTAdrF00 : public QWidget {
     Q_OBJECT
 public:
-    // How the job windows are made. The program passes the real windows; tests
-    // pass stand-ins. An empty factory leaves its button without effect.
-    struct JobFactories {
-        std::function<JobWindow*()> import;     // ZTAdrF01
-        std::function<JobWindow*()> csv;        // ZTAdrF02
-        std::function<JobWindow*()> vcard;      // ZTAdrF03
-        std::function<JobWindow*()> outlook;    // ZTAdrF04
-        std::function<JobWindow*()> edmax;      // ZTAdrF05
-        std::function<JobWindow*()> tsurukame;  // ZTAdrF06
-        std::function<JobWindow*()> ldif;       // ZTAdrF07
-        std::function<JobWindow*()> google;     // ZTAdrF08
-    };
+    // How the job windows are made, by the window's name (ZTAdrF01...). The
+    // program passes the real windows; tests may pass stand-ins. A button
+    // whose window has no factory does nothing.
+    using JobFactories = QHash<QString, std::function<JobWindow*()>>;
 
     // `helpFile` is what F1 opens: the help file beside the executable.
     ZTAdrF00(JobFactories jobs, const QString& helpFile);
 
     void Form_Load();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command7_Click();
-    void Command8_Click();
+    // The numbered button `number` clicked: its job window opened, or brought
+    // to the front when it is open.
+    void Command_Click(int number);
     void CommandEnd_Click();
     // Returns true when F1 was handled (help shown).
     bool Form_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -54,15 +44,8 @@ public:
     // any other unowned window.
     QList<QWidget*> otherOpenWindows() const;
 
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
-    QPushButton* Command4;
-    QPushButton* Command5;
-    QPushButton* Command6;
-    QPushButton* Command7;
-    QPushButton* Command8;
-    QPushButton* Command9;
+    // The numbered button Command<number>, 1 to 9.
+    QPushButton* Command(int number) const;
     QPushButton* CommandEnd;
     QLabel* Label1;
     QLabel* Label2;
@@ -76,17 +59,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showJob(QPointer<JobWindow>& slot, const std::function<JobWindow*()>& make);
+    // A numbered button and the job window it opens, while that is open.
+    struct Job {
+        QString window;
+        QPushButton* button;
+        QPointer<JobWindow> open;
+    };
+
+    void addJobButtons();
+    void addLabels();
     void commitData(QSessionManager& manager);
 
-    JobFactories jobs_;
+    JobFactories factories_;
     QString helpFile_;
-    QPointer<JobWindow> importWindow_;
-    QPointer<JobWindow> csvWindow_;
-    QPointer<JobWindow> vcardWindow_;
-    QPointer<JobWindow> outlookWindow_;
-    QPointer<JobWindow> edmaxWindow_;
-    QPointer<JobWindow> tsurukameWindow_;
-    QPointer<JobWindow> ldifWindow_;
-    QPointer<JobWindow> googleWindow_;
+    QList<Job> jobs_;  // in button order, the spare last
 };

@@ -12,14 +12,8 @@
 #include "shell/app_state.h"
 #include "shell/ui_font.h"
 #include "version.h"
-#include "windows/csv_window.h"
-#include "windows/edmax_window.h"
-#include "windows/google_csv_window.h"
 #include "windows/import_window.h"
-#include "windows/ldif_window.h"
-#include "windows/outlook_csv_window.h"
-#include "windows/tsurukame_window.h"
-#include "windows/vcard_window.h"
+#include "windows/outputs.h"
 
 namespace ZTAdrM1 {
 
@@ -46,16 +40,12 @@ void PrepareApplication(QApplication& app) {
 }
 
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder) {
-    return {
-        [&db] { return new ZTAdrF01(db); },
-        [&db, folder] { return new ZTAdrF02(db, folder); },
-        [&db, folder] { return new ZTAdrF03(db, folder); },
-        [&db, folder] { return new ZTAdrF04(db, folder); },
-        [&db, folder] { return new ZTAdrF05(db, folder); },
-        [&db, folder] { return new ZTAdrF06(db, folder); },
-        [&db, folder] { return new ZTAdrF07(db, folder); },
-        [&db, folder] { return new ZTAdrF08(db, folder); },
-    };
+    ZTAdrF00::JobFactories jobs{{QStringLiteral("ZTAdrF01"), [&db] { return new ZTAdrF01(db); }}};
+    for (const zt::Output& output : zt::outputs()) {
+        jobs.insert(output.window,
+                    [&output, &db, folder] { return zt::makeOutputWindow(output, db, folder); });
+    }
+    return jobs;
 }
 
 int Main(QApplication& app) {

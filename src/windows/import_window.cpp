@@ -10,9 +10,9 @@
 
 using zt::MessageBox;
 
-ZTAdrF01::ZTAdrF01(zt::Database& db)
-    : JobWindow(QStringLiteral("ZTAdrF01"), QStringLiteral("アドレス帳データを取り込み"), 4680, 1890),
-      db_(db) {
+const QString ZTAdrF01::Caption = QStringLiteral("アドレス帳データを取り込み");
+
+ZTAdrF01::ZTAdrF01(zt::Database& db) : JobWindow(QStringLiteral("ZTAdrF01"), Caption, 4680, 1890), db_(db) {
     place(状況表示, 300, 300, 4000, 600);
     place(処理実行, 2500, 1200, 1800, 400);
 }

@@ -13,6 +13,9 @@ class ZTAdrF01 : public JobWindow {
 public:
     explicit ZTAdrF01(zt::Database& db);
 
+    // The window's title, which the main menu's first button shows too.
+    static const QString Caption;
+
 protected:
     void runJob() override;
 

@@ -1,27 +1,66 @@
 #include "windows/output_window.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 
+#include "platform/desktop.h"
 #include "platform/message_box.h"
 
-OutputJobWindow::OutputJobWindow(const QString& name, const QString& caption, zt::Database& db,
-                                 const QString& folder, const QString& fileName, const QString& format)
-    : JobWindow(name, caption, 4680, 1890), OutputPath(folder + u'/' + fileName), db_(db) {
-    place(状況表示, 300, 200, 4000, 800);
-    place(処理実行, 2500, 1200, 1800, 400);
-    Form_Load(format);
+OutputJobWindow::OutputJobWindow(const zt::Output& output, zt::Database& db, const QString& folder)
+    : JobWindow(output.window, output.caption, output.choices ? output.choices->clientWidth : 4680,
+                output.choices ? 2190 : 1890),
+      OutputPath(folder + u'/' + output.fileName),
+      output_(output),
+      db_(db) {
+    if (output.choices) {
+        addChoiceList(*output.choices);
+    } else {
+        place(状況表示, 300, 200, 4000, 800);
+        place(処理実行, 2500, 1200, 1800, 400);
+    }
+    Form_Load();
 }
 
-void OutputJobWindow::Form_Load(const QString& format) {
-    setStatus(format + QStringLiteral("\r\n") + QDir::toNativeSeparators(OutputPath) +
-              QStringLiteral("\r\nに出力します。"));
+void OutputJobWindow::addChoiceList(const zt::ChoiceList& choices) {
+    Label1 = new QLabel(choices.caption, this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    place(Label1, 100, 80, 1200, 195);
+    list_ = new QComboBox(this);
+    list_->setObjectName(choices.name);
+    list_->setEditable(false);
+    list_->addItems(choices.items);
+    list_->move(px(1300), 0);
+    list_->resize(px(choices.listWidth), list_->sizeHint().height());
+    setTabOrder(list_, 処理実行);
+    place(状況表示, 300, 500, choices.statusWidth, 800);
+    place(処理実行, choices.buttonLeft, 1500, 1800, 400);
 }
 
-void OutputJobWindow::reportWritten(const QString& whereToTakeIt, qsizetype losses) {
-    zt::MessageBox::show(
-        this,
-        QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力しました。\r\n") + whereToTakeIt,
-        QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
+void OutputJobWindow::Form_Load() {
+    QString status = QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力します。");
+    if (!output_.description.isEmpty()) {
+        status.prepend(output_.description + QStringLiteral("\r\n"));
+    }
+    if (list_) {
+        list_->setCurrentIndex(0);
+    }
+    setStatus(status);
+}
+
+void OutputJobWindow::runJob() {
+    const QString chosen = list_ ? list_->currentText() : QString();
+    const qsizetype losses = output_.write(db_, OutputPath, chosen.isEmpty() ? QChar() : chosen.at(0),
+                                           [this](const QString& text) { setStatus(text); });
+    if (output_.opensOnDesktop) {
+        zt::Desktop::openWithDefaultApp(this, OutputPath);
+    } else {
+        const QString done = output_.choices ? output_.done
+                                             : QDir::toNativeSeparators(OutputPath) +
+                                                   QStringLiteral("\r\nに出力しました。\r\n") + output_.done;
+        zt::MessageBox::show(this, done, QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
+                             zt::MessageBox::Icon::Information);
+    }
     tellLosses(losses, OutputPath);
 }

@@ -3,29 +3,52 @@
 #include <QString>
 
 #include "shell/job_window.h"
+#include "windows/outputs.h"
 
-namespace zt {
-class Database;
-}
+class QComboBox;
+class QLabel;
 
-// The body the CSV, vCard, Outlook CSV and LDIF windows share: one file in the working folder,
-// described at load as what is written, where, and that it will be.
+// The job window of one output, made from its row of zt::outputs(): it says at
+// load what it will write where, and a run writes the file, then shows the
+// completion box, or hands the file to the desktop, and the box that points to
+// the loss report when something was lost. A row with a choice list gets the
+// list above the status label, its first item chosen at load.
 class OutputJobWindow : public JobWindow {
     Q_OBJECT
 public:
-    // `format` is the description's first part, naming what the file holds.
-    OutputJobWindow(const QString& name, const QString& caption, zt::Database& db, const QString& folder,
-                    const QString& fileName, const QString& format);
+    OutputJobWindow(const zt::Output& output, zt::Database& db, const QString& folder);
 
     QString OutputPath;
+    QLabel* Label1 = nullptr;  // the choice list's caption
 
 protected:
-    // The completion box: the file written, then `whereToTakeIt`; then the
-    // box that points to the loss report when the writer had `losses`.
-    void reportWritten(const QString& whereToTakeIt, qsizetype losses);
+    void runJob() override;
 
-    zt::Database& db_;
+    QComboBox* list_ = nullptr;
 
 private:
-    void Form_Load(const QString& format);
+    void addChoiceList(const zt::ChoiceList& choices);
+    void Form_Load();
+
+    const zt::Output output_;  // a copy: a row need not outlive its window
+    zt::Database& db_;
 };
+
+// The output windows by the names the system gives them, each its own row.
+#define ZT_OUTPUT_WINDOW(Name, ...)                                             \
+    class Name : public OutputJobWindow {                                       \
+    public:                                                                     \
+        Name(zt::Database& db, const QString& folder)                           \
+            : OutputJobWindow(zt::output(QStringLiteral(#Name)), db, folder) {} \
+        __VA_ARGS__                                                             \
+    }
+
+ZT_OUTPUT_WINDOW(ZTAdrF02);
+ZT_OUTPUT_WINDOW(ZTAdrF03);
+ZT_OUTPUT_WINDOW(ZTAdrF04);
+ZT_OUTPUT_WINDOW(ZTAdrF05, QComboBox* const メモ選択 = list_;);
+ZT_OUTPUT_WINDOW(ZTAdrF06, QComboBox* const 備考選択 = list_;);
+ZT_OUTPUT_WINDOW(ZTAdrF07);
+ZT_OUTPUT_WINDOW(ZTAdrF08);
+
+#undef ZT_OUTPUT_WINDOW

@@ -15,6 +15,8 @@
 #include "platform/help_engine.h"
 #include "shell/app_state.h"
 #include "test_support.h"
+#include "windows/import_window.h"
+#include "windows/outputs.h"
 
 static bool onWindows() {
     return QSysInfo::productType() == u"windows";
@@ -34,6 +36,42 @@ class TestApp : public GuiTest {
             }
         }
         return found;
+    }
+
+    // The program folder ~/opt and the user's folders under `home` as a row
+    // of workingDatabase_data describes them.
+    static void makeCopy(const QString& setup, const QString& home, const QString& expected) {
+        const auto path = [&](QString p) { return p.replace(u'~', home); };
+        const QString program = path(u"~/opt"_qs);
+        const QString beside = program + u"/FOO.mdb"_qs, empty = program + u"/empty.mdb"_qs;
+        const bool installed = setup.contains(u'E');
+        QDir().mkpath(program);
+        QDir().mkpath(path(u"~/cfg"_qs));
+        writeFile(path(u"~/cfg/user-dirs.dirs"_qs), "XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n");
+        // ~/f: a file where the user's folder would be made.
+        writeFile(setup.contains(u'x') ? beside : path(u"~/f"_qs), QByteArray(4096, 'x'));
+        if (setup.contains(u'N')) {
+            writeFile(path(u"~/ドキュメント"_qs), "x");
+        }
+        if (installed) {
+            zt::Database::create(empty);
+        }
+        if (installed ? setup.contains(u'O') : !setup.contains(u'x') && !setup.contains(u'n')) {
+            zt::Database::create(beside);
+            const auto old = zt::Database::open(beside);
+            old->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
+                                              : u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
+            if (setup.contains(u'2')) {
+                old->Execute(u"PRAGMA user_version = 2"_qs);
+            }
+            if (setup.contains(u'0')) {
+                makeVersion0(*old);
+            }
+        }
+        if (setup.contains(u'd')) {
+            QDir().mkpath(expected);
+            zt::Database::create(expected + u"/FOO.mdb"_qs);
+        }
     }
 
     bool activateMenu() {
@@ -143,33 +181,7 @@ private slots:
                 QDir(outputs).removeRecursively();
             }
         });
-        QDir().mkpath(program);
-        QDir().mkpath(path(u"~/cfg"_qs));
-        writeFile(path(u"~/cfg/user-dirs.dirs"_qs), "XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n");
-        // ~/f: a file where the user's folder would be made.
-        writeFile(setup.contains(u'x') ? beside : path(u"~/f"_qs), QByteArray(4096, 'x'));
-        if (setup.contains(u'N')) {
-            writeFile(path(u"~/ドキュメント"_qs), "x");
-        }
-        if (installed) {
-            zt::Database::create(empty);
-        }
-        if (installed ? setup.contains(u'O') : !setup.contains(u'x') && !setup.contains(u'n')) {
-            zt::Database::create(beside);
-            const auto old = zt::Database::open(beside);
-            old->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
-                                              : u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
-            if (setup.contains(u'2')) {
-                old->Execute(u"PRAGMA user_version = 2"_qs);
-            }
-            if (setup.contains(u'0')) {
-                makeVersion0(*old);
-            }
-        }
-        if (setup.contains(u'd')) {
-            QDir().mkpath(expected);
-            zt::Database::create(expected + u"/FOO.mdb"_qs);
-        }
+        makeCopy(setup, home.path(), expected);
         const QByteArray besideBefore = fileBytes(beside), emptyBefore = fileBytes(empty);
         const QString lock = setup.contains(u'D') ? beside : program;
         const auto permissions = QFile::permissions(lock);
@@ -206,7 +218,7 @@ private slots:
                          modes);
             }
             db->Execute(u"INSERT INTO アドレス情報 (名前) VALUES ('imported')"_qs);
-            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::OutPath).csv()));
+            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::OutPath).value(u"ZTAdrF02"_qs)()));
             QVERIFY(QFileInfo::exists(outputs + u"/ZTAdrF02.txt"_qs));
         }
         QCOMPARE(fileBytes(empty), emptyBefore);
@@ -253,12 +265,23 @@ private slots:
     // column; the spare keeps its place but is never shown.
     void captions() {
         QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
-        for (int i = 1; i <= 9; ++i) {
+        QStringList captions{ZTAdrF01::Caption};
+        for (const zt::Output& output : zt::outputs()) {
+            captions << output.caption;
+        }
+        captions << QString();  // the spare
+        for (int i = 1; i <= captions.size(); ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
-            QCOMPARE(button->isVisible(), i <= 8);
-            QVERIFY(button->text().startsWith(u"(&%1)"_qs.arg(i)));
-            // 43 cells of the fixed-pitch font, a CP932 byte each, and the "&".
+            QCOMPARE(button, menu->Command(i));
+            QCOMPARE(button->isVisible(), i < captions.size());
+            const QString caption = u"(&%1)"_qs.arg(i) + captions[i - 1];
+            QVERIFY(button->text().startsWith(caption));
+            // 43 cells of the fixed-pitch font, a CP932 byte each, and the "&";
+            // ideographic spaces, and a half-width one for an odd remainder.
             QCOMPARE(zt::cp932::encode(button->text()).size(), 44);
+            QString padding = button->text().mid(caption.size());
+            padding.chop(padding.endsWith(u' ') ? 1 : 0);
+            QCOMPARE(padding, QString(padding.size(), QChar(0x3000)));
         }
     }
 
@@ -276,7 +299,7 @@ private slots:
         QFETCH(int, modifiers);
         const bool inJob = control == u"ZTAdrF01"_qs;
         if (inJob) {
-            QTest::mouseClick(menu->Command1, Qt::LeftButton);
+            QTest::mouseClick(menu->Command(1), Qt::LeftButton);
             QVERIFY(QTest::qWaitForWindowActive(jobs(control).value(0)));
         } else {
             menu->findChild<QPushButton*>(control)->setFocus();
@@ -294,16 +317,16 @@ private slots:
     // A second click brings the open window to the front; once closed, even
     // before it is deleted, the next click makes a fresh one.
     void oneWindowPerJob() {
-        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QTest::mouseClick(menu->Command(2), Qt::LeftButton);
         QPointer<QWidget> first = jobs(u"ZTAdrF02"_qs).value(0);
         QVERIFY(first && QTest::qWaitForWindowActive(first));
         QVERIFY(activateMenu());
-        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QTest::mouseClick(menu->Command(2), Qt::LeftButton);
         QCOMPARE(jobs(u"ZTAdrF02"_qs), QList<QWidget*>{first});
         QTRY_COMPARE(QApplication::activeWindow(), first.data());
 
         first->close();
-        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QTest::mouseClick(menu->Command(2), Qt::LeftButton);
         QCOMPARE(jobs(u"ZTAdrF02"_qs).size(), 1);
         QVERIFY(jobs(u"ZTAdrF02"_qs).first() != first);
     }
@@ -324,8 +347,8 @@ private slots:
             }
         };
         // Opened in the other order: the focus goes to the first in button order.
-        QTest::mouseClick(menu->Command7, Qt::LeftButton);
-        QTest::mouseClick(menu->Command2, Qt::LeftButton);
+        QTest::mouseClick(menu->Command(7), Qt::LeftButton);
+        QTest::mouseClick(menu->Command(2), Qt::LeftButton);
         QWidget* csv = jobs(u"ZTAdrF02"_qs).value(0);
         QWidget* ldif = jobs(u"ZTAdrF07"_qs).value(0);
         QVERIFY(csv && ldif && activateMenu());

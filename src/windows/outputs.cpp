@@ -1,0 +1,166 @@
+#include "windows/outputs.h"
+
+#include <stdexcept>
+
+#include "formats/csv_writer.h"
+#include "formats/edmax_writer.h"
+#include "formats/google_csv_writer.h"
+#include "formats/ldif_writer.h"
+#include "formats/outlook_csv_writer.h"
+#include "formats/tsurukame_writer.h"
+#include "formats/vcard_writer.h"
+#include "windows/output_window.h"
+
+using namespace Qt::StringLiterals;
+
+namespace zt {
+namespace {
+
+template <qsizetype (*writer)(Database&, const QString&)>
+qsizetype writeWhole(Database& db, const QString& path, QChar, const Progress& progress) {
+    progress(QStringLiteral("出力中"));
+    return writer(db, path);
+}
+
+qsizetype writeEdMaxByPasses(Database& db, const QString& path, QChar layout, const Progress& progress) {
+    return writeEdMax(db, path, layout, [&progress](EdMaxPass pass) {
+        progress(pass == EdMaxPass::Groups ? QStringLiteral("グループ出力中")
+                                           : QStringLiteral("アドレス出力中"));
+    });
+}
+
+qsizetype writeTsurukameDated(Database& db, const QString& path, QChar choice, const Progress& progress) {
+    progress(QStringLiteral("出力中"));
+    return writeTsurukame(db, path, choice);
+}
+
+template <class Window>
+JobWindow* make(Database& db, const QString& folder) {
+    return new Window(db, folder);
+}
+
+const QList<Output> rows{
+    {
+        .window = u"ZTAdrF02"_s,
+        .caption = u"CSV 出力"_s,
+        .key = u'2',
+        .fileName = u"ZTAdrF02.txt"_s,
+        .description = u"グループ,名前,アドレス,会社名,部署名,役職\r\nの形式で、"_s,
+        .write = &writeWhole<writeCsv>,
+        // Only once the file is complete and in place, so the program it
+        // opens in never sees a half-written file.
+        .opensOnDesktop = true,
+        .make = &make<ZTAdrF02>,
+    },
+    {
+        .window = u"ZTAdrF03"_s,
+        .caption = u"vCard 出力"_s,
+        .key = u'3',
+        .fileName = u"ZTAdrF03.vcf"_s,
+        .description = u"vCard 3.0（UTF-8）の形式で、"_s,
+        // Not handed to the desktop: opening a card file there often
+        // imports it at once.
+        .done = u"メールソフトや携帯電話の連絡先に取り込んでください。"_s,
+        .write = &writeWhole<writeVCard>,
+        .make = &make<ZTAdrF03>,
+    },
+    {
+        .window = u"ZTAdrF04"_s,
+        .caption = u"Outlook 用 CSV 出力"_s,
+        .key = u'4',
+        .fileName = u"ZTAdrF04.csv"_s,
+        .description = u"Outlook の連絡先 CSV（UTF-8）の形式で、"_s,
+        .done = u"Outlook では「ファイル」→「開く/エクスポート」→「インポート/エクスポート」、"
+                u"Outlook.com では「連絡先」→「連絡先のインポート」で取り込んでください。"_s,
+        .write = &writeWhole<writeOutlookCsv>,
+        .make = &make<ZTAdrF04>,
+    },
+    {
+        .window = u"ZTAdrF05"_s,
+        .caption = u"EdMax アドレス帳作成"_s,
+        .key = u'5',
+        .fileName = u"常用アドレス.adr"_s,
+        .done = u"EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
+                u"C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"_s,
+        .write = &writeEdMaxByPasses,
+        .choices =
+            ChoiceList{
+                .caption = u"メモ欄の扱い"_s,
+                .name = u"メモ選択"_s,
+                .items = {u"1 会社名 [Tab] 部署名 [Tab] 役職"_s, u"2 会社名 [Tab] 部署名"_s,
+                          u"3 会社名 [Tab] 役職"_s, u"4 会社名"_s, u"5 会社名,部署名,役職"_s,
+                          u"6 会社名,部署名"_s, u"7 会社名,役職"_s, u"8 [出力なし]"_s},
+                // Wider than its Tsurukame sibling so that the longest
+                // layout, item 1, shows whole.
+                .clientWidth = 5400,
+                .listWidth = 3900,
+                .statusWidth = 4800,
+                .buttonLeft = 3400,
+            },
+        .make = &make<ZTAdrF05>,
+    },
+    {
+        .window = u"ZTAdrF06"_s,
+        .caption = u"鶴亀アドレス帳作成"_s,
+        .key = u'6',
+        .fileName = u"AdrBook.txt"_s,
+        .done = u"鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
+                u"C:\\TuruKameData フォルダにコピーしてください。"_s,
+        .write = &writeTsurukameDated,
+        .choices =
+            ChoiceList{
+                .caption = u"備考欄の扱い"_s,
+                .name = u"備考選択"_s,
+                .items = {u"1 会社名,部署名,役職"_s, u"2 会社名,部署名"_s, u"3 会社名,役職"_s, u"4 会社名"_s,
+                          u"5 [出力なし]"_s},
+                .clientWidth = 4680,
+                .listWidth = 3200,
+                .statusWidth = 4000,
+                .buttonLeft = 2500,
+            },
+        .make = &make<ZTAdrF06>,
+    },
+    {
+        .window = u"ZTAdrF07"_s,
+        .caption = u"Thunderbird 用 LDIF 出力"_s,
+        .key = u'7',
+        .fileName = u"ZTAdrF07.ldif"_s,
+        .description = u"LDIF（UTF-8、グループはメーリングリスト）の形式で、"_s,
+        .done = u"Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
+                u"ファイルとして取り込むと、グループはメーリングリストになります。"_s,
+        .write = &writeWhole<writeLdif>,
+        .make = &make<ZTAdrF07>,
+    },
+    {
+        .window = u"ZTAdrF08"_s,
+        .caption = u"Google 用 CSV 出力"_s,
+        .key = u'8',
+        .fileName = u"ZTAdrF08.csv"_s,
+        .description = u"Google コンタクトの CSV（UTF-8）の形式で、"_s,
+        .done = u"Google コンタクトの「インポート」でこのファイルを選んでください。"
+                u"グループはラベルになります。"_s,
+        .write = &writeWhole<writeGoogleCsv>,
+        .make = &make<ZTAdrF08>,
+    },
+};
+
+}  // namespace
+
+const QList<Output>& outputs() {
+    return rows;
+}
+
+const Output& output(QStringView window) {
+    for (const Output& row : outputs()) {
+        if (row.window == window) {
+            return row;
+        }
+    }
+    throw std::out_of_range("no output window " + window.toString().toStdString());
+}
+
+JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder) {
+    return output.make ? output.make(db, folder) : new OutputJobWindow(output, db, folder);
+}
+
+}  // namespace zt

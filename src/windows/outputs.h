@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class JobWindow;
+
+namespace zt {
+class Database;
+
+// Shows how far a run has got, in the window's status label.
+using Progress = std::function<void(const QString&)>;
+
+// A drop-down list of numbered choices above the status label. Its window is
+// 2190 twips high; the widths are in twips too.
+struct ChoiceList {
+    QString caption;    // the label left of the list
+    QString name;       // the list's own name
+    QStringList items;  // "<digit> <text>": the digit is what the writer is given
+    int clientWidth;    // the window's
+    int listWidth;
+    int statusWidth;
+    int buttonLeft;
+};
+
+// One output the program writes, and everything about it that the main menu,
+// its job window and the tests need: a new output is a writer in formats/ and
+// a row of outputs().
+struct Output {
+    QString window;         // the job window's own name, ZTAdrF02...
+    QString caption;        // the window's title and the menu button's text
+    QChar key;              // the menu button's number and access key
+    QString fileName;       // written in the output folder
+    QString description{};  // the status text's first line: what the file holds (none with a choice list)
+    // The completion box's text. A window with a choice list shows it alone;
+    // any other puts the file written and "に出力しました。" before it.
+    QString done{};
+    // Writes the file at `path`; `choice` is the chosen item's digit (none
+    // without a list). Returns the number of losses, as the writers do.
+    qsizetype (*write)(Database& db, const QString& path, QChar choice, const Progress& progress);
+    // The file is handed to the desktop instead of a completion box.
+    bool opensOnDesktop = false;
+    std::optional<ChoiceList> choices{};
+    // The window by its own class; none makes a plain OutputWindow.
+    JobWindow* (*make)(Database& db, const QString& folder) = nullptr;
+};
+
+// Every output, in the main menu's order.
+const QList<Output>& outputs();
+
+// The row whose window is `window`; throws std::out_of_range for a name no row has.
+const Output& output(QStringView window);
+
+// A new job window for `output`, writing into `folder`.
+JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder);
+
+}  // namespace zt
