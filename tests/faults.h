@@ -8,7 +8,10 @@
 #include <QtTest>
 
 #ifdef Q_OS_WIN
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
+#undef MessageBox  // zt::MessageBox keeps its name
 #else
 #include <sys/resource.h>
 #include <unistd.h>

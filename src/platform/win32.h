@@ -5,7 +5,12 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+// The API's names are macros for their W forms; ours must keep their own.
+#undef MessageBox
 
 #include <QDir>
 #include <QString>
