@@ -49,6 +49,8 @@ while [ -n "$todo" ]; do
                     break
                 fi
             done
+            # api-ms-win-* names are API sets, which Windows resolves itself.
+            case "$dll" in api-ms-win-* | API-MS-WIN-* | ext-ms-*) found=system ;; esac
             if [ -z "$found" ] && ! ls "$system_dlls" | grep -qix "$dll"; then
                 echo "package-windows: $file needs $dll, which is neither built nor part of Windows" >&2
                 exit 1
@@ -61,6 +63,10 @@ done
 # The licences of everything shipped: Qt and the code it bundles, SQLite, and
 # MinGW's runtime (winpthreads as a DLL, libgcc and libstdc++ built in).
 cp -r "$prefix/licenses" "$stage/licenses/qt"
+# Debian's record of every licence in the Qt source it was built from, the
+# bundled PCRE2 (whose own file is spelt LICENCE) among them.
+cp /usr/share/doc/libqt6core6/copyright "$stage/licenses/qt/debian-copyright.txt"
+cp /usr/share/doc/libpcre2-16-0/copyright "$stage/licenses/qt/pcre2-LICENCE.txt"
 cp "$prefix/SQLITE-LICENSE.md" "$stage/licenses/sqlite.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64-winpthreads.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/gcc-runtime.txt"
@@ -75,9 +81,10 @@ build of the same Qt version. They were built unchanged from Debian's source
 package qt6-base $qt_version (https://sources.debian.org/src/qt6-base/),
 with the third-party code that Qt bundles (licences in qt\\).
 SQLite (sqlite3.dll) is in the public domain (sqlite.txt).
-libwinpthread-1.dll comes from MinGW-w64 (mingw-w64-winpthreads.txt); GCC's
-runtime is built into the executable under the GCC Runtime Library Exception
-(gcc-runtime.txt).
+libwinpthread-1.dll comes from MinGW-w64 (mingw-w64-winpthreads.txt).
+libstdc++-6.dll and libgcc_s_seh-1.dll, which Qt's DLLs use, are GCC's
+runtime under the GCC Runtime Library Exception (gcc-runtime.txt); the
+executable has it built in.
 TEXT
 sed -i 's/$/\r/' "$stage/licenses/README.txt"
 
