@@ -36,5 +36,12 @@ mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 for f in /usr/share/fonts/opentype/ipafont-gothic/ipag.ttf /usr/share/fonts/truetype/fonts-japanese-gothic.ttf; do
     [ -f "$f" ] && ln -sf "$f" "$WINEPREFIX/drive_c/windows/Fonts/$(basename "$f")" && break
 done
+# Wine links the user's Documents and the like to the Linux home; the tests
+# and the installed copy write to Documents, which must stay in the prefix.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then
+        rm "$link" && mkdir "$link"
+    fi
+done
 wineserver -w
 touch "$WINEPREFIX/.ztadrcnv-ready"

@@ -16,6 +16,12 @@ export WINEPREFIX="$build/wine" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="
 if [ ! -f "$WINEPREFIX/.ztadrcnv-ready" ]; then
     sh "$here/wine-prefix.sh" "$WINEPREFIX"
 fi
-export WINEPATH="Z:$qt/bin;Z:$build/bin"
-export QT_PLUGIN_PATH="Z:$qt/plugins"
+# Qt's DLLs, and the compiler's runtime DLLs that they use.
+gcc_dir=$(dirname "$(x86_64-w64-mingw32-gcc-posix -print-libgcc-file-name)")
+export WINEPATH="Z:$qt/bin;Z:$gcc_dir;Z:/usr/x86_64-w64-mingw32/lib;Z:$build/bin"
+# Wine keeps the Linux side's Qt variables (QT_*) from its programs, the
+# offscreen platform that ctest asks for among them: the tests run on Qt's
+# windows platform, on Wine's display (make test-windows gives it one with
+# xvfb-run), with Wine's fonts, as a user sees them. Qt finds its plugins
+# beside its DLLs.
 exec wine "$@"

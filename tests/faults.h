@@ -8,8 +8,12 @@
 #include <QtTest>
 
 #ifdef Q_OS_WIN
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #undef MessageBox  // zt::MessageBox keeps its name
 #else
@@ -19,13 +23,23 @@
 #include <csignal>
 #endif
 
-// True where file permissions hold for this process: root, and Wine run as
-// root, may write anyway.
+// True where file permissions hold for this process: root, and Wine (run by
+// root here), may write anyway.
 inline bool permissionsHold() {
 #ifdef Q_OS_WIN
-    return true;
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
 #else
     return ::geteuid() != 0;
+#endif
+}
+
+// Sets an environment variable to a text that may hold any character: on
+// Windows qputenv's bytes pass through the ANSI code page.
+inline void setEnvironment(const char* name, const QString& value) {
+#ifdef Q_OS_WIN
+    ::_wputenv_s(QString::fromLatin1(name).toStdWString().c_str(), value.toStdWString().c_str());
+#else
+    qputenv(name, value.toUtf8());
 #endif
 }
 

@@ -6,6 +6,9 @@
 ; FILES holds the installed copy: the zip's folder with empty.mdb in place of
 ; ZTADRCNV.mdb, and uninstall-files.nsh listing its files.
 Unicode true
+; A 64-bit installer for a 64-bit program: it needs no 32-bit layer (Wine's
+; included) and writes the 64-bit Program Files and registry without redirection.
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin

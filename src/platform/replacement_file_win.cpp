@@ -17,11 +17,14 @@ QString replaceReason(DWORD error, const QString& target) {
             return QStringLiteral(
                 "ほかのプログラムが使用中です。そのプログラムで閉じてから、やり直してください");
         case ERROR_ACCESS_DENIED: {
+            // The folder took the temporary file, so what refuses is the
+            // target itself: read-only, or open in a program that lets
+            // nobody replace it (a spreadsheet showing the CSV).
             const DWORD attributes = ::GetFileAttributesW(win32::wide(target).c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
                 return QStringLiteral("ファイルが読み取り専用です");
             }
-            return QStringLiteral("ほかのプログラムが使用中か、書き込む権限がありません");
+            return replaceReason(ERROR_SHARING_VIOLATION, target);
         }
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
@@ -65,8 +68,11 @@ ReplacementFile::ReplacementFile(const QString& target) : d_(std::make_unique<Im
             const DWORD error = ::GetLastError();
             if (error != ERROR_FILE_EXISTS || attempt == 100) {
                 d_->temporary.clear();
+                const QString why = error == ERROR_ACCESS_DENIED
+                                        ? QStringLiteral("フォルダに書き込む権限がありません")
+                                        : win32::errorText(error);
                 throw Error(QStringLiteral("ファイルを作成できません: %1（%2）")
-                                .arg(d_->shown, detail::createReason(target, replaceReason(error, target))));
+                                .arg(d_->shown, detail::createReason(target, why)));
             }
         }
     }

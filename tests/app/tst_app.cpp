@@ -190,7 +190,7 @@ private slots:
         qputenv("HOME", home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", path(u"~/cfg"_qs).toUtf8());
         qputenv("XDG_DATA_HOME", path(xdg).toUtf8());
-        qputenv("LOCALAPPDATA", QDir::toNativeSeparators(path(xdg)).toUtf8());
+        setEnvironment("LOCALAPPDATA", QDir::toNativeSeparators(path(xdg)));
         std::unique_ptr<zt::Database> db = ZTAdrM1::OpenWorkingDatabase(program, u"FOO"_qs);
         const bool moved = box.startsWith(u'i');
         QCOMPARE(fileBytes(beside), moved ? QByteArray("<missing>") : besideBefore);
@@ -242,7 +242,7 @@ private slots:
         const QString program = home.filePath(u"Program Files/ZTADRCNV"_qs);
         QVERIFY(QDir().mkpath(program));
         zt::Database::create(program + u"/empty.mdb"_qs);
-        qputenv("LOCALAPPDATA", QDir::toNativeSeparators(home.filePath(u"AppData/Local"_qs)).toUtf8());
+        setEnvironment("LOCALAPPDATA", QDir::toNativeSeparators(home.filePath(u"AppData/Local"_qs)));
         const QString outputs =
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + u"/ZTADRCNV"_qs;
         const bool hadOutputs = QFileInfo::exists(outputs);

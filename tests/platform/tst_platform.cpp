@@ -188,7 +188,7 @@ private slots:
             seen << box.text;
         }
         QCOMPARE(seen,
-                 QStringList(shown.contains(u"%1"_qs) ? 2 : 1, shown.arg(path)));  // one window, raised again
+                 QStringList(shown.contains(u"%1"_qs) ? 2 : 1, shown.arg(QDir::toNativeSeparators(path))));  // one window, raised again
     }
 };
 
