@@ -1,6 +1,7 @@
 // Any bytes read as a card: each property a named line of its own, its parts
 // joined by ';' giving its value back, and a card read the same whatever its
-// line ends. Plain ASCII that asks for no decoding comes out as written.
+// line ends, its tables' fields too. Plain ASCII that asks for no decoding
+// comes out as written.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -52,9 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     // LF alone and CR LF end a line alike.
-    if (!card.contains('\r') &&
-        !same(properties, zt::readCardProperties(card.toByteArray().replace("\n", "\r\n")))) {
-        std::abort();
+    if (!card.contains('\r')) {
+        const QByteArray crlf = card.toByteArray().replace("\n", "\r\n");
+        const zt::CardFields fields = zt::readCardFields(card), crlfFields = zt::readCardFields(crlf);
+        if (!same(properties, zt::readCardProperties(crlf)) || fields.name != crlfFields.name ||
+            fields.address != crlfFields.address || fields.company != crlfFields.company ||
+            fields.department != crlfFields.department) {
+            std::abort();
+        }
     }
     return 0;
 }

@@ -1,9 +1,9 @@
 // An import of two groups against a model. The input, cut at 0x1E, gives each
 // group's card file and Group.idx; a missing part is a missing file. A title
 // goes to the first-stored entry of the pair an index line of six or more
-// fields names; the last such line wins. The stored cards' bytes, in order,
-// are each card file up to the end of its last END:VCARD line, or the whole
-// file when a card after that line was kept.
+// fields names; the last such line wins. A card ends at END:VCARD in any case
+// or before a second BEGIN:VCARD. The stored cards' bytes, in order, are each
+// card file up to the end of the last line a stored card holds.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -42,18 +42,33 @@ static QStringList modelLines(const QByteArray* bytes) {
     return lines;
 }
 
-// True when a last card without its END:VCARD was kept.
-static bool modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
-                       QList<Row>& memberships) {
+static bool startsWithWord(const QString& line, QLatin1String word) {
+    return line.left(word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// How many of the lines the stored cards hold.
+static qsizetype modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
+                            QList<Row>& memberships) {
     QString name, address, company, department;
     const auto store = [&] {
         entries << Row{name, address, company, department, std::nullopt};
         memberships << Row{group, name, address};
         name = address = company = department = QString();
     };
-    for (const QString& line : lines) {
-        if (line.left(9) == QLatin1String("END:VCARD")) {
+    qsizetype held = 0;
+    bool begun = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (startsWithWord(line, QLatin1String("END:VCARD"))) {
             store();
+            held = i + 1;
+            begun = false;
+        } else if (startsWithWord(line, QLatin1String("BEGIN:VCARD"))) {
+            if (begun) {
+                store();
+                held = i;
+            }
+            begun = true;
         } else if (line.startsWith(QLatin1String("FN:"))) {
             name = line.mid(3);
         } else if (line.startsWith(QLatin1String("ORG:"))) {
@@ -68,19 +83,24 @@ static bool modelCards(const QStringList& lines, const QString& group, QList<Row
     }
     if (!(name + address + company + department).isEmpty()) {
         store();
-        return true;
+        return lines.size();
     }
-    return false;
+    return held;
 }
 
-static QByteArray modelCardBytes(const QByteArray* file, bool lastKept) {
-    static const QRegularExpression endLine(QStringLiteral("(?<![^\r\n])END:VCARD[^\r\n]*(\r\n|\r|\n)?"));
-    if (file == nullptr || lastKept) {
-        return file ? *file : QByteArray();
+// The file up to the end of its first `lines` lines.
+static QByteArray modelCardBytes(const QByteArray* file, qsizetype lines) {
+    if (file == nullptr) {
+        return QByteArray();
     }
-    qsizetype end = 0;  // matched on Latin-1, one character a byte
-    for (auto match = endLine.globalMatch(QString::fromLatin1(*file)); match.hasNext();) {
-        end = match.next().capturedEnd();
+    qsizetype end = 0;
+    for (; lines > 0 && end < file->size(); --lines) {
+        while (end < file->size() && file->at(end) != '\r' && file->at(end) != '\n') {
+            ++end;
+        }
+        if (end < file->size()) {
+            end += file->at(end) == '\r' && end + 1 < file->size() && file->at(end + 1) == '\n' ? 2 : 1;
+        }
     }
     return file->left(end);
 }

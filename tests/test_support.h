@@ -12,8 +12,8 @@
 
 #include "db/database.h"
 #include "platform/message_box.h"
-#include "shell/test_seams.h"
 #include "shell/job_window.h"
+#include "shell/test_seams.h"
 
 Q_DECLARE_METATYPE(zt::FieldValue)
 
@@ -93,10 +93,11 @@ public:
 };
 
 // Makes a working database what programs before the cards were kept made:
-// version 0, no カード, and a view of another definition.
+// version 0, no カード or 所属, and a view of another definition.
 inline void makeVersion0(zt::Database& db) {
     for (const char* sql :
-         {"DROP VIEW 出力情報", "ALTER TABLE アドレス情報 DROP COLUMN カード",
+         {"DROP VIEW 出力情報", "ALTER TABLE アドレス情報 DROP COLUMN 所属",
+          "ALTER TABLE アドレス情報 DROP COLUMN カード",
           "CREATE VIEW 出力情報 AS SELECT NULL AS グループ, 名前, アドレス, 会社名, 部署名, "
           "役職 FROM アドレス情報",
           "PRAGMA user_version = 0"}) {

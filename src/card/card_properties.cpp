@@ -1,12 +1,9 @@
 #include "card/card_properties.h"
 
-#include <QHash>
 #include <QStringDecoder>
-#include <QVarLengthArray>
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <optional>
+#include <utility>
 
 #include "platform/cp932.h"
 
@@ -20,8 +17,8 @@ namespace zt {
 namespace {
 
 // The physical lines of a card without their line ends: CR LF, LF or a lone CR.
-// Each kind of line end is looked for with memchr, once per occurrence: a byte
-// by byte loop over every card costs as much as the rest of the reading.
+// The next CR and the next LF are each looked for once per occurrence, so a
+// card of many lines with one kind of line end only is still read in linear time.
 class Lines {
 public:
     explicit Lines(QByteArrayView bytes) : bytes_(bytes) { findEnd(); }
@@ -35,8 +32,8 @@ public:
 private:
     // The first `c` at or after start_, or the end of the bytes.
     qsizetype find(char c) const {
-        const void* found = std::memchr(bytes_.data() + start_, c, size_t(bytes_.size() - start_));
-        return found != nullptr ? static_cast<const char*>(found) - bytes_.data() : bytes_.size();
+        const qsizetype found = bytes_.indexOf(c, start_);
+        return found >= 0 ? found : bytes_.size();
     }
     void findEnd() {
         const qsizetype size = bytes_.size();
@@ -68,19 +65,10 @@ private:
 // Finds the ':' that ends a line's name and parameters, over a line that may
 // still grow by folding. A 3.0 parameter value may quote a ':'; a quote that
 // is never closed is a stray character, and the first ':' of all then counts.
+// Each byte is looked at once however often the line grows.
 class ColonScan {
 public:
     void scan(QByteArrayView line) {
-        if (pos_ == 0) {
-            // Most lines quote nothing before their first ':', which is then the one.
-            const char* const begin = line.data();
-            const auto* first = static_cast<const char*>(std::memchr(begin, ':', size_t(line.size())));
-            if (first != nullptr && std::memchr(begin, '"', size_t(first - begin)) == nullptr) {
-                colon = first - begin;
-                pos_ = colon + 1;
-                return;
-            }
-        }
         for (; colon < 0 && pos_ < line.size(); ++pos_) {
             if (line[pos_] == '"') {
                 quoted_ = !quoted_;
@@ -121,6 +109,10 @@ bool isNameCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
 }
 
+bool isWord(QByteArrayView word, QByteArrayView upper) {
+    return word.compare(upper, Qt::CaseInsensitive) == 0;
+}
+
 QByteArrayView unquoted(QByteArrayView value) {
     value = value.trimmed();
     if (value.startsWith('"')) {
@@ -132,119 +124,58 @@ QByteArrayView unquoted(QByteArrayView value) {
     return value.trimmed();
 }
 
-char asciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-}
-
-// `word` is `upper` in any case.
-bool equalsNoCase(QByteArrayView word, QByteArrayView upper) {
-    if (word.size() != upper.size()) {
-        return false;
-    }
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        if (asciiUpper(word[i]) != upper[i]) {
-            return false;
+// The pieces of `text` between the separators `at` says are ones.
+template <class IsSeparator>
+QList<QByteArrayView> split(QByteArrayView text, IsSeparator at) {
+    QList<QByteArrayView> pieces;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (at(i)) {
+            pieces.append(text.sliced(start, i - start));
+            start = i + 1;
         }
     }
-    return true;
+    pieces.append(text.sliced(start));
+    return pieces;
 }
 
-// Each writer reads every card, and most of a card's names and types are
-// these: handing out one shared text for them saves an allocation apiece, and
-// so does one shared list for a property whose only type is one of them.
-struct CommonWord {
-    QByteArrayView upper;
-    QString text;
-    QStringList alone;  // {text}
-};
-using CommonWords = std::vector<CommonWord>;
-
-CommonWords commonWords(std::initializer_list<const char*> uppers) {
-    CommonWords words;
-    for (const char* upper : uppers) {
-        const QString text = QString::fromLatin1(upper);
-        words.push_back({upper, text, {text}});
+void addType(QByteArrayView type, QStringList& types) {
+    type = unquoted(type);
+    if (!type.isEmpty()) {
+        types.append(cp932::decode(type.data(), type.size()).toUpper());
     }
-    return words;
 }
 
-const CommonWords kCommonNames =
-    commonWords({"TEL", "EMAIL", "ADR", "N", "FN", "ORG", "TITLE", "NOTE", "URL", "BDAY", "BEGIN", "VERSION",
-                 "END", "SOUND", "LABEL", "NICKNAME"});
-const CommonWords kCommonTypes =
-    commonWords({"WORK", "HOME", "VOICE", "CELL", "FAX", "PREF", "INTERNET", "PAGER", "X-IRMC-N"});
-
-const CommonWord* commonWord(QByteArrayView word, const CommonWords& common) {
-    for (const CommonWord& candidate : common) {
-        if (equalsNoCase(word, candidate.upper)) {
-            return &candidate;
-        }
+Encoding encodingNamed(QByteArrayView name) {
+    if (isWord(name, "QUOTED-PRINTABLE")) {
+        return Encoding::QuotedPrintable;
     }
-    return nullptr;
+    return isWord(name, "BASE64") || isWord(name, "B") ? Encoding::Base64 : Encoding::None;
 }
 
-QString upperWord(QByteArrayView word, const CommonWords& common) {
-    const CommonWord* found = commonWord(word, common);
-    return found != nullptr ? found->text : cp932::decode(word.data(), word.size()).toUpper();
-}
-
-// A property's types as they are met, made a list once all are known.
-class Types {
-public:
-    void add(QByteArrayView type) {
-        type = unquoted(type);
-        if (type.isEmpty()) {
-            return;
-        }
-        const CommonWord* found = commonWord(type, kCommonTypes);
-        first_ = types_.isEmpty() ? found : nullptr;
-        types_.append(found != nullptr ? found->text : cp932::decode(type.data(), type.size()).toUpper());
-    }
-    QStringList list() const {
-        if (first_ != nullptr) {
-            return first_->alone;
-        }
-        return QStringList(types_.begin(), types_.end());
-    }
-
-private:
-    QVarLengthArray<QString, 4> types_;
-    const CommonWord* first_ = nullptr;  // the only type so far, when it is a common one
-};
-
-void addParameter(QByteArrayView parameter, Header& header, Types& types) {
+void addParameter(QByteArrayView parameter, Header& header) {
     const qsizetype equals = parameter.indexOf('=');
     if (equals < 0) {
         // 2.1 writes the encoding as a bare word, like a type.
         const QByteArrayView word = parameter.trimmed();
-        if (equalsNoCase(word, "QUOTED-PRINTABLE")) {
-            header.encoding = Encoding::QuotedPrintable;
-        } else if (equalsNoCase(word, "BASE64")) {
-            header.encoding = Encoding::Base64;
-        } else if (!equalsNoCase(word, "8BIT") && !equalsNoCase(word, "7BIT")) {
-            types.add(word);
+        if (isWord(word, "QUOTED-PRINTABLE") || isWord(word, "BASE64")) {
+            header.encoding = encodingNamed(word);
+        } else if (!isWord(word, "8BIT") && !isWord(word, "7BIT")) {
+            addType(word, header.types);
         }
         return;
     }
     const QByteArrayView key = parameter.first(equals).trimmed();
     const QByteArrayView value = parameter.sliced(equals + 1);
-    if (equalsNoCase(key, "TYPE")) {
-        for (qsizetype start = 0;;) {
-            const qsizetype comma = value.indexOf(',', start);
-            types.add(value.sliced(start, (comma < 0 ? value.size() : comma) - start));
-            if (comma < 0) {
-                break;
-            }
-            start = comma + 1;
+    if (isWord(key, "TYPE")) {
+        for (const QByteArrayView type : split(value, [&value](qsizetype i) { return value[i] == ','; })) {
+            addType(type, header.types);
         }
-    } else if (equalsNoCase(key, "CHARSET")) {
+    } else if (isWord(key, "CHARSET")) {
         header.charset = unquoted(value).toByteArray();
-    } else if (equalsNoCase(key, "ENCODING")) {
-        const QByteArrayView encoding = unquoted(value);
-        if (equalsNoCase(encoding, "QUOTED-PRINTABLE")) {
-            header.encoding = Encoding::QuotedPrintable;
-        } else if (equalsNoCase(encoding, "BASE64") || equalsNoCase(encoding, "B")) {
-            header.encoding = Encoding::Base64;
+    } else if (isWord(key, "ENCODING")) {
+        if (const Encoding encoding = encodingNamed(unquoted(value)); encoding != Encoding::None) {
+            header.encoding = encoding;
         }
     }
 }
@@ -253,112 +184,65 @@ void addParameter(QByteArrayView parameter, Header& header, Types& types) {
 // empty or holds anything but letters, digits and '-'.
 std::optional<Header> readHeader(QByteArrayView head) {
     const qsizetype semicolon = head.indexOf(';');
-    const qsizetype end = semicolon < 0 ? head.size() : semicolon;
-    const QByteArrayView nameAndGroup = head.first(end);
+    const QByteArrayView nameAndGroup = semicolon < 0 ? head : head.first(semicolon);
     const QByteArrayView name = nameAndGroup.sliced(nameAndGroup.lastIndexOf('.') + 1);
-    if (name.isEmpty()) {
+    if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isNameCharacter)) {
         return std::nullopt;
     }
-    for (const char c : name) {
-        if (!isNameCharacter(c)) {
-            return std::nullopt;
-        }
-    }
     Header header;
-    header.name = upperWord(name, kCommonNames);
-    Types types;
-    const QByteArrayView parameters = head.sliced(std::min(end + 1, head.size()));
-    if (end == head.size()) {
-        // No parameters, as on most lines.
-    } else if (!parameters.contains('"')) {
-        for (qsizetype start = 0;;) {
-            const qsizetype semicolon = parameters.indexOf(';', start);
-            addParameter(parameters.sliced(start, (semicolon < 0 ? parameters.size() : semicolon) - start),
-                         header, types);
-            if (semicolon < 0) {
-                break;
-            }
-            start = semicolon + 1;
-        }
-    } else {
-        // A quoted parameter value may hold a ';'.
-        bool quoted = false;
-        for (qsizetype start = 0, i = 0; i <= parameters.size(); ++i) {
-            if (i == parameters.size() || (parameters[i] == ';' && !quoted)) {
-                addParameter(parameters.sliced(start, i - start), header, types);
-                start = i + 1;
-            } else if (parameters[i] == '"') {
-                quoted = !quoted;
-            }
-        }
+    header.name = QString::fromLatin1(name).toUpper();
+    if (semicolon < 0) {
+        return header;
     }
-    header.types = types.list();
+    // A quoted parameter value may hold a ';'.
+    const QByteArrayView parameters = head.sliced(semicolon + 1);
+    bool quoted = false;
+    const auto separates = [&](qsizetype i) {
+        quoted = parameters[i] == '"' ? !quoted : quoted;
+        return parameters[i] == ';' && !quoted;
+    };
+    for (const QByteArrayView parameter : split(parameters, separates)) {
+        addParameter(parameter, header);
+    }
     return header;
 }
 
-// The same, read once for each text: a program writes the same few on every
-// card ("TEL;WORK;VOICE", "ADR;HOME;CHARSET=SHIFT_JIS;ENCODING=QUOTED-PRINTABLE"),
-// and reading them anew took a tenth of the time of reading an address book.
-// Per thread, so that no lock is needed; the few hundred a card file holds at
-// most are kept, and a file of ever new ones only empties the store now and then.
-std::optional<Header> parseHeader(QByteArrayView head) {
-    constexpr qsizetype kMostKept = 512;
-    thread_local QHash<QByteArray, std::optional<Header>> known;
-    if (const auto found = known.constFind(QByteArray::fromRawData(head.data(), head.size()));
-        found != known.constEnd()) {
-        return *found;
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    if (known.size() >= kMostKept) {
-        known.clear();
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
     }
-    std::optional<Header> header = readHeader(head);
-    known.insert(head.toByteArray(), header);
-    return header;
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
-
-// Each byte's value as a hex digit, -1 for a byte that is none.
-constexpr std::array<int8_t, 256> kHexDigits = [] {
-    std::array<int8_t, 256> digits{};
-    for (int c = 0; c < 256; ++c) {
-        digits[c] = c >= '0' && c <= '9'   ? int8_t(c - '0')
-                    : c >= 'A' && c <= 'F' ? int8_t(c - 'A' + 10)
-                    : c >= 'a' && c <= 'f' ? int8_t(c - 'a' + 10)
-                                           : int8_t(-1);
-    }
-    return digits;
-}();
 
 // Soft breaks are already joined. An '=' without two hex digits after it is
-// left as written, so a broken value loses nothing. Into `bytes`, which keeps
-// its capacity from value to value.
-void decodeQuotedPrintable(QByteArrayView text, QByteArray& bytes) {
-    bytes.resize(text.size());  // never longer than the text
-    char* const begin = bytes.data();
-    char* out = begin;
-    const char* in = text.data();
-    const char* const end = in + text.size();
-    while (in < end) {
-        if (*in == '=' && end - in > 2) {
-            const int high = kHexDigits[static_cast<unsigned char>(in[1])];
-            const int low = kHexDigits[static_cast<unsigned char>(in[2])];
-            if ((high | low) >= 0) {
+// left as written, so a broken value loses nothing.
+QByteArray decodeQuotedPrintable(QByteArrayView text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);  // never longer than the text
+    char* out = bytes.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '=' && i + 2 < text.size()) {
+            const int high = hexValue(text[i + 1]);
+            const int low = hexValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
                 *out++ = char(high << 4 | low);
-                in += 3;
+                i += 2;
                 continue;
             }
         }
-        *out++ = *in++;
+        *out++ = text[i];
     }
-    bytes.resize(out - begin);
+    bytes.truncate(out - bytes.constData());
+    return bytes;
 }
 
 bool isCp932Name(QByteArrayView name) {
-    for (const char* alias : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J", "MS932", "X-SJIS"}) {
-        if (equalsNoCase(name, alias)) {
-            return true;
-        }
-    }
-    return false;
+    const char* const aliases[] = {"SHIFT_JIS",   "SHIFT-JIS", "SJIS",  "CP932",
+                                   "WINDOWS-31J", "MS932",     "X-SJIS"};
+    return std::any_of(std::begin(aliases), std::end(aliases),
+                       [name](const char* alias) { return isWord(name, alias); });
 }
 
 QString decodeText(QByteArrayView bytes, QByteArrayView charset) {
@@ -375,152 +259,231 @@ QString unescaped(QStringView text) {
     if (!text.contains(u'\\')) {
         return text.toString();
     }
-    QString out(text.size(), Qt::Uninitialized);
-    QChar* const begin = out.data();
-    QChar* end = begin;
+    QString out;
+    out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
         if (text[i] != u'\\') {
-            *end++ = text[i];
+            out.append(text[i]);
         } else if (next == u'n' || next == u'N') {
-            *end++ = u'\n';
+            out.append(u'\n');
             ++i;
-        } else if (next == u',' || next == u';' || next == u'\\') {
-            *end++ = next;
+        } else if (next == u',' || next == u';' || next == u'\\' || next == u':' || next == u'"') {
+            out.append(next);
             ++i;
         } else {
-            *end++ = text[i];
+            out.append(text[i]);
         }
     }
-    out.resize(end - begin);
     return out;
 }
 
-// `value` with the escapes undone; `parts` split at each unescaped ';', left
-// empty when there is none.
-void unescape(QString&& text, QString& value, QStringList& parts) {
-    // One look over the text for both: most values hold neither.
-    qsizetype separators = 0;
-    bool escapes = false;
-    for (const QChar c : std::as_const(text)) {
-        if (c == u';') {
-            ++separators;
-        } else if (c == u'\\') {
-            escapes = true;
-        }
-    }
-    if (separators == 0) {
-        value = escapes ? unescaped(text) : std::move(text);
-        return;
-    }
-    value = escapes ? unescaped(text) : text;
-    const auto part = [&](QStringView slice) { return escapes ? unescaped(slice) : slice.toString(); };
-    parts.reserve(1 + separators);
+// The value with its escapes undone; its parts split at each unescaped ';',
+// none when there is no ';' to split at.
+void unescape(QString&& text, CardProperty& property) {
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\\') {
             ++i;  // what a backslash escapes never separates
         } else if (text[i] == u';') {
-            parts.append(part(QStringView(text).sliced(start, i - start)));
+            property.parts.append(unescaped(QStringView(text).sliced(start, i - start)));
             start = i + 1;
         }
     }
     if (start > 0) {
-        parts.append(part(QStringView(text).sliced(start)));
+        property.parts.append(unescaped(QStringView(text).sliced(start)));
+    }
+    property.value = text.contains(u'\\') ? unescaped(text) : std::move(text);
+}
+
+// 2.1 knows no escapes but "\;" inside a value of parts; any other backslash
+// is text, a Windows path's for one.
+bool hasParts21(const QString& name) {
+    return name == u"N" || name == u"ADR" || name == u"ORG" || name == u"SOUND";
+}
+
+void split21(CardProperty& property) {
+    if (!hasParts21(property.name) || !property.value.contains(u';')) {
+        return;
+    }
+    const QString& text = property.value;
+    QString part;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size() && text[i + 1] == u';') {
+            part.append(u';');
+            ++i;
+        } else if (text[i] == u';') {
+            property.parts.append(std::exchange(part, QString()));
+        } else {
+            part.append(text[i]);
+        }
+    }
+    if (!property.parts.isEmpty()) {
+        property.parts.append(part);
+        property.value = property.parts.join(u';');
     }
 }
 
-// `scratch` holds a decoded value until it is text.
-void fillProperty(CardProperty& property, Header&& header, QByteArrayView raw, QByteArray& scratch) {
+// A card that says it is 2.1; any other (3.0, or no VERSION line) has its
+// escapes undone.
+bool isVersion21(const std::vector<CardProperty>& properties) {
+    return std::any_of(properties.begin(), properties.end(), [](const CardProperty& p) {
+        return p.name == u"VERSION" && p.value.trimmed() == u"2.1";
+    });
+}
+
+CardProperty readProperty(Header&& header, QByteArrayView raw) {
+    CardProperty property;
     property.name = std::move(header.name);
     property.types = std::move(header.types);
+    QByteArray decoded;
     QByteArrayView data = raw;
-    switch (header.encoding) {
-        case Encoding::QuotedPrintable:
-            decodeQuotedPrintable(raw, scratch);
-            data = scratch;
-            break;
-        case Encoding::Base64:
-            property.binary = QByteArray::fromBase64(raw.toByteArray());
-            data = property.binary;
-            break;
-        case Encoding::None:
-            break;
+    if (header.encoding == Encoding::QuotedPrintable) {
+        decoded = decodeQuotedPrintable(raw);
+        data = decoded;
+    } else if (header.encoding == Encoding::Base64) {
+        property.binary = QByteArray::fromBase64(raw.toByteArray());
+        data = property.binary;
     }
-    unescape(decodeText(data, header.charset), property.value, property.parts);
+    property.value = decodeText(data, header.charset);  // escapes are the card's version's business
+    return property;
 }
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// One line of a card as its properties are read: the physical lines that
+// continue it joined to its first.
+struct LogicalLine {
+    QByteArrayView text;  // valid until the next line is read
+    qsizetype colon = -1;
+    std::optional<Header> header;
+
+    // A quoted-printable soft break goes before folding: the line after it is
+    // text as it stands, a leading blank included.
+    bool endsInSoftBreak() const {
+        return header && header->encoding == Encoding::QuotedPrintable && text.size() > colon + 1 &&
+               text.back() == '=';
+    }
+};
+
+class LogicalLines {
+public:
+    explicit LogicalLines(QByteArrayView card) : lines_(card) {}
+
+    bool read(LogicalLine& line) {
+        if (lines_.atEnd()) {
+            return false;
+        }
+        line = LogicalLine();
+        line.text = lines_.current();
+        lines_.advance();
+        ColonScan scan;
+        findColon(line, scan);
+        while (!lines_.atEnd() && continues(line, lines_.current())) {
+            join(line, lines_.current());
+            lines_.advance();
+            if (line.colon < 0) {
+                findColon(line, scan);
+            }
+        }
+        if (line.colon < 0) {
+            scan.settle();
+            setColon(line, scan.colon);
+        }
+        return true;
+    }
+
+private:
+    static bool continues(const LogicalLine& line, QByteArrayView next) {
+        return line.endsInSoftBreak() || (!next.isEmpty() && isBlank(next.front()));
+    }
+    void join(LogicalLine& line, QByteArrayView next) {
+        if (line.text.data() != joined_.constData()) {
+            joined_ = line.text.toByteArray();
+        }
+        if (line.endsInSoftBreak()) {
+            joined_.chop(1);
+            joined_.append(next);
+        } else {
+            joined_.append(next.sliced(1));
+        }
+        line.text = joined_;
+    }
+    static void findColon(LogicalLine& line, ColonScan& scan) {
+        scan.scan(line.text);
+        setColon(line, scan.colon);
+    }
+    static void setColon(LogicalLine& line, qsizetype colon) {
+        line.colon = colon;
+        if (colon >= 0) {
+            line.header = readHeader(line.text.first(colon));
+        }
+    }
+
+    Lines lines_;
+    QByteArray joined_;
+};
+
+// "ORG:" carries company ";" department. Some writers end the value with a
+// further ";", which is not part of the department; anything else is.
+void splitOrganisation(QStringView org, CardFields& fields) {
+    const qsizetype semicolon = org.indexOf(u';');
+    if (semicolon < 0) {
+        fields.company = org.toString();
+        fields.department.clear();
+        return;
+    }
+    fields.company = org.left(semicolon).toString();
+    QStringView department = org.mid(semicolon + 1);
+    if (department.endsWith(u';')) {
+        department.chop(1);
+    }
+    fields.department = department.toString();
+}
+
+QString decodedFrom(QByteArrayView line, qsizetype from) {
+    return cp932::decode(line.data() + from, line.size() - from);
+}
+
 }  // namespace
 
 std::vector<CardProperty> readCardProperties(QByteArrayView card) {
     std::vector<CardProperty> properties;
-    readCardProperties(card, properties);
+    LogicalLines lines(card);
+    for (LogicalLine line; lines.read(line);) {
+        if (line.header) {
+            properties.push_back(readProperty(std::move(*line.header), line.text.sliced(line.colon + 1)));
+        }
+    }
+    const bool version21 = isVersion21(properties);
+    for (CardProperty& property : properties) {
+        if (version21) {
+            split21(property);
+        } else {
+            unescape(std::move(property.value), property);
+        }
+    }
     return properties;
 }
 
-void readCardProperties(QByteArrayView card, std::vector<CardProperty>& properties) {
-    properties.clear();
-    // Kept from line to line with their capacity, so that folded and encoded
-    // values cost no allocation of their own.
-    QByteArray joined;
-    QByteArray decoded;
-    Lines lines(card);
-    while (!lines.atEnd()) {
-        // Most lines stand alone and are read where they lie; only a folded
-        // or soft-broken one is copied together.
-        const QByteArrayView first = lines.current();
-        lines.advance();
-        bool isJoined = false;
-        ColonScan scan;
-        scan.scan(first);
-        std::optional<Header> header;
-        if (scan.colon >= 0) {
-            header = parseHeader(first.first(scan.colon));
-        }
-        while (!lines.atEnd()) {
-            const QByteArrayView line = isJoined ? QByteArrayView(joined) : first;
-            const QByteArrayView next = lines.current();
-            // A quoted-printable soft break goes before folding: the line after
-            // it is text as it stands, a leading blank included.
-            const bool softBreak = header && header->encoding == Encoding::QuotedPrintable &&
-                                   line.size() > scan.colon + 1 && line.back() == '=';
-            if (!softBreak && (next.isEmpty() || !isBlank(next.front()))) {
-                break;
-            }
-            if (!isJoined) {
-                joined.resize(0);
-                joined.append(first);
-                isJoined = true;
-            }
-            if (softBreak) {
-                joined.chop(1);
-                joined.append(next);
-            } else {
-                joined.append(next.sliced(1));
-            }
-            lines.advance();
-            if (scan.colon < 0) {
-                scan.scan(joined);
-                if (scan.colon >= 0) {
-                    header = parseHeader(QByteArrayView(joined).first(scan.colon));
-                }
-            }
-        }
-        const QByteArrayView line = isJoined ? QByteArrayView(joined) : first;
-        if (scan.colon < 0) {
-            scan.settle();
-            if (scan.colon >= 0) {
-                header = parseHeader(line.first(scan.colon));
-            }
-        }
-        if (header) {
-            fillProperty(properties.emplace_back(), std::move(*header), line.sliced(scan.colon + 1), decoded);
+CardFields readCardFields(QByteArrayView card) {
+    CardFields fields;
+    for (Lines lines(card); !lines.atEnd(); lines.advance()) {
+        // The keys are ASCII, and a CP932 line starts with ASCII bytes exactly
+        // when its text starts with those characters (no double-byte code
+        // decodes to ASCII), so the key is matched on the bytes.
+        const QByteArrayView line = lines.current();
+        if (line.startsWith("FN:")) {
+            fields.name = decodedFrom(line, 3);
+        } else if (line.startsWith("ORG:")) {
+            splitOrganisation(decodedFrom(line, 4), fields);
+        } else if (line.startsWith("EMAIL;PREF:")) {
+            fields.address = decodedFrom(line, 11);
         }
     }
+    return fields;
 }
 
 }  // namespace zt

@@ -17,11 +17,13 @@ struct CardProperty {
     QStringList types;  // upper case: every bare parameter and TYPE= value, in card order
                         // (not the bare encodings QUOTED-PRINTABLE, BASE64, 8BIT, 7BIT)
     QString value;      // the value as text in its charset, once quoted-printable or base 64
-                        // is undone, 3.0 escapes undone
+                        // is undone; escapes undone (\, \; \: \" \\ \n) unless the card
+                        // is 2.1, where only "\;" inside N, ADR, ORG and SOUND is one
     QByteArray binary;  // a base-64 value's bytes (a photo, a key), empty for any other value
     QStringList parts;  // the same text split at each unescaped ';', each part unescaped, so
                         // that `value` is parts.join(';'); empty when there is no ';' to split
-                        // at, the value being then the one part (most values: no list for them)
+                        // at, the value being then the one part (most values: no list for them;
+                        // in a 2.1 card, none but N, ADR, ORG and SOUND are split)
 
     bool hasType(QStringView type) const { return types.contains(type); }
     // Part `index` of the value, the empty text past the last.
@@ -37,8 +39,24 @@ struct CardProperty {
 // '=' continues on the next line as it stands. The time taken grows linearly
 // with the card's size, however its lines are folded or broken.
 std::vector<CardProperty> readCardProperties(QByteArrayView card);
-// The same into `properties`, cleared first: a reader of many cards passes the
-// same list each time, and its room is not allocated anew for every card.
-void readCardProperties(QByteArrayView card, std::vector<CardProperty>& properties);
+
+// What the stored tables keep of a card: the text of its last line of each
+// kind that starts "FN:", "ORG:" or "EMAIL;PREF:", as it stands on that line
+// (no fold joined, no escape or encoding undone, a line after a soft line
+// break read as a line of its own). ORG gives company ';' department; a
+// further ';' at the value's end is not part of the department, anything else is.
+struct CardFields {
+    QString name;
+    QString address;
+    QString company;
+    QString department;
+
+    bool isEmpty() const {
+        return name.isEmpty() && address.isEmpty() && company.isEmpty() && department.isEmpty();
+    }
+};
+
+// The fields of `card`, over the same lines as readCardProperties.
+CardFields readCardFields(QByteArrayView card);
 
 }  // namespace zt

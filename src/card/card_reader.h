@@ -6,6 +6,8 @@
 #include <array>
 #include <vector>
 
+#include "card/card_properties.h"
+
 // Parsing of the two text files of an address book group folder: the card file
 // (`*.nrk`) and the index file `Group.idx`. Pure functions over text; finding
 // the files and storing what they hold is the importer's business.
@@ -14,22 +16,21 @@ namespace zt {
 class AnsiTextReader;
 
 struct Card {
-    QString name;
-    QString address;
-    QString company;
-    QString department;
+    CardFields fields;  // what the stored tables keep of it
     // The card as the file holds it, undecoded: every line from the one after
     // the previous card (or the file's start) through its END:VCARD line, line
     // ends as written.
     QByteArray bytes;
 };
 
-// Reads every card of a card file, in file order. A card ends at a line whose
-// first nine characters are "END:VCARD"; within a card the last "FN:", "ORG:"
-// and "EMAIL;PREF:" line of each kind wins for the fields. Lines after the last
-// "END:VCARD" form a card (up to the file's end) only when they gave it a
-// non-empty field, so trailing blank lines or a lone BEGIN:VCARD add nothing
-// while a last card that merely lacks its END:VCARD is kept.
+// Reads every card of a card file, in file order, each card's fields as
+// readCardFields gives them. A card ends at a line whose first nine
+// characters are "END:VCARD" in any case, or just before a line that starts
+// "BEGIN:VCARD" (any case) once the card has had one: a card that lacks its
+// END does not swallow the next. Lines after the last "END:VCARD" form a card
+// (up to the file's end) only when they gave it a non-empty field, so
+// trailing blank lines or a lone BEGIN:VCARD add nothing while a last card
+// that merely lacks its END:VCARD is kept.
 std::vector<Card> readCards(AnsiTextReader& reader);
 
 // An index line holds up to eight TAB-separated fields; slot n is field n+1.

@@ -22,8 +22,9 @@ using detail::Connection;
 using detail::StatementHandle;
 
 // PRAGMA user_version of this layout. 0 is every file made before the version
-// was kept: the same tables without アドレス情報.カード.
-constexpr int kFormatVersion = 1;
+// was kept: the same tables without アドレス情報.カード; 1 has カード but not
+// アドレス情報.所属.
+constexpr int kFormatVersion = 2;
 
 // What every version has; a newer version adds its own after the upgrade.
 const char* const kRequiredSources[] = {
@@ -31,7 +32,7 @@ const char* const kRequiredSources[] = {
     "SELECT グループ, 名前, アドレス FROM グループ情報 LIMIT 0",
     "SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報 LIMIT 0",
 };
-const char* const kRequiredSince1 = "SELECT カード FROM アドレス情報 LIMIT 0";
+const char* const kRequiredSince2 = "SELECT カード, 所属 FROM アドレス情報 LIMIT 0";
 
 const QString kNoCurrentRow = QStringLiteral("カレント レコードがありません。");
 
@@ -239,14 +240,20 @@ int formatVersion(Database& db) {
 }
 
 // Brings a file of an earlier layout up to this one, whole or not at all. Its
-// last import stays and can be written out at once; its cards are unknown (NULL).
+// last import stays and can be written out at once; what it did not keep is
+// unknown (NULL): its cards, and which membership each entry was stored with.
 void upgrade(Database& db) {
     Transaction transaction(db);
-    if (formatVersion(db) == 0) {  // another start-up may have upgraded it while this one waited
+    // Read inside the transaction: another start-up may have upgraded it while this one waited.
+    const int version = formatVersion(db);
+    if (version == 0) {
         // An earlier program's view may differ from today's: it is replaced by the one schema.sql defines.
         db.Execute(QStringLiteral("DROP VIEW 出力情報"));
         db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN カード BLOB"));
         db.Execute(QString::fromUtf8(schema::kViewSql));
+    }
+    if (version < 2) {
+        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 所属 INTEGER"));
         db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(kFormatVersion));
     }
     transaction.commit();
@@ -298,7 +305,8 @@ std::unique_ptr<Database> Database::open(const QString& path) {
     if (formatVersion(*database) < kFormatVersion) {
         upgrade(*database);
     }
-    require(kRequiredSince1);
+    require(kRequiredSince2);
+    database->Execute(QString::fromUtf8(schema::kPeopleViewSql));
     return database;
 }
 

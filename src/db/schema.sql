@@ -2,14 +2,18 @@
 -- unique, because one person may stand in several groups or twice in a card file.
 -- カード is the card as its file holds it, CP932 bytes and line ends as written,
 -- for the outputs that carry more than the five fields; NULL in rows stored by
--- a program that did not keep it.
+-- a program that did not keep it. 所属 is the rowid of the グループ情報 row the
+-- import stored with the card: a card that gives no name or address is still
+-- a person of its own, in its own folder's group. NULL in rows stored before
+-- it was kept, which find their groups by name and address.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
     会社名   TEXT,
     部署名   TEXT,
     役職     TEXT,
-    カード   BLOB
+    カード   BLOB,
+    所属     INTEGER
 );
 
 CREATE TABLE グループ情報 (
@@ -18,11 +22,31 @@ CREATE TABLE グループ情報 (
     アドレス TEXT
 );
 
--- An entry is keyed by name and address; the import's title lookup and the
--- pairing in 出力情報 go through these, so both stay fast at 100,000 entries.
+-- An entry is keyed by name and address; the import's title lookup, the
+-- pairing in 出力情報 and 出力人物, and a person's groups go through these, so
+-- all stay fast at 100,000 entries.
 CREATE INDEX アドレス情報_名前_アドレス ON アドレス情報 (名前, アドレス);
 CREATE INDEX グループ情報_名前_アドレス ON グループ情報 (名前, アドレス);
 CREATE INDEX グループ情報_グループ ON グループ情報 (グループ, 名前, アドレス);
+
+-- The people of 出力情報: one row per pair (名前, アドレス) of its rows, with 項目,
+-- the rowid of the pair's first-stored entry, in the order of the pair's first
+-- row there. Every entry's pair is among those rows, under each group that
+-- names it or else under none; so a pair stands where its first membership
+-- was stored, else where its first entry was, ahead of a membership stored at
+-- the same position: 2 × rowid + 1 and 2 × rowid place them in one order.
+-- GROUP BY pairs as IS does, NULL apart from the empty text, and walks the
+-- index on the pair rather than the entries' rows with their cards.
+--
+-- TEMP: each connection makes it anew, so the file keeps the layout every
+-- version of the program reads. No ';' within it: it is read up to its first.
+CREATE TEMP VIEW 出力人物 AS
+SELECT 項目, 名前, アドレス
+FROM (SELECT min(rowid) AS 項目, 名前, アドレス FROM アドレス情報 GROUP BY 名前, アドレス) AS p
+ORDER BY coalesce((SELECT 2 * m.rowid + 1 FROM グループ情報 AS m
+                   WHERE m.名前 IS p.名前 AND m.アドレス IS p.アドレス
+                   ORDER BY m.rowid LIMIT 1),
+                  2 * p.項目);
 
 -- One row per distinct membership (group, name, address) whose pair has an
 -- entry, carrying the fields of the first-stored entry of that pair (the one the

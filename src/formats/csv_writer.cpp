@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <numeric>
 
 #include "formats/field_positions.h"
 #include "formats/loss_report.h"
@@ -11,13 +12,26 @@ using namespace Qt::StringLiterals;
 
 namespace zt {
 
-QString quoteCsv(QStringView text, QStringView specials) {
+QString quoteCsv(const QString& text, QStringView specials) {
     const bool needsQuotes =
         std::find_first_of(text.begin(), text.end(), specials.begin(), specials.end()) != text.end();
     if (!needsQuotes) {
-        return text.toString();
+        return text;
     }
-    return u'"' + text.toString().replace(u'"', u"\"\""_s) + u'"';
+    return u'"' + QString(text).replace(u'"', u"\"\""_s) + u'"';
+}
+
+QString rfc4180Fields(const QStringList& fields) {
+    QString line;
+    line.reserve(std::accumulate(fields.begin(), fields.end(), fields.size(),
+                                 [](qsizetype size, const QString& field) { return size + field.size(); }));
+    for (const QString& field : fields) {
+        if (&field != &fields.first()) {
+            line += u',';
+        }
+        line += quoteCsv(field, u"\",\r\n");
+    }
+    return line;
 }
 
 QString QuoteCsvField(const FieldValue& value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "db/database.h"
 
@@ -8,7 +9,11 @@ namespace zt {
 
 // `text` as one CSV field: enclosed in double quotes, its own doubled, when it
 // holds any character of `specials` (which names '"' too); otherwise unchanged.
-QString quoteCsv(QStringView text, QStringView specials);
+QString quoteCsv(const QString& text, QStringView specials);
+
+// `fields` joined by commas, each quoted as RFC 4180 asks: when it holds a
+// double quote, a comma, a CR or a LF. For the UTF-8 CSV outputs; no line end.
+QString rfc4180Fields(const QStringList& fields);
 
 // The text of one CSV field: NULL as the empty text; a value holding an ASCII
 // double quote is enclosed in double quotes with each of its own doubled; a

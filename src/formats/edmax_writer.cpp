@@ -50,12 +50,6 @@ bool appendMemo(QString& line, QChar layout, const QString& company, const QStri
     }
 }
 
-// The six fields of the current row, read into buffers that are reused row
-// after row.
-struct RowTexts {
-    QString group, name, address, company, department, title;
-};
-
 // Which of the department and title the memo of `layout` writes beside the
 // company; none for a layout that writes no company either.
 std::optional<RemarkParts> memoParts(QChar layout) {
@@ -76,18 +70,10 @@ std::optional<RemarkParts> memoParts(QChar layout) {
     }
 }
 
-}  // namespace
-
-qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
-                     const std::function<void(EdMaxPass)>& onPass) {
-    TextFileWriter out(path);
-    LossReport losses(QStringLiteral("EdMax アドレス帳作成"), path);
-
-    if (onPass) {
-        onPass(EdMaxPass::Groups);
-    }
-    // A group that loses a character here loses it again in each member's
-    // entry, where the report names the person.
+// A three-line record per distinct group. A group that loses a character
+// here loses it again in each member's entry, where the report names the
+// person.
+void writeGroups(Database& db, TextFileWriter& out) {
     Recordset groups =
         db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
     for (; !groups.Eof(); groups.MoveNext()) {
@@ -95,43 +81,52 @@ qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
         out.writeLine(u"\t");
         out.writeLine(u"");
     }
+}
 
-    if (onPass) {
-        onPass(EdMaxPass::Entries);
-    }
+void writeEntries(Database& db, TextFileWriter& out, LossReport& losses, QChar layout) {
     Recordset rows =
         db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報 ORDER BY グループ,名前,アドレス"));
     enum { Group, Name, Address, Company, Department, Title };
     const auto f = fieldPositions(rows, kOutputFields);
-    QString line;
-    RowTexts t;
     for (; !rows.Eof(); rows.MoveNext()) {
-        t.group = rows.Text(f[Group]);
-        t.name = rows.Text(f[Name]);
-        t.address = rows.Text(f[Address]);
-        t.company = rows.Text(f[Company]);
-        t.department = rows.Text(f[Department]);
-        t.title = rows.Text(f[Title]);
-        line.resize(0);
-        line += t.name;
-        line += QLatin1String("\t\t");
-        line += t.group;
-        qsizetype lost = out.writeLine(line);
-        lost += out.writeLine(t.address);
-        line.resize(0);
-        if (appendMemo(line, layout, t.company, t.department, t.title)) {
-            lost += out.writeLine(line);
+        const QString group = rows.Text(f[Group]);
+        const QString name = rows.Text(f[Name]);
+        const QString address = rows.Text(f[Address]);
+        const QString company = rows.Text(f[Company]);
+        const QString department = rows.Text(f[Department]);
+        const QString title = rows.Text(f[Title]);
+        qsizetype lost = out.writeLine(name + QStringLiteral("\t\t") + group);
+        lost += out.writeLine(address);
+        QString memo;
+        if (appendMemo(memo, layout, company, department, title)) {
+            lost += out.writeLine(memo);
         }
         if (lost > 0) {
-            const QString who = entryShownName(t.name, t.address);
-            losses.addUnencodable(who, u"名前", t.name);
-            losses.addUnencodable(who, u"グループ", t.group);
-            losses.addUnencodable(who, u"アドレス", t.address);
+            const QString who = entryShownName(name, address);
+            losses.addUnencodable(who, u"名前", name);
+            losses.addUnencodable(who, u"グループ", group);
+            losses.addUnencodable(who, u"アドレス", address);
             if (const auto parts = memoParts(layout)) {
-                addRemarkLosses(losses, who, *parts, t.company, t.department, t.title);
+                addRemarkLosses(losses, who, *parts, company, department, title);
             }
         }
     }
+}
+
+}  // namespace
+
+qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
+                     const std::function<void(EdMaxPass)>& onPass) {
+    TextFileWriter out(path);
+    LossReport losses(QStringLiteral("EdMax アドレス帳作成"), path);
+    if (onPass) {
+        onPass(EdMaxPass::Groups);
+    }
+    writeGroups(db, out);
+    if (onPass) {
+        onPass(EdMaxPass::Entries);
+    }
+    writeEntries(db, out, losses, layout);
     out.commit();
     return losses.finish();
 }

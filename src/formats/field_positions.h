@@ -8,9 +8,8 @@
 
 namespace zt {
 
-// The positions of the named fields in a record set, found once when it is
-// opened: the writers read every field of every row, and a name lookup per
-// value would cost more than the rest of the line.
+// The positions of the named fields in a record set, looked up once when it is
+// opened rather than by name for every value of every row.
 template <std::size_t N>
 std::array<int, N> fieldPositions(const Recordset& rs, const std::array<QString, N>& names) {
     std::array<int, N> positions{};

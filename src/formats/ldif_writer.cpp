@@ -6,12 +6,10 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <string>
 
 #include "card/people.h"
-#include "formats/person_losses.h"
-#include "formats/utf8_record.h"
 #include "formats/loss_report.h"
+#include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -20,44 +18,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A record's bytes. Its buffers keep their room from record to record.
-class Record {
-public:
-    void clear() { bytes_.clear(); }
-    void append(const char* text) { bytes_ += text; }
-    QByteArrayView bytes() const { return bytes_; }
-
-    // A value LDIF cannot hold as it stands goes in base 64: one with a
-    // character outside printable ASCII, or with a leading space, ":" or "<"
-    // or a trailing space, which a reader would take for syntax. An empty
-    // value is left out.
-    void add(const char* name, QStringView value) {
-        if (value.isEmpty()) {
-            return;
-        }
-        const bool plain =
-            std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u' ' && c <= u'~'; }) &&
-            !value.startsWith(u' ') && !value.startsWith(u':') && !value.startsWith(u'<') &&
-            !value.endsWith(u' ');
-        bytes_ += name;
-        if (plain) {
-            bytes_ += ": ";
-            for (const QChar c : value) {
-                bytes_ += char(c.unicode());
-            }
-        } else {
-            bytes_ += ":: ";
-            utf8_.clear();
-            appendUtf8(utf8_, value);
-            appendBase64(bytes_, utf8_);
-        }
-        bytes_ += "\r\n";
+// A value LDIF cannot hold as it stands goes in base 64: one with a
+// character outside printable ASCII, or with a leading space, ":" or "<" or a
+// trailing space, which a reader would take for syntax. An empty value is left
+// out.
+void add(QByteArray& record, const char* name, QStringView value) {
+    if (value.isEmpty()) {
+        return;
     }
-
-private:
-    std::string bytes_;
-    std::string utf8_;
-};
+    const bool plain =
+        std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u' ' && c <= u'~'; }) &&
+        !value.startsWith(u' ') && !value.startsWith(u':') && !value.startsWith(u'<') &&
+        !value.endsWith(u' ');
+    record += name;
+    if (plain) {
+        record += ": ";
+        record += value.toLatin1();
+    } else {
+        record += ":: ";
+        record += value.toUtf8().toBase64();
+    }
+    record += "\r\n";
+}
 
 // A value within a dn's cn=, as RFC 4514 escapes it.
 QString rdnValue(const QString& value) {
@@ -148,7 +130,11 @@ QString valueOrEmpty(const TypedValue* v) {
 
 // Thunderbird has no attribute for a reading, a middle name, a prefix or a
 // suffix.
-void reportNameParts(const Person& p, LossReport& losses) {
+void addNames(QByteArray& record, const Person& p, LossReport& losses) {
+    add(record, "cn", p.shownName);
+    add(record, "givenName", p.givenName);
+    add(record, "sn", p.familyName);
+    add(record, "mozillaNickname", p.nickname);
     const QString reading = p.phoneticFamily.isEmpty() || p.phoneticGiven.isEmpty()
                                 ? p.phoneticFamily + p.phoneticGiven
                                 : p.phoneticFamily + u' ' + p.phoneticGiven;
@@ -163,8 +149,36 @@ void reportNameParts(const Person& p, LossReport& losses) {
     }
 }
 
+// Thunderbird has room for two addresses.
+void addEmails(QByteArray& record, const Person& p, LossReport& losses) {
+    for (qsizetype i = 0; i < p.emails.size(); ++i) {
+        if (i < 2) {
+            add(record, i == 0 ? "mail" : "mozillaSecondEmail", p.emails[i].value);
+        } else {
+            losses.add(p.shownName, nthItem(u"メールアドレス"_s, i), p.emails[i].value);
+        }
+    }
+}
+
+// The first phone of each kind Thunderbird has an attribute for; a home fax
+// only where there is no work fax.
+void addPhones(QByteArray& record, const Person& p, LossReport& losses) {
+    const auto phones = firstOfEach(p.phones, phoneKind);
+    const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
+    const TypedValue* fax = phone(PhoneKind::WorkFax) ? phone(PhoneKind::WorkFax) : phone(PhoneKind::HomeFax);
+    add(record, "telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
+    add(record, "homePhone", valueOrEmpty(phone(PhoneKind::Home)));
+    add(record, "mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
+    add(record, "facsimileTelephoneNumber", valueOrEmpty(fax));
+    add(record, "pager", valueOrEmpty(phone(PhoneKind::Pager)));
+    reportUnheld(p.phones,
+                 {phone(PhoneKind::Work), phone(PhoneKind::Home), phone(PhoneKind::Mobile), fax,
+                  phone(PhoneKind::Pager)},
+                 valueOf, p, u"電話"_s, losses);
+}
+
 // names: street, second line, locality, region, code, country.
-void addPlace(Record& record, const PostalAddress* a, const std::array<const char*, 6>& names) {
+void addPlace(QByteArray& record, const PostalAddress* a, const std::array<const char*, 6>& names) {
     if (a == nullptr) {
         return;
     }
@@ -172,8 +186,72 @@ void addPlace(Record& record, const PostalAddress* a, const std::array<const cha
         a->poBox.isEmpty() || a->extended.isEmpty() ? a->poBox + a->extended : a->poBox + u' ' + a->extended;
     const QString values[] = {a->street, second, a->locality, a->region, a->code, a->country};
     for (std::size_t i = 0; i < names.size(); ++i) {
-        record.add(names[i], values[i]);
+        add(record, names[i], values[i]);
     }
+}
+
+// The first work and the first home address.
+void addPostalAddresses(QByteArray& record, const Person& p, LossReport& losses) {
+    const auto places =
+        firstOfEach(p.postalAddresses, [](const PostalAddress& a) { return placeKind(a.types); });
+    const PostalAddress* work = places[static_cast<std::size_t>(PlaceKind::Work)];
+    const PostalAddress* home = places[static_cast<std::size_t>(PlaceKind::Home)];
+    addPlace(record, work, {"street", "mozillaWorkStreet2", "l", "st", "postalCode", "c"});
+    addPlace(record, home,
+             {"mozillaHomeStreet", "mozillaHomeStreet2", "mozillaHomeLocalityName", "mozillaHomeState",
+              "mozillaHomePostalCode", "mozillaHomeCountryName"});
+    reportUnheld(p.postalAddresses, {work, home}, postalText, p, u"住所"_s, losses);
+}
+
+void addOrganization(QByteArray& record, const Person& p) {
+    add(record, "o", p.company);
+    add(record, "ou", p.department);
+    add(record, "title", p.title);
+}
+
+// Web pages, birthday and note.
+void addOthers(QByteArray& record, const Person& p, LossReport& losses) {
+    // Thunderbird has a home page and a work page; any page not marked HOME is work's.
+    const auto pages =
+        firstOfEach(p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; });
+    add(record, "mozillaWorkUrl", valueOrEmpty(pages[0]));
+    add(record, "mozillaHomeUrl", valueOrEmpty(pages[1]));
+    if (p.birthday.isValid()) {
+        add(record, "birthyear", QString::number(p.birthday.year()));
+        add(record, "birthmonth", QString::number(p.birthday.month()));
+        add(record, "birthday", QString::number(p.birthday.day()));
+    }
+    add(record, "description", p.note);
+    reportUnheld(p.webPages, {pages[0], pages[1]}, valueOf, p, u"ホームページ"_s, losses);
+}
+
+QByteArray personRecord(const Person& p, const QString& dn, LossReport& losses) {
+    QByteArray record;
+    record.reserve(2048);  // a full card's record, grown once rather than step by step
+    add(record, "dn", dn);
+    record +=
+        "objectclass: top\r\nobjectclass: person\r\nobjectclass: organizationalPerson\r\n"
+        "objectclass: inetOrgPerson\r\nobjectclass: mozillaAbPersonAlpha\r\n";
+    addNames(record, p, losses);
+    addEmails(record, p, losses);
+    addPhones(record, p, losses);
+    addPostalAddresses(record, p, losses);
+    addOrganization(record, p);
+    addOthers(record, p, losses);
+    record += "\r\n";
+    return record;
+}
+
+QByteArray listRecord(const QString& dn, const QString& name, const QStringList& members) {
+    QByteArray record;
+    add(record, "dn", dn);
+    record += "objectclass: top\r\nobjectclass: groupOfNames\r\n";
+    add(record, "cn", name);
+    for (const QString& member : members) {
+        add(record, "member", member);
+    }
+    record += "\r\n";
+    return record;
 }
 
 }  // namespace
@@ -184,65 +262,10 @@ qsizetype writeLdif(Database& db, const QString& path) {
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
-    Record record;
     forEachPerson(db, [&](const Person& p) {
-        const QString mail = p.emails.isEmpty() ? QString() : p.emails[0].value;
-        const QString dn = dns.add(p.shownName, mail);
-        record.clear();
-        record.add("dn", dn);
-        record.append(
-            "objectclass: top\r\nobjectclass: person\r\nobjectclass: organizationalPerson\r\n"
-            "objectclass: inetOrgPerson\r\nobjectclass: mozillaAbPersonAlpha\r\n");
-        record.add("cn", p.shownName);
-        record.add("givenName", p.givenName);
-        record.add("sn", p.familyName);
-        record.add("mozillaNickname", p.nickname);
-        record.add("mail", mail);
-        record.add("mozillaSecondEmail", p.emails.size() > 1 ? p.emails[1].value : QString());
-        const auto phones = firstOfEach(p.phones, phoneKind);
-        const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
-        const TypedValue* fax =
-            phone(PhoneKind::WorkFax) ? phone(PhoneKind::WorkFax) : phone(PhoneKind::HomeFax);
-        record.add("telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
-        record.add("homePhone", valueOrEmpty(phone(PhoneKind::Home)));
-        record.add("mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
-        record.add("facsimileTelephoneNumber", valueOrEmpty(fax));
-        record.add("pager", valueOrEmpty(phone(PhoneKind::Pager)));
-        const auto places =
-            firstOfEach(p.postalAddresses, [](const PostalAddress& a) { return placeKind(a.types); });
-        const PostalAddress* work = places[static_cast<std::size_t>(PlaceKind::Work)];
-        const PostalAddress* home = places[static_cast<std::size_t>(PlaceKind::Home)];
-        addPlace(record, work, {"street", "mozillaWorkStreet2", "l", "st", "postalCode", "c"});
-        addPlace(record, home,
-                 {"mozillaHomeStreet", "mozillaHomeStreet2", "mozillaHomeLocalityName", "mozillaHomeState",
-                  "mozillaHomePostalCode", "mozillaHomeCountryName"});
-        record.add("o", p.company);
-        record.add("ou", p.department);
-        record.add("title", p.title);
-        // Thunderbird has a home page and a work page; any page not marked HOME is work's.
-        const auto pages = firstOfEach(
-            p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; });
-        record.add("mozillaWorkUrl", valueOrEmpty(pages[0]));
-        record.add("mozillaHomeUrl", valueOrEmpty(pages[1]));
-        if (p.birthday.isValid()) {
-            record.add("birthyear", QString::number(p.birthday.year()));
-            record.add("birthmonth", QString::number(p.birthday.month()));
-            record.add("birthday", QString::number(p.birthday.day()));
-        }
-        record.add("description", p.note);
-        reportNameParts(p, losses);
-        for (qsizetype i = 2; i < p.emails.size(); ++i) {
-            losses.add(p.shownName, nthItem(u"メールアドレス"_s, i), p.emails[i].value);
-        }
-        reportUnheld(p.phones,
-                     {phone(PhoneKind::Work), phone(PhoneKind::Home), phone(PhoneKind::Mobile), fax,
-                      phone(PhoneKind::Pager)},
-                     valueOf, p, u"電話"_s, losses);
-        reportUnheld(p.postalAddresses, {work, home}, postalText, p, u"住所"_s, losses);
-        reportUnheld(p.webPages, {pages[0], pages[1]}, valueOf, p, u"ホームページ"_s, losses);
+        const QString dn = dns.add(p.shownName, p.emails.isEmpty() ? QString() : p.emails[0].value);
+        out.writeBytes(personRecord(p, dn, losses));
         reportUncarried(losses, p);
-        record.append("\r\n");
-        out.writeBytes(record.bytes());
         for (const QString& group : p.groups) {
             if (!members.contains(group)) {
                 groups << group;
@@ -252,15 +275,7 @@ qsizetype writeLdif(Database& db, const QString& path) {
     });
     for (const QString& group : groups) {
         const QString name = listName(group);
-        record.clear();
-        record.add("dn", dns.add(name, QString()));
-        record.append("objectclass: top\r\nobjectclass: groupOfNames\r\n");
-        record.add("cn", name);
-        for (const QString& dn : members.value(group)) {
-            record.add("member", dn);
-        }
-        record.append("\r\n");
-        out.writeBytes(record.bytes());
+        out.writeBytes(listRecord(dns.add(name, QString()), name, members.value(group)));
     }
     out.commit();
     return losses.finish();

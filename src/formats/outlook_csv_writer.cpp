@@ -2,13 +2,12 @@
 
 #include <QStringList>
 #include <array>
-#include <string>
 #include <vector>
 
 #include "card/people.h"
-#include "formats/person_losses.h"
-#include "formats/utf8_record.h"
+#include "formats/csv_writer.h"
 #include "formats/loss_report.h"
+#include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -16,19 +15,6 @@ namespace zt {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// `line` keeps its room from line to line.
-void writeLine(TextFileWriter& out, const QStringList& fields, std::string& line) {
-    line.clear();
-    for (const QString& field : fields) {
-        if (&field != &fields.first()) {
-            line += ',';
-        }
-        appendCsvField(line, field, u"\",\r\n");
-    }
-    line += "\r\n";
-    out.writeBytes(line);
-}
 
 // Outlook's own column names; it finds each by its name, not by its place.
 const char kHeader[] =
@@ -38,10 +24,6 @@ const char kHeader[] =
     "Business City,Business State,Business Postal Code,Business Country/Region,Home Street,Home City,"
     "Home State,Home Postal Code,Home Country/Region,Other Street,Other City,Other State,"
     "Other Postal Code,Other Country/Region,Web Page,Personal Web Page,Birthday,Notes,Categories";
-
-// How many columns Outlook has for each kind of phone, in PhoneKind's order:
-// work, home, mobile, business fax, home fax, pager, other.
-const std::vector<int> kPhoneColumns{2, 2, 1, 1, 1, 1, 1};
 
 // The columns of a kind of value, `columns[kind]` of them for each kind that
 // `kindOf` tells, filled in card order and the rest left empty. A value that
@@ -67,19 +49,34 @@ std::vector<QStringList> inColumns(const QList<TypedValue>& values, KindOf kindO
     return byKind;
 }
 
-// Street, City, State, Postal Code, Country/Region of an address, or empty.
-QStringList place(const PostalAddress* a) {
-    if (a == nullptr) {
-        return {{}, {}, {}, {}, {}};
-    }
-    const QString street = a->street.isEmpty() || a->extended.isEmpty() ? a->street + a->extended
-                                                                        : a->street + u"\r\n"_s + a->extended;
-    return {street, a->locality, a->region, a->code, a->country};
+void addNames(QStringList& fields, const Person& p) {
+    fields << p.givenName << p.middleName << p.familyName << p.prefix << p.suffix << p.nickname
+           << p.phoneticGiven << p.phoneticFamily;
 }
 
-// The first address of each kind, in PlaceKind's order; Outlook has columns
-// for no other, nor for a PO box.
-std::array<const PostalAddress*, 3> places(const Person& p, LossReport& losses) {
+void addEmails(QStringList& fields, const Person& p, LossReport& losses) {
+    fields << inColumns(
+        p.emails, [](const TypedValue&) { return 0; }, {3}, p, u"メールアドレス"_s, losses)[0];
+}
+
+void addPhones(QStringList& fields, const Person& p, LossReport& losses) {
+    // How many columns Outlook has for each kind, in PhoneKind's order: work,
+    // home, mobile, business fax, home fax, pager, other.
+    const auto phones = inColumns(p.phones, phoneKind, {2, 2, 1, 1, 1, 1, 1}, p, u"電話"_s, losses);
+    for (const PhoneKind kind : {PhoneKind::Home, PhoneKind::Work, PhoneKind::Mobile, PhoneKind::Other,
+                                 PhoneKind::Pager, PhoneKind::WorkFax, PhoneKind::HomeFax}) {
+        fields << phones[static_cast<std::size_t>(kind)];
+    }
+}
+
+void addOrganization(QStringList& fields, const Person& p) {
+    fields << p.company << p.department << p.title;
+}
+
+// Street, City, State, Postal Code, Country/Region of the first address of
+// each kind, in PlaceKind's order; Outlook has columns for no other, nor for
+// a PO box.
+void addPostalAddresses(QStringList& fields, const Person& p, LossReport& losses) {
     std::array<const PostalAddress*, 3> first{};
     for (qsizetype i = 0; i < p.postalAddresses.size(); ++i) {
         const PostalAddress& a = p.postalAddresses[i];
@@ -93,7 +90,34 @@ std::array<const PostalAddress*, 3> places(const Person& p, LossReport& losses) 
             losses.add(p.shownName, u"私書箱"_s, a.poBox);
         }
     }
-    return first;
+    for (const PostalAddress* a : first) {
+        if (a == nullptr) {
+            fields << QString() << QString() << QString() << QString() << QString();
+            continue;
+        }
+        const QString street = a->street.isEmpty() || a->extended.isEmpty()
+                                   ? a->street + a->extended
+                                   : a->street + u"\r\n"_s + a->extended;
+        fields << street << a->locality << a->region << a->code << a->country;
+    }
+}
+
+// Web pages, birthday, notes and categories.
+void addOthers(QStringList& fields, const Person& p, LossReport& losses) {
+    // A web page not marked HOME is work's.
+    const auto pages = inColumns(
+        p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; }, {1, 1}, p,
+        u"ホームページ"_s, losses);
+    fields << pages[0] << pages[1];
+    fields << (p.birthday.isValid() ? p.birthday.toString(u"yyyy/M/d") : QString());
+    fields << QString(p.note).replace(u'\n', u"\r\n"_s);
+    // Outlook writes several categories so; within a group's name the
+    // full-width form keeps it one category.
+    QStringList categories;
+    for (const QString& group : p.groups) {
+        categories << QString(group).replace(u';', u'；');
+    }
+    fields << categories.join(u';');
 }
 
 }  // namespace
@@ -104,36 +128,16 @@ qsizetype writeOutlookCsv(Database& db, const QString& path) {
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
-    std::string line;
     forEachPerson(db, [&](const Person& p) {
-        const auto emails = inColumns(
-            p.emails, [](const TypedValue&) { return 0; }, {3}, p, u"メールアドレス"_s, losses)[0];
-        const auto phones = inColumns(p.phones, phoneKind, kPhoneColumns, p, u"電話"_s, losses);
-        const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
-        const auto addresses = places(p, losses);
-        // A web page not marked HOME is work's.
-        const auto pages = inColumns(
-            p.webPages, [](const TypedValue& v) { return placeKind(v.types) == PlaceKind::Home; }, {1, 1}, p,
-            u"ホームページ"_s, losses);
+        QStringList fields;
+        addNames(fields, p);
+        addEmails(fields, p, losses);
+        addPhones(fields, p, losses);
+        addOrganization(fields, p);
+        addPostalAddresses(fields, p, losses);
+        addOthers(fields, p, losses);
         reportUncarried(losses, p);
-        const QString birthday = birthdayText(p.birthday, "%04d/%d/%d");
-        // Outlook writes several categories so; within a group's name the
-        // full-width form keeps it one category.
-        QStringList categories;
-        for (const QString& group : p.groups) {
-            categories << QString(group).replace(u';', u'；');
-        }
-        QStringList fields{p.givenName, p.middleName, p.familyName,    p.prefix,
-                           p.suffix,    p.nickname,   p.phoneticGiven, p.phoneticFamily};
-        fields << emails << phone(PhoneKind::Home) << phone(PhoneKind::Work) << phone(PhoneKind::Mobile)
-               << phone(PhoneKind::Other) << phone(PhoneKind::Pager) << phone(PhoneKind::WorkFax)
-               << phone(PhoneKind::HomeFax) << p.company << p.department << p.title;
-        for (const PostalAddress* a : addresses) {
-            fields << place(a);
-        }
-        fields << pages[0] << pages[1] << birthday << QString(p.note).replace(u'\n', u"\r\n"_s)
-               << categories.join(u';');
-        writeLine(out, fields, line);
+        out.writeBytes((rfc4180Fields(fields) + u"\r\n"_s).toUtf8());
     });
     out.commit();
     return losses.finish();

@@ -92,8 +92,10 @@ const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
 ImportStatements::ImportStatements(Database& db)
     : membership(
           db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
-      entry(db.Prepare(QStringLiteral(
-          "INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード) VALUES (?, ?, ?, ?, ?)"))),
+      // Run straight after its membership, whose rowid is then the last one inserted.
+      entry(
+          db.Prepare(QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 所属) "
+                                    "VALUES (?, ?, ?, ?, ?, last_insert_rowid())"))),
       // A title belongs to the first-stored entry of its name and address, whichever group folder
       // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
       title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "
@@ -110,9 +112,10 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
     if (const DirectoryEntry* cardFile = findCardFile(files)) {
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
-            store.membership.Execute({text(group.text), text(card.name), text(card.address)});
+            const CardFields& f = card.fields;
+            store.membership.Execute({text(group.text), text(f.name), text(f.address)});
             store.entry.Execute(
-                {text(card.name), text(card.address), text(card.company), text(card.department), card.bytes});
+                {text(f.name), text(f.address), text(f.company), text(f.department), card.bytes});
         }
     }
 

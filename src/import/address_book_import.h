@@ -30,8 +30,8 @@ struct ImportStatements {
     Statement membership, entry, title;
 };
 
-// Stores the cards of one group folder (a membership row, then an entry row,
-// per card) and then sets job titles from its `Group.idx` on the first-stored
+// Stores the cards of one group folder (a membership row, then an entry row
+// that names it in 所属, per card) and then sets job titles from its `Group.idx` on the first-stored
 // entry of each name and address, among every entry stored so far.
 // `group` is the group folder as listed in `folderPath`; its files are opened
 // by their raw names. A missing card file or index file contributes nothing.

@@ -40,6 +40,10 @@ private slots:
                    "SOUND;X-IRMC-N;CHARSET=SJIS:\xB6\xC5;\xC0\xDB\xB3\r\nLABEL;X-P=\"a:b\";HOME:v")
             << u"TEL[CELL,VOICE,PREF] 090\nEMAIL[INTERNET,PREF] a@b.jp\nTEL[WORK,FAX,X-A,B] 2\n"
                "SOUND[X-IRMC-N] ｶﾅ;ﾀﾛｳ | ｶﾅ | ﾀﾛｳ\nLABEL[HOME] v\n"_qs;
+        QTest::newRow("a quote never closed: the first ':' ends the name, folded or not")
+            << QByteArray("NOTE;X-Q=\"a:b\r\nTEL;X-Q=\"a\r\n :b\r\n c") << u"NOTE b\nTEL bc\n"_qs;
+        QTest::newRow("a quoted ';' separates no parameters")
+            << QByteArray("TEL;X-A=\"a;WORK\";CELL:1") << u"TEL[CELL] 1\n"_qs;
         QTest::newRow("base 64, folded and bare") << QByteArray(
                                                          "PHOTO;ENCODING=BASE64;TYPE=GIF:\r\n R0lG\r\n "
                                                          "ODlh\r\n\r\nX-B;encoding=b:SGk=\r\nEND:VCARD")

@@ -1,0 +1,84 @@
+// Card → person: what the stored fields and a card make of one person. Each
+// row is shown as shown|family|given|company|department|title|birthday|note.
+#include <QtTest>
+
+#include "card/card_person.h"
+#include "platform/cp932.h"
+
+class TestCardPerson : public QObject {
+    Q_OBJECT
+private slots:
+    void read_data() {
+        QTest::addColumn<QByteArray>("name");  // 名前; "-" for NULL
+        QTest::addColumn<QString>("company");  // the stored company
+        QTest::addColumn<QString>("card");     // written in CP932
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("stored name split by the rule, card's N absent")
+            << QByteArray("Ito Ken") << QString() << u"NOTE:x\r\n"_qs << u"Ito Ken|Ken|Ito|||||x"_qs;
+        QTest::newRow("the first FN, its escapes undone, over the stored line")
+            << QByteArray("O'Brien\\, Pat") << QString()
+            << u"VERSION:3.0\r\nFN:O'Brien\\, Pat\r\nFN:Second\r\n"_qs << u"O'Brien, Pat|O'Brien|Pat|||||"_qs;
+        QTest::newRow("N over the shown name, FN when no stored name")
+            << QByteArray("-") << QString() << u"FN:Shown\r\nN:Sato;Hana;;;\r\n"_qs
+            << u"Shown|Sato|Hana|||||"_qs;
+        QTest::newRow("N joined when there is no name at all")
+            << QByteArray("") << QString() << u"N:髙橋;一郎\r\n"_qs << u"髙橋 一郎|髙橋|一郎|||||"_qs;
+        QTest::newRow("company shown, no name split from it")
+            << QByteArray("") << u"Co"_qs << u"TEL:1\r\n"_qs << u"Co|||Co||||"_qs;
+        QTest::newRow("the first ORG with the first TITLE, units unescaped")
+            << QByteArray("") << u"Last"_qs
+            << u"ORG:A;Sales\\;Support\r\nTITLE:Engineer\r\nORG:Mystery\r\nTITLE:Boss"_qs
+            << u"A|||A|Sales;Support|Engineer||"_qs;
+        QTest::newRow("2.1: a backslash is text but before ';' in a value of parts")
+            << QByteArray("") << QString()
+            << u"VERSION:2.1\r\nFN:C:\\temp\\n\r\nORG:A\\;B;C\\D;\r\nNOTE:a\\,b"_qs
+            << u"C:\\temp\\n|C:\\temp\\n||A;B|C\\D|||a\\,b"_qs;
+        QTest::newRow("card's ORG when nothing is stored, trailing empty units dropped")
+            << QByteArray("") << QString() << u"ORG;CHARSET=SHIFT_JIS:A\\;B;C;;\r\nTITLE:\r\nTITLE:Boss"_qs
+            << u"A;B|||A;B|C|Boss||"_qs;
+        QTest::newRow("birthdays: dashed with a time, the first readable one")
+            << QByteArray("x") << QString() << u"BDAY:2001-02-03T04:05:06Z\r\nBDAY:19990101"_qs
+            << u"x|x|||||2001-02-03|"_qs;
+        QTest::newRow("birthdays: none valid")
+            << QByteArray("x") << QString()
+            << u"BDAY:2001-02-30\r\nBDAY:0000-01-01\r\nBDAY:2001-1-01\r\nBDAY:20010101x\r\nBDAY:2001+2-03\r\n"
+               u"BDAY:197004019\r\nBDAY:1970/04/01\r\nBDAY:--0415"_qs
+            << u"x|x||||||"_qs;
+        QTest::newRow("birthdays: plain digits after unreadable ones")
+            << QByteArray("x") << QString() << u"BDAY:x\r\nBDAY: 20240229 "_qs << u"x|x|||||2024-02-29|"_qs;
+        QTest::newRow("notes one line break apart")
+            << QByteArray("x") << QString()
+            << u"NOTE:a\\nb\r\nNOTE:\r\nNOTE;ENCODING=QUOTED-PRINTABLE:c=0D=0Ad=0De"_qs
+            << u"x|x||||||a↵b↵c↵d↵e"_qs;
+        QTest::newRow("nothing a mail program holds")
+            << QByteArray("") << QString() << u"NOTE:n"_qs << QString();
+    }
+    void read() {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, company);
+        QFETCH(QString, card);
+        zt::StoredPerson stored;
+        stored.name = name == "-" ? QByteArray() : name;
+        stored.company = company;
+        const QByteArray bytes = zt::cp932::encode(card);
+        stored.card = bytes;
+        zt::Person p;
+        QString shown;
+        if (zt::readPerson(stored, p)) {
+            shown = QStringList{p.shownName,
+                                p.familyName,
+                                p.givenName,
+                                p.company,
+                                p.department,
+                                p.title,
+                                p.birthday.toString(Qt::ISODate),
+                                p.note}
+                        .join(u'|')
+                        .replace(u'\n', u'↵');
+        }
+        QTEST(shown, "expected");
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCardPerson)
+#include "tst_card_person.moc"
