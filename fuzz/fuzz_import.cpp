@@ -19,7 +19,8 @@
 using Row = QList<zt::FieldValue>;
 
 // Names that break any SQL pasted together from them, in the order visited.
-const QString kGroups[] = {QStringLiteral("A'; DROP TABLE グループ情報;--"), QStringLiteral("B\"q\" ;")};
+// Windows allows no " in a name; ` and ] quote SQLite's names as well.
+const QString kGroups[] = {QStringLiteral("A'; DROP TABLE グループ情報;--"), QStringLiteral("B`q` ];")};
 
 static void place(const QString& path, const QByteArray* bytes) {
     QFile file(path);

@@ -5,6 +5,8 @@
 # built (Qt's and SQLite's package versions, the compiler's version and this
 # script's flags), so every later run reuses it. Prints the prefix last.
 #
+#   build-qt-windows.sh [--check]   (--check: exit 1 rather than build)
+#
 #   ZT_WIN_CACHE  where the caches live (default ~/.cache/ztadrcnv)
 #   ZT_WIN_JOBS   parallel jobs (default: all cores)
 set -e
@@ -35,6 +37,23 @@ key=$(printf '%s\n' "$qt_version" "$sqlite_version" "$gcc_version" "$QT_FLAGS" \
       "$(cat "$here/mingw-toolchain.cmake")" | sha256sum | cut -c1-16)
 prefix="$cache_root/win64-qt-$key"
 
+if [ -f "$prefix/.complete" ]; then
+    echo "$prefix"
+    exit 0
+fi
+# --check: only whether the cache is there; builds nothing.
+if [ "${1:-}" = "--check" ]; then
+    exit 1
+fi
+
+# A second run while the first still builds would delete its work; it
+# waits for the first instead and then finds the cache complete.
+mkdir -p "$cache_root"
+exec 9>"$cache_root/win64-qt-$key.lock"
+if ! flock -n 9; then
+    echo "== another run is building Qt for Windows into $prefix; waiting for it" >&2
+    flock 9
+fi
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
     exit 0

@@ -1,27 +1,24 @@
 #include "app/command_line.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
 #include "app/program_folders.h"
 #include "app/version_caption.h"
+#include "platform/console.h"
 #include "version.h"
 
 namespace ZTAdrM1 {
 
 namespace {
 
-void print(FILE* stream, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-}
-
 // What --help shows, with the paths of this copy as its user would find them.
 QString usage() {
     // There is no application object yet to ask.
-    const QString executable = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString executable = zt::runningExecutable();
     const QString appPath = QFileInfo(executable).path();
     return QStringLiteral(
                "使い方: ztadrcnv [オプション]\n"
@@ -37,8 +34,9 @@ QString usage() {
                "  -h, --help     この説明を表示して終わります\n"
                "  -v, --version  バージョンを表示して終わります\n")
         .arg(QStringLiteral(ZT_APP_TITLE),
-             WorkingFolderFor(appPath) + u'/' + ExecutableBaseName(executable) + QStringLiteral(".mdb"),
-             OutputFolderFor(appPath));
+             QDir::toNativeSeparators(WorkingFolderFor(appPath) + u'/' + ExecutableBaseName(executable) +
+                                      QStringLiteral(".mdb")),
+             QDir::toNativeSeparators(OutputFolderFor(appPath)));
 }
 
 struct HeldMessage {
@@ -64,9 +62,10 @@ void holdUntilConnected(QtMsgType type, const QMessageLogContext& context, const
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         tried.prepend(shown("QT_QPA_PLATFORM"));
     }
-    print(stderr,
-          QStringLiteral("ztadrcnv: 画面に接続できません（%1）。デスクトップの中で起動してください。\n")
-              .arg(tried.join(QStringLiteral("、"))));
+    zt::tellCommandLine(
+        zt::ConsoleStream::Error,
+        QStringLiteral("ztadrcnv: 画面に接続できません（%1）。デスクトップの中で起動してください。\n")
+            .arg(tried.join(QStringLiteral("、"))));
     std::_Exit(1);
 }
 
@@ -92,15 +91,16 @@ std::optional<int> HandleCommandLine(const QStringList& arguments) {
         } else if (!parser.positionalArguments().isEmpty()) {
             why = QStringLiteral("引数は取りません: ") + parser.positionalArguments().join(u' ');
         }
-        print(stderr, QStringLiteral("ztadrcnv: ") + why + QStringLiteral("\n\n") + usage());
+        zt::tellCommandLine(zt::ConsoleStream::Error,
+                            QStringLiteral("ztadrcnv: ") + why + QStringLiteral("\n\n") + usage());
         return 2;
     }
     if (parser.isSet(help)) {
-        print(stdout, usage());
+        zt::tellCommandLine(zt::ConsoleStream::Output, usage());
         return 0;
     }
     if (parser.isSet(version)) {
-        print(stdout, QStringLiteral("ztadrcnv ") + VersionNumber() + u'\n');
+        zt::tellCommandLine(zt::ConsoleStream::Output, QStringLiteral("ztadrcnv ") + VersionNumber() + u'\n');
         return 0;
     }
     return std::nullopt;

@@ -5,17 +5,15 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
+#include "platform/console.h"
 
 int main(int argc, char* argv[]) {
     // Whatever goes wrong, the program ends with a status, never by an
     // exception leaving main.
     try {
-        QStringList arguments;
-        for (int i = 0; i < argc; ++i) {
-            arguments << QString::fromLocal8Bit(argv[i]);
-        }
         // Before the application object: --help must work without a display.
-        if (const std::optional<int> status = ZTAdrM1::HandleCommandLine(arguments)) {
+        if (const std::optional<int> status =
+                ZTAdrM1::HandleCommandLine(zt::commandLineArguments(argc, argv))) {
             return *status;
         }
         auto guard = std::make_unique<ZTAdrM1::DisplayGuard>();

@@ -1,18 +1,14 @@
 #include "app/program_folders.h"
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <cerrno>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 #include "db/database.h"
 #include "platform/durable_file.h"
 #include "platform/message_box.h"
+#include "platform/user_folders.h"
 #include "shell/app_state.h"
 #include "version.h"
 
@@ -29,14 +25,10 @@ void report(const QString& text, zt::MessageBox::Icon icon = zt::MessageBox::Ico
 // Makes `folder` and its parents unless it is there. Address books are
 // personal: a folder made here is nobody else's to read.
 bool makeFolder(const QString& folder, const QString& role) {
-    std::error_code ec;
-    const std::filesystem::path path = QFile::encodeName(folder).toStdString();
-    if (std::filesystem::create_directories(path, ec)) {
-        std::filesystem::permissions(path, std::filesystem::perms::owner_all, ec);
-    }
-    if (ec || !QFileInfo(folder).isDir()) {
-        report(QStringLiteral("%1 %2 を作れません。\r\n").arg(role, folder) +
-               QString::fromStdString(ec ? ec.message() : std::string("Not a directory")));
+    QString error;
+    if (!zt::makePrivateFolder(folder, error)) {
+        report(QStringLiteral("%1 %2 を作れません。\r\n").arg(role, QDir::toNativeSeparators(folder)) +
+               error);
         return false;
     }
     return true;
@@ -46,8 +38,7 @@ bool makeFolder(const QString& folder, const QString& role) {
 // holds the user's last import. One the user does not own belongs to someone
 // else (root's, say, in a system-wide install) and is never read.
 bool hasEarlierDatabase(const QString& earlier) {
-    const QFileInfo info(earlier);
-    return info.isFile() && !info.isSymLink() && info.ownerId() == ::geteuid();
+    return zt::isOwnFile(earlier);
 }
 
 // Moves the earlier layout's database to DbPath; sets `movedFrom` when it did.
@@ -69,7 +60,9 @@ bool moveEarlierDatabase(const QString& earlier, QString& movedFrom) {
     if (placed != Placed::Failed) {
         return true;
     }
-    report(QStringLiteral("作業用データベース %1 を %2 に移せません。\r\n").arg(earlier, DbPath) + error);
+    report(QStringLiteral("作業用データベース %1 を %2 に移せません。\r\n")
+               .arg(QDir::toNativeSeparators(earlier), QDir::toNativeSeparators(DbPath)) +
+           error);
     return false;
 }
 
@@ -85,7 +78,8 @@ bool copyEmptyDatabase() {
     } else if (zt::durable::placeNewFile(DbPath, bytes, error) != Placed::Failed) {
         return true;
     }
-    report(QStringLiteral("作業用データベース %1 を %2 から用意できません。\r\n").arg(DbPath, installed) +
+    report(QStringLiteral("作業用データベース %1 を %2 から用意できません。\r\n")
+               .arg(QDir::toNativeSeparators(DbPath), QDir::toNativeSeparators(installed)) +
            error);
     return false;
 }
@@ -112,8 +106,9 @@ std::unique_ptr<zt::Database> openDatabase(const QString& path) {
     } catch (const zt::Error& e) {
         report(e.text());  // the database layer's texts already name the file
     } catch (const std::exception& e) {
-        report(QStringLiteral("作業用データベース %1 を開けません。\r\n").arg(path) +
-               QString::fromUtf8(e.what()));
+        report(
+            QStringLiteral("作業用データベース %1 を開けません。\r\n").arg(QDir::toNativeSeparators(path)) +
+            QString::fromUtf8(e.what()));
     }
     return nullptr;
 }
@@ -128,12 +123,7 @@ QString WorkingFolderFor(const QString& appPath) {
     if (!IsInstalledCopy(appPath)) {
         return appPath;
     }
-    // Unset, empty or relative: the XDG base directory rules say to ignore it.
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!QDir::isAbsolutePath(dataHome)) {
-        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
-    }
-    return QDir::cleanPath(dataHome + QStringLiteral("/ztadrcnv"));
+    return QDir::cleanPath(zt::userDataFolder() + QStringLiteral("/ztadrcnv"));
 }
 
 QString OutputFolderFor(const QString& appPath) {
@@ -163,11 +153,13 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
         if (!prepareUserFolders(movedFrom)) {
             return nullptr;
         }
-    } else if (::access(QFile::encodeName(AppPath).constData(), W_OK) != 0) {
+    } else if (QString error; !zt::canWriteIn(AppPath, error)) {
         // SQLite keeps its journal beside the database, and every output is
-        // written there: a folder on read-only media would fail every job.
-        report(QStringLiteral("作業用フォルダ %1 は読み取り専用のため、書き込めません。\r\n").arg(AppPath) +
-               QString::fromStdString(std::generic_category().message(errno)));
+        // written there: a folder on read-only media, or a copy unpacked under
+        // Program Files, would fail every job.
+        report(QStringLiteral("作業用フォルダ %1 は読み取り専用のため、書き込めません。\r\n")
+                   .arg(QDir::toNativeSeparators(AppPath)) +
+               error);
         return nullptr;
     }
     // Every path the program builds starts from WorkPath, OutPath or AppPath;
@@ -178,7 +170,7 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
     if (db && !movedFrom.isEmpty()) {
         report(
             QStringLiteral("作業用データベースの置き場所が変わりました。\r\n%1\r\nを\r\n%2\r\nに移しました。")
-                .arg(movedFrom, DbPath),
+                .arg(QDir::toNativeSeparators(movedFrom), QDir::toNativeSeparators(DbPath)),
             zt::MessageBox::Icon::Information);
     }
     return db;

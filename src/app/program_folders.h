@@ -18,7 +18,7 @@ QString ExecutableBaseName(const QString& executablePath);
 // The help file beside the executable, named after it: AppPath/<base name>.hlp.
 QString HelpFilePath();
 
-// An installed copy (`make install`, the package) has the empty database
+// An installed copy (`make install`, the package, the Windows installer) has the empty database
 // `empty.mdb` beside its executable, read-only data that is never opened as a
 // working database; any other copy (the build tree, a copied folder) is
 // portable.
@@ -26,8 +26,8 @@ bool IsInstalledCopy(const QString& appPath);
 
 // Where the working database lives: a portable copy's own folder; for an
 // installed copy <data home>/ztadrcnv, the data home being $XDG_DATA_HOME when
-// it holds an absolute path and ~/.local/share otherwise. Root is a user like
-// any other: each user has a database of their own.
+// it holds an absolute path and ~/.local/share otherwise, %LOCALAPPDATA% on
+// Windows. Root is a user like any other: each user has a database of their own.
 QString WorkingFolderFor(const QString& appPath);
 
 // Where the job windows write: a portable copy's own folder; for an installed

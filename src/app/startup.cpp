@@ -27,7 +27,12 @@ void PrepareApplication(QApplication& app) {
     QApplication::setFont(GothicFont(9));
     // Built in, so that the windows show it wherever the executable was put;
     // the desktop file name lets a desktop match the windows to the menu entry.
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/" ZT_APP_ID ".svg")));
+    // Without Qt's SVG plugin (the Windows build has none) it cannot be drawn,
+    // and the windows take the executable's own icon instead.
+    const QIcon icon(QStringLiteral(":/" ZT_APP_ID ".svg"));
+    if (!icon.pixmap(32).isNull()) {
+        QApplication::setWindowIcon(icon);
+    }
     QGuiApplication::setDesktopFileName(QStringLiteral(ZT_APP_ID));
     // The name, not the display name: Qt appends a display name to every
     // window title on some desktops, and the titles are the program's own.

@@ -1,6 +1,6 @@
 #include "import/address_book_import.h"
 
-#include <QFile>
+#include <QDir>
 #include <algorithm>
 
 #include "card/card_person.h"
@@ -51,22 +51,24 @@ bool listingOrder(const QString& a, const QString& b) {
 enum class Wanted { Folders, Files };
 
 // The folders or regular files in `folder` (named in the file system's own
-// bytes), in listing order by the names as the user reads them.
-std::vector<DirectoryEntry> visibleEntries(const QByteArray& folder, Wanted wanted) {
+// bytes), in listing order by the names as the user reads them. Hidden
+// folders are never groups; hidden files are kept for the index file, which is
+// opened by its name whatever its attributes.
+std::vector<DirectoryEntry> listedEntries(const QByteArray& folder, Wanted wanted) {
     std::vector<DirectoryEntry> entries = listDirectory(folder);
     std::erase_if(entries, [wanted](const DirectoryEntry& e) {
-        return wanted == Wanted::Folders ? !e.isFolder : !e.isFile;
+        return wanted == Wanted::Folders ? !e.isFolder || e.hidden : !e.isFile;
     });
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return listingOrder(a.text, b.text); });
     return entries;
 }
 
-// The first card file in listing order; a copied address book may have the
-// extension, or the index file's name, in another case.
+// The first visible card file in listing order; a copied address book may
+// have the extension, or the index file's name, in another case.
 const DirectoryEntry* findCardFile(const std::vector<DirectoryEntry>& files) {
     for (const DirectoryEntry& file : files) {
-        if (file.text.endsWith(QStringLiteral(".nrk"), Qt::CaseInsensitive)) {
+        if (!file.hidden && file.text.endsWith(QStringLiteral(".nrk"), Qt::CaseInsensitive)) {
             return &file;
         }
     }
@@ -104,10 +106,10 @@ ImportStatements::ImportStatements(Database& db)
 void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, ImportStatements& store,
                      const StatusCallback& status) {
     // Opened by the bytes of its name, which may not be UTF-8.
-    const QByteArray groupFolder = QFile::encodeName(folderPath) + '/' + group.name;
-    const std::vector<DirectoryEntry> files = visibleEntries(groupFolder, Wanted::Files);
+    const QByteArray groupFolder = encodeFileName(folderPath) + '/' + group.name;
+    const std::vector<DirectoryEntry> files = listedEntries(groupFolder, Wanted::Files);
 
-    report(status, folderPath + kReadingFrom);
+    report(status, QDir::toNativeSeparators(folderPath) + kReadingFrom);
     if (const DirectoryEntry* cardFile = findCardFile(files)) {
         auto reader = AnsiTextReader::fromNativePath(groupFolder + '/' + cardFile->name);
         for (const Card& card : readCards(reader)) {
@@ -125,7 +127,7 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
         }
     }
 
-    report(status, folderPath + kReadingFrom);
+    report(status, QDir::toNativeSeparators(folderPath) + kReadingFrom);
     const DirectoryEntry* indexFile = findIndexFile(files);
     if (indexFile == nullptr) {
         return;
@@ -142,7 +144,7 @@ void ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, Imp
 }
 
 int importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status) {
-    const std::vector<DirectoryEntry> groups = visibleEntries(QFile::encodeName(folderPath), Wanted::Folders);
+    const std::vector<DirectoryEntry> groups = listedEntries(encodeFileName(folderPath), Wanted::Folders);
 
     Transaction transaction(db);
     db.Execute(QStringLiteral("DELETE FROM アドレス情報"));

@@ -27,7 +27,7 @@ public:
     // Bytes already encoded, line ends included, written as they stand.
     // Throws as writeLine.
     void writeBytes(QByteArrayView bytes);
-    // Flushes, closes and renames over the target. Throws zt::Error on failure;
+    // Syncs to the disk and renames over the target. Throws zt::Error on failure;
     // the temporary file is then gone and the target untouched.
     void commit();
 

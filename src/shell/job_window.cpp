@@ -1,9 +1,10 @@
 #include "shell/job_window.h"
 
+#include <QDir>
 #include <QPushButton>
 
-#include "platform/fatal_error.h"
 #include "formats/loss_report.h"
+#include "platform/fatal_error.h"
 #include "platform/message_box.h"
 
 JobWindow::JobWindow(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips)
@@ -64,7 +65,8 @@ void JobWindow::tellLosses(qsizetype losses, const QString& outputPath) {
     }
     zt::MessageBox::show(this,
                          QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
-                             zt::LossReport::pathFor(outputPath) + QStringLiteral("を確認してください。"),
+                             QDir::toNativeSeparators(zt::LossReport::pathFor(outputPath)) +
+                             QStringLiteral("を確認してください。"),
                          QStringLiteral("確認"), zt::MessageBox::Buttons::Ok,
                          zt::MessageBox::Icon::Information);
 }

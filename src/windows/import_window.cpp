@@ -5,6 +5,7 @@
 
 #include "import/address_book_import.h"
 #include "platform/folder_dialog.h"
+#include "platform/folder_names.h"
 #include "platform/message_box.h"
 
 using zt::MessageBox;
@@ -39,12 +40,13 @@ void ZTAdrF01::runJob() {
     }
     // The groups are the sub-folders of a folder inside AddrBook; AddrBook
     // itself, or a folder outside it, would load the wrong thing.
-    if (!folderPath.contains(QStringLiteral("/AddrBook/"))) {
-        MessageBox::show(
-            this,
-            folderPath + QStringLiteral("はアドレス帳フォルダとして不正です。（/AddrBook/ が含まれません）"
-                                        "\r\n処理をキャンセルします。"),
-            QStringLiteral("処理中断"), MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
+    if (!zt::pathPassesThrough(folderPath, QStringLiteral("AddrBook"))) {
+        MessageBox::show(this,
+                         QDir::toNativeSeparators(folderPath) +
+                             QStringLiteral("はアドレス帳フォルダとして不正です。（") +
+                             QDir::toNativeSeparators(QStringLiteral("/AddrBook/")) +
+                             QStringLiteral(" が含まれません）\r\n処理をキャンセルします。"),
+                         QStringLiteral("処理中断"), MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
         return;
     }
 

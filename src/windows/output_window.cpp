@@ -1,6 +1,7 @@
 #include "windows/output_window.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 
@@ -38,7 +39,7 @@ void OutputJobWindow::addChoiceList(const zt::ChoiceList& choices) {
 }
 
 void OutputJobWindow::Form_Load() {
-    QString status = OutputPath + QStringLiteral("\r\nに出力します。");
+    QString status = QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力します。");
     if (!output_.description.isEmpty()) {
         status.prepend(output_.description + QStringLiteral("\r\n"));
     }
@@ -55,9 +56,9 @@ void OutputJobWindow::runJob() {
     if (output_.opensOnDesktop) {
         zt::Desktop::openWithDefaultApp(this, OutputPath);
     } else {
-        const QString done = output_.choices
-                                 ? output_.done
-                                 : OutputPath + QStringLiteral("\r\nに出力しました。\r\n") + output_.done;
+        const QString done = output_.choices ? output_.done
+                                             : QDir::toNativeSeparators(OutputPath) +
+                                                   QStringLiteral("\r\nに出力しました。\r\n") + output_.done;
         zt::MessageBox::show(this, done, QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
                              zt::MessageBox::Icon::Information);
     }

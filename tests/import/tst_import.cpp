@@ -1,22 +1,27 @@
 // The import: what it stores, the old data kept when it fails, the window.
-#include <dirent.h>
-#include <dlfcn.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QLabel>
 
 #include "import/address_book_import.h"
-#include "windows/import_window.h"
 #include "platform/error.h"
 #include "platform/folder_dialog.h"
 #include "test_support.h"
+#include "windows/import_window.h"
 
 using zt::MessageBox;
 
 // While zero or more, the names readdir gives before it fails with EIO, as on
 // a damaged disk; this takes the place of the system's readdir.
 static int readsBeforeFailure = -1;
+
+#ifdef Q_OS_WIN
+constexpr bool kListingFailsOnDemand = false;
+#else
+#include <dirent.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+constexpr bool kListingFailsOnDemand = true;
 
 extern "C" dirent* readdir(DIR* dir) {
     if (readsBeforeFailure >= 0 && readsBeforeFailure-- == 0) {
@@ -25,6 +30,7 @@ extern "C" dirent* readdir(DIR* dir) {
     }
     return reinterpret_cast<dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"))(dir);
 }
+#endif
 
 class TestImport : public GuiTest {
     Q_OBJECT
@@ -46,6 +52,9 @@ private slots:
 
     void import() {
         QFETCH(QString, book);
+        if (QSysInfo::productType() == u"windows" && book.endsWith(u"windows_names")) {
+            QSKIP("names are UTF-16 on Windows: no name there is CP932 bytes");
+        }
         const int groups = zt::importAddressBook(*work->db, book);
         QCOMPARE(QStringList{QString::number(groups)} + membershipRows(*work->db) + QStringList{u"--"_qs} +
                      entryRows(*work->db),
@@ -74,6 +83,9 @@ private slots:
     void failureKeepsOldData() {
         QFETCH(int, reads);
         QFETCH(QString, failure);
+        if (reads >= 0 && !kListingFailsOnDemand) {
+            QSKIP("a failing listing is brought about through readdir, which Windows does not have");
+        }
         work->db->Execute(
             u"CREATE TRIGGER refuse BEFORE INSERT ON アドレス情報 WHEN NEW.名前 = 'Y' AND %1 "
             "BEGIN SELECT RAISE(ABORT, 'refused'); END"_qs.arg(reads < 0));
@@ -85,7 +97,7 @@ private slots:
             failed = e.text();
         }
         readsBeforeFailure = -1;
-        QCOMPARE(failed, failure.replace(u"{db}"_qs, work->db->path()));
+        QCOMPARE(failed, QDir::toNativeSeparators(failure.replace(u"{db}"_qs, work->db->path())));
         QCOMPARE(entryRows(*work->db), QStringList{u"Old|Old@x|||∅"_qs});
         QCOMPARE(membershipRows(*work->db), QStringList{u"old|Old|Old@x"_qs});
         work->db->Execute(u"DROP TRIGGER refuse"_qs);
@@ -94,6 +106,9 @@ private slots:
 
     // A FIFO or a link to a device would block or never end: none is opened.
     void filesThatAreNoFiles() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows has no FIFOs, nor devices among the files of a folder");
+#else
         QTemporaryDir book;
         QDir(book.path()).mkdir(u"g"_qs);
         writeFile(book.filePath(u"g/z.nrk"_qs), "FN:z\r\nEMAIL;PREF:z@\r\nEND:VCARD\r\n");
@@ -102,6 +117,21 @@ private slots:
                 ::mkfifo(folder + "Group.idx", 0600) == 0);
         QCOMPARE(zt::importAddressBook(*work->db, book.path()), 1);
         QCOMPARE(entryRows(*work->db), QStringList{u"z|z@|||∅"_qs});
+#endif
+    }
+
+    // Folder and file names beyond any ANSI code page (a character outside
+    // the BMP, Hangul) are found, opened and stored as named: on Windows they
+    // go through the UTF-16 API, never the locale's code page.
+    void namesBeyondTheCodePage() {
+        QTemporaryDir book;
+        const QString group = u"営業部 𠮷野家 한국"_qs;
+        QVERIFY(QDir(book.path()).mkpath(group));
+        writeFile(book.filePath(group + u"/名簿①.nrk"_qs), "FN:A\r\nEMAIL;PREF:a@x\r\nEND:VCARD\r\n");
+        writeFile(book.filePath(group + u"/Group.idx"_qs), "\t\t\tA\ta@x\t\x89\xdb\x92\xb7\r\n");
+        QCOMPARE(zt::importAddressBook(*work->db, book.path()), 1);
+        QCOMPARE(membershipRows(*work->db), QStringList{group + u"|A|a@x"_qs});
+        QCOMPARE(entryRows(*work->db), QStringList{u"A|a@x|||課長"_qs});
     }
 
     // Runs of the window, "---" after each: the name, the answer to the
@@ -119,7 +149,8 @@ private slots:
     void run() {
         QFETCH(QString, run);
         const QString root = testData(QString()).chopped(1);
-        run.replace(u"{root}"_qs, root).replace(u"{db}"_qs, work->db->path());
+        // Paths are shown with the system's separator: `\` on Windows.
+        run = QDir::toNativeSeparators(run.replace(u"{root}"_qs, root).replace(u"{db}"_qs, work->db->path()));
         const QStringList parts = run.split(u"=\n"_qs);
         QStringList messages = parts[0].split(u'\n', Qt::SkipEmptyParts);
         const QStringList head = messages.takeFirst().split(u'\t');

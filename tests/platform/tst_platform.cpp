@@ -5,6 +5,7 @@
 
 #include "platform/cp932.h"
 #include "platform/durable_file.h"
+#include "platform/folder_names.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
 #include "shell/test_seams.h"
@@ -78,6 +79,29 @@ private slots:
         for (int b = 0; b <= 0xDF; b = b == 0x7F ? 0xA1 : b + 1) {  // ASCII, half-width kana
             QCOMPARE(zt::cp932::encode(zt::cp932::decode(QByteArray(1, char(b)))), QByteArray(1, char(b)));
         }
+    }
+
+    // The picked folder must lie inside AddrBook, its name compared as the
+    // file system compares names: exactly here, regardless of case on Windows,
+    // where `\` separates too. Width is never folded.
+    void insideAddressBook_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("here");
+        QTest::addColumn<bool>("onWindows");
+        QTest::newRow("inside") << "/home/u/AddrBook/picked" << true << true;
+        QTest::newRow("deeper") << "/home/u/AddrBook/a/b" << true << true;
+        QTest::newRow("AddrBook itself") << "/home/u/AddrBook" << false << false;
+        QTest::newRow("lower case") << "/home/u/addrbook/picked" << false << true;
+        QTest::newRow("drive and backslashes") << "C:\\Users\\u\\AddrBook\\picked" << false << true;
+        QTest::newRow("part of a name") << "/home/u/MyAddrBook/picked" << false << false;
+        QTest::newRow("full-width") << "/home/u/ＡｄｄｒＢｏｏｋ/picked" << false << false;
+    }
+    void insideAddressBook() {
+        QFETCH(QString, path);
+        QFETCH(bool, here);
+        QFETCH(bool, onWindows);
+        QCOMPARE(zt::pathPassesThrough(path, u"AddrBook"_qs),
+                 QSysInfo::productType() == u"windows" ? onWindows : here);
     }
 
     // A new file or a moved one appears whole under a free name, never over
@@ -164,7 +188,7 @@ private slots:
             seen << box.text;
         }
         QCOMPARE(seen,
-                 QStringList(shown.contains(u"%1"_qs) ? 2 : 1, shown.arg(path)));  // one window, raised again
+                 QStringList(shown.contains(u"%1"_qs) ? 2 : 1, shown.arg(QDir::toNativeSeparators(path))));  // one window, raised again
     }
 };
 

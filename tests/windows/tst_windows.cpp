@@ -1,10 +1,8 @@
 // The job windows as the user meets them: what each shows and writes, how its
 // status label fits a deep folder, and a target that cannot be written.
-#include <sys/resource.h>
-
 #include <QComboBox>
-#include <csignal>
 
+#include "faults.h"
 #include "formats/loss_report.h"
 #include "import/address_book_import.h"
 #include "platform/desktop.h"
@@ -14,7 +12,7 @@
 #include "windows/import_window.h"
 #include "windows/outputs.h"
 
-enum class Fault { TargetIsFolder, FolderGone, DiskFull };
+enum class Fault { TargetIsFolder, FolderGone, DiskFull, ReadOnly, HeldOpen };
 Q_DECLARE_METATYPE(Fault)
 
 namespace {
@@ -100,7 +98,7 @@ private slots:
                  fileBytes(testData(expected))
                      .replace("2024/04/01", QDate::currentDate().toString(u"yyyy/MM/dd").toLatin1()));
         shown << boxes();
-        QCOMPARE(shown.join(u"\n\n"_qs).replace(path, u"{path}"_qs) + u'\n',
+        QCOMPARE(shown.join(u"\n\n"_qs).replace(QDir::toNativeSeparators(path), u"{path}"_qs) + u'\n',
                  QString::fromUtf8(fileBytes(testData(QTest::currentDataTag() + u".shown"_qs))));
         // Only the CSV file goes to the desktop, and only once it is complete.
         QCOMPARE(zt::Desktop::opened(), window == u"ZTAdrF02"_qs ? QStringList{path} : QStringList{});
@@ -149,10 +147,10 @@ private slots:
             std::unique_ptr<JobWindow> window(openWindow(name, *work->db, folder));
             show(window.get());
             if (file.isEmpty()) {
-                window->setStatus(folder + u"\r\nから読み込み"_qs);
+                window->setStatus(QDir::toNativeSeparators(folder) + u"\r\nから読み込み"_qs);
             }
             const auto* label = static_cast<StatusLabel*>(window->状況表示);
-            const QString path = file.isEmpty() ? folder : folder + u'/' + file;
+            const QString path = QDir::toNativeSeparators(file.isEmpty() ? folder : folder + u'/' + file);
             QVERIFY(label->text().contains(u'\n' + path + u'\n') || label->text().startsWith(path + u'\n'));
             const Qt::WindowFlags all = Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint |
                                         Qt::WindowCloseButtonHint | Qt::WindowTitleHint;
@@ -191,6 +189,12 @@ private slots:
             << u"ファイルを作成できません: %1（フォルダが見つかりません）"_qs;
         QTest::newRow("disk full") << "ZTAdrF03" << Fault::DiskFull
                                    << u"ファイルに書き込めません: %1（File too large）"_qs;
+        QTest::newRow("read-only target") << "ZTAdrF04" << Fault::ReadOnly
+                                          << u"ファイルを作成できません: %1（ファイルが読み取り専用です）"_qs;
+        // The CSV is open in a spreadsheet, which keeps it from being replaced.
+        QTest::newRow("target open in another program")
+            << "ZTAdrF02" << Fault::HeldOpen
+            << u"ファイルを保存できません: %1（ほかのプログラムが使用中です。そのプログラムで閉じてから、やり直してください）"_qs;
     }
 
     void unwritableTarget() {
@@ -203,27 +207,40 @@ private slots:
         const QString target = folder + u'/' + file;
         if (fault == Fault::TargetIsFolder) {
             QVERIFY(QDir().mkdir(target));
-        } else if (fault == Fault::DiskFull) {
+        } else if (fault != Fault::FolderGone) {
             writeFile(target, kOldRun);
         }
-        // For a full disk, no byte more may be written to any file.
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit none = saved;
-        none.rlim_cur = 0;
-        std::signal(SIGXFSZ, SIG_IGN);
+        if (fault == Fault::ReadOnly) {
+            // Windows' own read-only flag stops the writer itself, whoever runs it.
+            if (!permissionsHold() && QSysInfo::productType() != u"windows") {
+                QSKIP("root may replace a read-only file");
+            }
+            QFile::setPermissions(target, QFile::ReadOwner);
+        }
         show(job);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, fault == Fault::DiskFull ? &none : &saved), 0);
-        const bool closed = run(job);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        bool closed = false;
+        {
+            DiskFull diskFull;
+            HeldOpen heldOpen;
+            if (fault == Fault::DiskFull && !diskFull.start()) {
+                QSKIP("this system has no limit of a file's size to stand for a full disk");
+            }
+            if (fault == Fault::HeldOpen && !heldOpen.start(target)) {
+                QSKIP("a file open in another program is not locked here");
+            }
+            closed = run(job);
+        }
+        if (fault == Fault::ReadOnly) {
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+        }
 
         QVERIFY(closed);
-        QCOMPARE(boxes(), QStringList{fatal(message.arg(target))});
+        QCOMPARE(boxes(), QStringList{fatal(message.arg(QDir::toNativeSeparators(target)))});
         QVERIFY(zt::Desktop::opened().isEmpty());
         QCOMPARE(work->outFiles(), fault == Fault::FolderGone ? QStringList{} : QStringList{file});
         if (fault == Fault::TargetIsFolder) {
             QVERIFY(QDir(target).isEmpty());
-        } else if (fault == Fault::DiskFull) {
+        } else if (fault != Fault::FolderGone) {
             QCOMPARE(fileBytes(target), kOldRun);
         }
     }

@@ -19,6 +19,10 @@ QString decodeFileName(const QByteArray& name) {
     return utf8.hasError() ? cp932::decode(name) : text;
 }
 
+QByteArray encodeFileName(const QString& path) {
+    return QFile::encodeName(path);
+}
+
 // Qt's own listing drops every name that is not valid in the locale's
 // encoding, so an address book unpacked with its Windows names would look
 // empty; the system's listing gives every name.
@@ -44,11 +48,13 @@ std::vector<DirectoryEntry> listDirectory(const QByteArray& folder) {
             }
             break;
         }
-        if (entry->d_name[0] == '.') {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") {
             continue;
         }
         struct stat info {};
-        DirectoryEntry found{QByteArray(entry->d_name), decodeFileName(entry->d_name)};
+        DirectoryEntry found{name, decodeFileName(name)};
+        found.hidden = name.startsWith('.');
         if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, 0) == 0) {
             found.isFolder = S_ISDIR(info.st_mode);
             found.isFile = S_ISREG(info.st_mode);
