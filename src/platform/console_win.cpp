@@ -33,7 +33,8 @@ void tellCommandLine(ConsoleStream stream, const QString& text) {
         // The prompt has been shown already: the text starts on a line of its own.
         handle = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
-        if (usable(handle) && write(handle, QStringLiteral("\r\n") + QString(text).replace(u'\n', QStringLiteral("\r\n")))) {
+        if (usable(handle) &&
+            write(handle, QStringLiteral("\r\n") + QString(text).replace(u'\n', QStringLiteral("\r\n")))) {
             return;
         }
     } else if (usable(handle) && write(handle, text)) {

@@ -1,10 +1,10 @@
 #include "shell/test_seams.h"
 
+#include "formats/loss_report.h"
 #include "platform/desktop.h"
 #include "platform/fatal_error.h"
 #include "platform/folder_dialog.h"
 #include "platform/help_engine.h"
-#include "formats/loss_report.h"
 #include "platform/message_box.h"
 
 namespace zt {

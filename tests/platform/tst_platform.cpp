@@ -187,8 +187,8 @@ private slots:
         for (const MessageBox::Shown& box : MessageBox::shown()) {
             seen << box.text;
         }
-        QCOMPARE(seen,
-                 QStringList(shown.contains(u"%1"_qs) ? 2 : 1, shown.arg(QDir::toNativeSeparators(path))));  // one window, raised again
+        QCOMPARE(seen, QStringList(shown.contains(u"%1"_qs) ? 2 : 1,
+                                   shown.arg(QDir::toNativeSeparators(path))));  // one window, raised again
     }
 };
 
