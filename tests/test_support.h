@@ -11,9 +11,10 @@
 #include <QtTest>
 
 #include "db/database.h"
+#include "formats/loss_report.h"
 #include "platform/message_box.h"
+#include "platform/test_seams.h"
 #include "shell/job_window.h"
-#include "shell/test_seams.h"
 
 Q_DECLARE_METATYPE(zt::FieldValue)
 
@@ -171,6 +172,7 @@ protected:
     // Call from the test's init().
     void reset() {
         zt::enableTestSeams();
+        zt::LossReport::setTesting(true);
         // Start-up names the application; the error box is titled with it.
         QCoreApplication::setApplicationName(u"Norrik!アドレス帳移行支援"_qs);
         work = std::make_unique<WorkDb>();

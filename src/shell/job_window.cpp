@@ -1,9 +1,7 @@
 #include "shell/job_window.h"
 
-#include <QDir>
 #include <QPushButton>
 
-#include "formats/loss_report.h"
 #include "platform/fatal_error.h"
 #include "platform/message_box.h"
 
@@ -57,18 +55,6 @@ void JobWindow::fitStatus() {
     状況表示->resize(状況表示->width(), 状況表示->height() + by);
     処理実行->move(処理実行->x(), 処理実行->y() + by);
     setFixedSize(width(), height() + by);
-}
-
-void JobWindow::tellLosses(qsizetype losses, const QString& outputPath) {
-    if (losses == 0) {
-        return;
-    }
-    zt::MessageBox::show(this,
-                         QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
-                             QDir::toNativeSeparators(zt::LossReport::pathFor(outputPath)) +
-                             QStringLiteral("を確認してください。"),
-                         QStringLiteral("確認"), zt::MessageBox::Buttons::Ok,
-                         zt::MessageBox::Icon::Information);
 }
 
 void JobWindow::処理実行_Click() {

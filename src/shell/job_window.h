@@ -41,10 +41,6 @@ protected:
     // throws zt::Error on any other failure.
     virtual void runJob() = 0;
 
-    // After the completion box: when the run wrote the output at `outputPath`
-    // with `losses` items it could not hold, a box that points to its report.
-    void tellLosses(qsizetype losses, const QString& outputPath);
-
 private:
     void fitStatus();
 

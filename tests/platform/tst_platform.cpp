@@ -8,7 +8,7 @@
 #include "platform/folder_names.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
-#include "shell/test_seams.h"
+#include "platform/test_seams.h"
 #include "test_support.h"
 
 using zt::MessageBox;

@@ -1,6 +1,5 @@
-#include "shell/test_seams.h"
+#include "platform/test_seams.h"
 
-#include "formats/loss_report.h"
 #include "platform/desktop.h"
 #include "platform/fatal_error.h"
 #include "platform/folder_dialog.h"
@@ -18,7 +17,6 @@ void enableTestSeams() {
     Desktop::clearOpened();
     HelpEngine::setTesting(true);
     HelpEngine::clearCalls();
-    LossReport::setTesting(true);
     setFatalErrorTesting(true);
     clearFatalErrors();
 }

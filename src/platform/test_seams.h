@@ -3,7 +3,7 @@
 namespace zt {
 
 // Turns on the test seam of every platform facility at once (message box,
-// folder dialog, desktop, help engine, the loss report's date, fatal errors) and empties their records.
+// folder dialog, desktop, help engine, fatal errors) and empties their records.
 void enableTestSeams();
 
 }  // namespace zt
