@@ -63,6 +63,7 @@ private slots:
         // that points to the loss report.
         row("ZTAdrF02_losses", "ZTAdrF02", 0, 0, "cp932_losses", "cp932_losses.txt");
         row("ZTAdrF04_losses", "ZTAdrF04", 0, 0, "full_cards", "full_cards.csv");
+        row("ZTAdrF02_one_loss", "ZTAdrF02", 0, 0, "one_loss", "one_loss.txt");
         row("ZTAdrF06_losses", "ZTAdrF06", 5, 0, "cp932_losses", "cp932_losses_tsurukame.txt");
         row("ZTAdrF07", "ZTAdrF07", 0, 0, "vcard_worked_example", "vcard_worked_example.ldif");
         row("ZTAdrF08", "ZTAdrF08", 0, 0, "vcard_worked_example", "vcard_worked_example.google.csv");
