@@ -8,14 +8,7 @@
 #include <QtTest>
 
 #ifdef Q_OS_WIN
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef MessageBox  // zt::MessageBox keeps its name
+#include "platform/win32.h"
 #else
 #include <sys/resource.h>
 #include <unistd.h>
