@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "db/database.h"
+#include "people/people_store.h"
 
 // Loading an address book folder into the working database. No widgets: the
 // import window and the benchmark drive the same functions.
@@ -27,11 +28,11 @@ int importAddressBook(Database& db, const QString& folderPath, const StatusCallb
 // The statements an import stores through, prepared once for the whole import.
 struct ImportStatements {
     explicit ImportStatements(Database& db);
-    Statement membership, entry, title;
+    CardStore cards;
+    Statement title;
 };
 
-// Stores the cards of one group folder (a membership row, then an entry row
-// that names it in 所属 and says who the card is in 人物, per card) and then sets job titles from its
+// Stores the cards of one group folder (CardStore::add) and then sets job titles from its
 // `Group.idx` on the first-stored entry of each name and address, among every entry stored so far. `group` is
 // the group folder as listed in `folderPath`; its files are opened by their raw names. A missing card file or
 // index file contributes nothing.
