@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "formats/control_characters.h"
 #include "formats/field_positions.h"
 #include "formats/loss_report.h"
 #include "platform/text_file_writer.h"
@@ -29,7 +30,7 @@ QString rfc4180Fields(const QStringList& fields) {
         if (&field != &fields.first()) {
             line += u',';
         }
-        line += quoteCsv(field, u"\",\r\n");
+        line += quoteCsv(withoutStrayControls(field), u"\",\r\n");
     }
     return line;
 }
@@ -45,14 +46,20 @@ qsizetype writeCsv(Database& db, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("CSV 出力"), path);
     for (; !rows.Eof(); rows.MoveNext()) {
+        std::array<QString, kOutputFields.size()> as, texts;
         QStringList line;
-        for (const int field : fields) {
-            line << QuoteCsvField(rows.Fields(field));
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const FieldValue value = rows.Fields(fields[i]);
+            as[i] = value.value_or(QString());
+            texts[i] = layoutText(as[i], i == 0);
+            line << QuoteCsvField(value ? FieldValue(texts[i]) : value);
         }
-        if (out.writeLine(line.join(u',')) > 0) {
-            const QString who = entryShownName(rows.Text(fields[1]), rows.Text(fields[2]));
+        if (out.writeLine(line.join(u',')) > 0 || texts != as) {
+            const QString who = entryShownName(as[1], as[2]);
             for (std::size_t i = 0; i < fields.size(); ++i) {
-                losses.addUnencodable(who, kOutputFields[i], rows.Text(fields[i]));
+                if (!reportChanged(losses, who, kOutputFields[i], as[i], texts[i])) {
+                    losses.addUnencodable(who, kOutputFields[i], as[i]);
+                }
             }
         }
     }

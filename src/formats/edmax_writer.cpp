@@ -77,7 +77,7 @@ void writeGroups(Database& db, TextFileWriter& out) {
     Recordset groups =
         db.OpenRecordset(QStringLiteral("SELECT DISTINCT グループ FROM グループ情報 ORDER BY グループ"));
     for (; !groups.Eof(); groups.MoveNext()) {
-        out.writeLine(groups.Text(0));
+        out.writeLine(layoutText(groups.Text(0), true));
         out.writeLine(u"\t");
         out.writeLine(u"");
     }
@@ -89,24 +89,45 @@ void writeEntries(Database& db, TextFileWriter& out, LossReport& losses, QChar l
     enum { Group, Name, Address, Company, Department, Title };
     const auto f = fieldPositions(rows, kOutputFields);
     for (; !rows.Eof(); rows.MoveNext()) {
-        const QString group = rows.Text(f[Group]);
-        const QString name = rows.Text(f[Name]);
-        const QString address = rows.Text(f[Address]);
-        const QString company = rows.Text(f[Company]);
-        const QString department = rows.Text(f[Department]);
-        const QString title = rows.Text(f[Title]);
+        const QString as[] = {rows.Text(f[Group]),   rows.Text(f[Name]),       rows.Text(f[Address]),
+                              rows.Text(f[Company]), rows.Text(f[Department]), rows.Text(f[Title])};
+        const QString texts[] = {layoutText(as[Group], true), layoutText(as[Name]),
+                                 layoutText(as[Address]),     layoutText(as[Company]),
+                                 layoutText(as[Department]),  layoutText(as[Title])};
+        const QString& group = texts[Group];
+        const QString& name = texts[Name];
+        const QString& address = texts[Address];
+        const QString& company = texts[Company];
+        const QString& department = texts[Department];
+        const QString& title = texts[Title];
         qsizetype lost = out.writeLine(name + QStringLiteral("\t\t") + group);
         lost += out.writeLine(address);
         QString memo;
         if (appendMemo(memo, layout, company, department, title)) {
             lost += out.writeLine(memo);
         }
+        const QString who = entryShownName(as[Name], as[Address]);
+        const auto parts = memoParts(layout);
+        const bool written[] = {true,
+                                true,
+                                true,
+                                parts.has_value(),
+                                parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Department,
+                                parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Title};
+        bool changed[std::size(as)] = {};
+        for (std::size_t i = 0; i < std::size(as); ++i) {
+            changed[i] = written[i] && reportChanged(losses, who, kOutputFields[i], as[i], texts[i]);
+        }
         if (lost > 0) {
-            const QString who = entryShownName(name, address);
-            losses.addUnencodable(who, u"名前", name);
-            losses.addUnencodable(who, u"グループ", group);
-            losses.addUnencodable(who, u"アドレス", address);
-            if (const auto parts = memoParts(layout)) {
+            const auto unencodable = [&](int i, QStringView field) {
+                if (!changed[i]) {
+                    losses.addUnencodable(who, field, as[i]);
+                }
+            };
+            unencodable(Name, u"名前");
+            unencodable(Group, u"グループ");
+            unencodable(Address, u"アドレス");
+            if (parts) {
                 addRemarkLosses(losses, who, *parts, company, department, title);
             }
         }

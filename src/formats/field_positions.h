@@ -5,6 +5,8 @@
 #include <cstddef>
 
 #include "db/database.h"
+#include "formats/control_characters.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -23,6 +25,24 @@ std::array<int, N> fieldPositions(const Recordset& rs, const std::array<QString,
 inline const std::array<QString, 6> kOutputFields{QStringLiteral("グループ"), QStringLiteral("名前"),
                                                   QStringLiteral("アドレス"), QStringLiteral("会社名"),
                                                   QStringLiteral("部署名"),   QStringLiteral("役職")};
+
+// What the CP932 layouts write of a field: a group, whose name a folder's
+// name may give (and a Linux folder's may hold line breaks and TABs), on one
+// line; any field without its stray controls.
+inline QString layoutText(const QString& text, bool group = false) {
+    return group ? oneLine(text) : withoutStrayControls(text);
+}
+
+// A field that the layout writes otherwise than it is goes to the report as
+// it was; true when it did, so that it is not reported twice.
+inline bool reportChanged(LossReport& losses, QStringView who, QStringView field, const QString& as,
+                          const QString& written) {
+    if (written == as) {
+        return false;
+    }
+    losses.add(who, field, as);
+    return true;
+}
 
 // Whom a loss report names for an entry: its name, or its address when the
 // name is empty.

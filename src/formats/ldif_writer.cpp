@@ -8,6 +8,7 @@
 #include <array>
 
 #include "card/person.h"
+#include "formats/control_characters.h"
 #include "formats/loss_report.h"
 #include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
@@ -20,9 +21,11 @@ namespace {
 
 // A value LDIF cannot hold as it stands goes in base 64: one with a
 // character outside printable ASCII, or with a leading space, ":" or "<" or a
-// trailing space, which a reader would take for syntax. An empty value is left
-// out.
-void add(QByteArray& record, const char* name, QStringView value) {
+// trailing space, which a reader would take for syntax. Its stray controls are
+// left out (reportStrayControls names them), and a value they were all of with
+// it.
+void add(QByteArray& record, const char* name, const QString& text) {
+    const QString value = withoutStrayControls(text);
     if (value.isEmpty()) {
         return;
     }
@@ -41,7 +44,7 @@ void add(QByteArray& record, const char* name, QStringView value) {
     record += "\r\n";
 }
 
-// A value within a dn's cn=, as RFC 4514 escapes it.
+// A value within a dn, as RFC 4514 escapes it.
 QString rdnValue(const QString& value) {
     QString out;
     out.reserve(value.size());
@@ -62,25 +65,44 @@ QString rdnValue(const QString& value) {
 
 // Every dn of the file is told apart from the others (as a directory would:
 // without regard to case) by a number after the name where two would meet.
-// Thunderbird finds a list's member by the text after "mail=", so that stays
-// the last part and holds the address exactly as it is.
 class DistinguishedNames {
 public:
     QString add(const QString& cn, const QString& mail) {
-        const QString tail = mail.isEmpty() ? QString() : u",mail="_s + mail;
-        const QString name = u"cn="_s + rdnValue(cn);
-        QString dn = name + tail;
-        for (int n = 2;; ++n) {
+        const QString address = withoutStrayControls(mail);
+        const QString escaped = rdnValue(address);
+        const QString tail = mail.isEmpty() ? QString() : u",mail="_s + escaped;
+        const QString name = u"cn="_s + rdnValue(withoutStrayControls(cn));
+        // Each number up to the last one a name was given is taken, so the
+        // search goes on from there: a thousand people of one name cost a
+        // thousand look-ups, not half a million. The set still decides, as a
+        // name may hold a number of its own ("Ann (3)").
+        int& last = lastNumber_[(name + tail).toCaseFolded()];
+        for (int n = last + 1;; ++n) {
+            const QString numbered = n == 1 ? name : name + u" ("_s + QString::number(n) + u')';
+            QString dn = numbered + tail;
             if (QString key = dn.toCaseFolded(); !used_.contains(key)) {
                 used_.insert(std::move(key));
+                last = n;
+                if (escaped != address) {
+                    members_.insert(dn, numbered + u",mail="_s + address);
+                }
                 return dn;
             }
-            dn = name + u" ("_s + QString::number(n) + u')' + tail;
         }
     }
 
+    // How a list names the person of `dn`. Thunderbird takes all that follows
+    // the first "mail=" of a member for the address of the card it adds to
+    // the list, escapes and all, so a member keeps the address as it is
+    // (the dn stays the last part for it) where escaping would change it
+    // (taro+news@example.com): the list keeps its member in Thunderbird, at
+    // the cost of a member a strict reader may refuse.
+    QString member(const QString& dn) const { return members_.value(dn, dn); }
+
 private:
     QSet<QString> used_;
+    QHash<QString, int> lastNumber_;   // by the case-folded dn without its number; 1 for the bare one
+    QHash<QString, QString> members_;  // by dn, where the member differs from it
 };
 
 // Thunderbird refuses a mailing list whose name holds any of , ; " < > and,
@@ -242,13 +264,14 @@ QByteArray personRecord(const Person& p, const QString& dn, LossReport& losses) 
     return record;
 }
 
-QByteArray listRecord(const QString& dn, const QString& name, const QStringList& members) {
+QByteArray listRecord(const QString& dn, const QString& name, const QStringList& members,
+                      const DistinguishedNames& dns) {
     QByteArray record;
     add(record, "dn", dn);
     record += "objectclass: top\r\nobjectclass: groupOfNames\r\n";
     add(record, "cn", name);
     for (const QString& member : members) {
-        add(record, "member", member);
+        add(record, "member", dns.member(member));
     }
     record += "\r\n";
     return record;
@@ -275,7 +298,7 @@ qsizetype writeLdif(const PersonSource& people, const QString& path) {
     });
     for (const QString& group : groups) {
         const QString name = listName(group);
-        out.writeBytes(listRecord(dns.add(name, QString()), name, members.value(group)));
+        out.writeBytes(listRecord(dns.add(name, QString()), name, members.value(group), dns));
     }
     out.commit();
     return losses.finish();

@@ -10,7 +10,8 @@ namespace zt {
 // LDIF the way Thunderbird writes an address book: a record per person with
 // as much of its card as Thunderbird has attributes for, then a record per
 // group listing its people, so that Thunderbird's import makes each group a
-// mailing list. Every dn is unique and every member names one of them. UTF-8,
+// mailing list. Every dn is unique and as RFC 4514 writes one; every member
+// names one of them, its address as Thunderbird looks it up (unescaped). UTF-8,
 // CR LF line ends, no folded lines. What has no attribute goes in the loss
 // report beside the file (zt::LossReport), with what the card holds that no
 // output carries; returns the number of losses. Throws zt::Error on any

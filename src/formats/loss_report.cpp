@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "formats/control_characters.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
 #include "platform/text_file_writer.h"
@@ -16,12 +17,13 @@ bool testing = false;
 
 // A value's own line breaks and TABs would split one loss over several lines
 // or columns; the backslash is escaped too, so that what is shown reads back
-// as exactly one text.
+// as exactly one text. Any other control, which the outputs leave out, is
+// shown by its code in hex ("<1B>"): the report is text a user reads.
 void appendEscaped(QString& out, QStringView text) {
     qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c != u'\\' && c != u'\t' && c != u'\r' && c != u'\n') {
+        if (c != u'\\' && !isControl(c)) {
             continue;
         }
         out += text.sliced(from, i - from);
@@ -29,11 +31,13 @@ void appendEscaped(QString& out, QStringView text) {
             out += u"\\\\";
         } else if (c == u'\t') {
             out += u"\\t";
-        } else {
+        } else if (c == u'\r' || c == u'\n') {
             out += u"\\n";
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;  // CR LF is one line break
             }
+        } else {
+            out += u'<' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0') + u'>';
         }
         from = i + 1;
     }

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "card/property_families.h"
+#include "formats/control_characters.h"
 
 namespace zt {
 
@@ -20,7 +21,52 @@ QString postalText(const PostalAddress& a) {
     return parts.join(u';');
 }
 
+namespace {
+
+// Each value of the person that held a stray control, which the outputs leave
+// out; as it was, with what the output shows of it beside. A name's parts
+// come from its shown name unless the card gave them.
+void reportStrayControls(LossReport& losses, const Person& p) {
+    const auto check = [&](const QString& field, const QString& value) {
+        if (holdsStrayControl(value)) {
+            losses.add(p.shownName, field, value);
+        }
+    };
+    const auto checkAll = [&](const QString& sort, const QList<TypedValue>& values) {
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            check(nthItem(sort, i), values[i].value);
+        }
+    };
+    check(u"名前"_s, p.shownName);
+    if (p.namesFromCard) {
+        check(u"姓"_s, p.familyName);
+        check(u"名"_s, p.givenName);
+        check(u"ミドルネーム"_s, p.middleName);
+        check(u"敬称"_s, p.prefix);
+        check(u"サフィックス"_s, p.suffix);
+    }
+    check(u"ふりがな"_s, p.phoneticFamily);
+    check(u"ふりがな"_s, p.phoneticGiven);
+    check(u"ニックネーム"_s, p.nickname);
+    checkAll(u"メールアドレス"_s, p.emails);
+    check(u"会社名"_s, p.company);
+    check(u"部署名"_s, p.department);
+    check(u"役職"_s, p.title);
+    checkAll(u"電話"_s, p.phones);
+    for (qsizetype i = 0; i < p.postalAddresses.size(); ++i) {
+        check(nthItem(u"住所"_s, i), postalText(p.postalAddresses[i]));
+    }
+    checkAll(u"ホームページ"_s, p.webPages);
+    check(u"メモ"_s, p.note);
+    for (const QString& group : p.groups) {
+        check(u"グループ"_s, group);
+    }
+}
+
+}  // namespace
+
 void reportUncarried(LossReport& losses, const Person& p) {
+    reportStrayControls(losses, p);
     for (const UncarriedProperty& property : p.uncarried) {
         losses.add(p.shownName, reportedName(property.name), property.value);
     }

@@ -16,8 +16,9 @@ QString nthItem(const QString& sort, qsizetype index);
 // ones at the end left out.
 QString postalText(const PostalAddress& a);
 
-// Each property of the person's card that no output carries, by the name a
-// user knows it by where it has one.
+// Each value of the person that held a control character no output carries
+// (control_characters.h), and each property of the person's card that no
+// output carries, by the name a user knows it by where it has one.
 void reportUncarried(LossReport& losses, const Person& p);
 
 }  // namespace zt

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "card/person.h"
+#include "formats/control_characters.h"
 #include "formats/loss_report.h"
 #include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
@@ -17,21 +18,23 @@ namespace {
 
 // `text` with backslash, comma and semicolon escaped and each line break
 // (CR LF, LF or a lone CR) as "\n", so that a card's only line breaks are its
-// lines' ends.
+// lines' ends; its stray controls left out (reportStrayControls names them).
 void appendEscaped(QString& card, QStringView text) {
     qsizetype from = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n') {
+        if (c != u'\\' && c != u',' && c != u';' && !isControl(c)) {
             continue;
         }
         card += text.sliced(from, i - from);
-        if (c == u'\r' || c == u'\n') {
+        if (c == u'\t') {
+            card += c;
+        } else if (c == u'\r' || c == u'\n') {
             card += u"\\n";
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
                 ++i;
             }
-        } else {
+        } else if (!isControl(c)) {
             card += u'\\';
             card += c;
         }
@@ -142,17 +145,10 @@ void addPostalAddresses(QString& card, const Person& p) {
     }
 }
 
+// The department, units and all, is one unit after the company: readers that
+// keep two units (Thunderbird's among them) drop a third.
 void addOrganization(QString& card, const Person& p) {
-    if (p.units.size() > 1) {
-        // Units stay units: a ';' within one is escaped, the ones between them are not.
-        card += u"ORG:";
-        appendEscaped(card, p.company);
-        for (const QString& unit : p.units) {
-            card += u';';
-            appendEscaped(card, unit);
-        }
-        card += u"\r\n";
-    } else if (!p.department.isEmpty()) {
+    if (!p.department.isEmpty()) {
         card += u"ORG";
         appendValue(card, {p.company, p.department});
     } else if (!p.company.isEmpty()) {
@@ -164,12 +160,13 @@ void addOrganization(QString& card, const Person& p) {
 }
 
 // A URI is not text: a reader takes a backslash in it as part of it. Its line
-// breaks, which no URI holds, are dropped so that it stays one line.
+// breaks and stray controls, which no URI holds, are dropped so that it stays
+// one line.
 void addWebPages(QString& card, const Person& p) {
     for (const TypedValue& page : p.webPages) {
         appendTyped(card, u"URL", page.types);
         card += u':';
-        card += QString(page.value).remove(u'\r').remove(u'\n');
+        card += withoutStrayControls(page.value).remove(u'\r').remove(u'\n');
         card += u"\r\n";
     }
 }

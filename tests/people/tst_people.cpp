@@ -224,13 +224,13 @@ private slots:
         QCOMPARE(state(), imported);
     }
 
-    // Escaped once on the way out, units kept apart; and dns that differ in
+    // Escaped once on the way out, the units after the company one unit; and dns that differ in
     // case only are two dns to a directory that compares them without it.
     void writtenLines_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QStringList>("lines");
         QTest::newRow("vcf") << Write(zt::writeVCard)
-                             << QStringList{u"FN:O'Brien\\, Pat"_qs, u"ORG:A;Sales\\;Support;Unit"_qs,
+                             << QStringList{u"FN:O'Brien\\, Pat"_qs, u"ORG:A;Sales\\;Support\\;Unit"_qs,
                                             u"URL:http://example.com/a,b"_qs};
         QTest::newRow("ldif") << Write(zt::writeLdif)
                               << QStringList{u"dn: cn=Ann,mail=ann@example.com"_qs,
