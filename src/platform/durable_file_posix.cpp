@@ -30,10 +30,11 @@ void syncFolder(const QString& folder) {
 Placed placeNewFile(const QString& target, const QByteArray& bytes, QString& error) {
     const QString folder = QFileInfo(target).absolutePath();
     temporary::removeLeftovers(target);
+    constexpr int kMode = 0600;  // see the header
     QByteArray named;
-    int fd = temporary::openUnnamed(QFile::encodeName(folder));
+    int fd = temporary::openUnnamed(QFile::encodeName(folder), kMode);
     if (fd < 0) {
-        fd = temporary::createNamed(target, named);
+        fd = temporary::createNamed(target, named, kMode);
     }
     if (fd < 0) {
         error = systemText(errno);

@@ -40,9 +40,9 @@ ReplacementFile::ReplacementFile(const QString& target) : d_(std::make_unique<Im
     temporary::removeLeftovers(target);
     struct stat old {};
     const bool replacing = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-    d_->fd = temporary::openUnnamed(QFile::encodeName(QFileInfo(target).absolutePath()));
+    d_->fd = temporary::openUnnamed(QFile::encodeName(QFileInfo(target).absolutePath()), 0666);
     if (d_->fd < 0) {
-        d_->fd = temporary::createNamed(target, d_->named);
+        d_->fd = temporary::createNamed(target, d_->named, 0666);
     }
     if (d_->fd < 0) {
         const int error = errno;

@@ -27,14 +27,15 @@ void allowUnnamed(bool allowed);
 #ifndef _WIN32
 // A file without a name in `folder` (its path in the file system's bytes),
 // open for writing, or -1 where the file system or the system has none.
-int openUnnamed(const QByteArray& folder);
+// `mode` as open() takes it, the umask applied.
+int openUnnamed(const QByteArray& folder, int mode);
 // Gives the file of openUnnamed() the free name `to`; false with errno set
 // (EEXIST: the name is taken).
 bool linkUnnamed(int fd, const QByteArray& to);
 // A new file of our naming beside `target`, open for writing and held so that
 // removeLeftovers() of another write passes it by; -1 with errno set.
-// `name` receives its path.
-int createNamed(const QString& target, QByteArray& name);
+// `name` receives its path; `mode` as for openUnnamed().
+int createNamed(const QString& target, QByteArray& name, int mode);
 #endif
 
 namespace detail {

@@ -27,12 +27,12 @@ void allowUnnamed(bool allowed) {
     unnamedAllowed = allowed;
 }
 
-int openUnnamed(const QByteArray& folder) {
+int openUnnamed(const QByteArray& folder, int mode) {
 #ifdef O_TMPFILE
     if (!unnamedAllowed) {
         return -1;
     }
-    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode_t(mode));
     if (fd < 0) {
         return -1;
     }
@@ -47,6 +47,7 @@ int openUnnamed(const QByteArray& folder) {
     return fd;
 #else
     Q_UNUSED(folder);
+    Q_UNUSED(mode);
     return -1;
 #endif
 }
@@ -55,10 +56,10 @@ bool linkUnnamed(int fd, const QByteArray& to) {
     return ::linkat(AT_FDCWD, procPath(fd).constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-int createNamed(const QString& target, QByteArray& name) {
+int createNamed(const QString& target, QByteArray& name, int mode) {
     for (int attempt = 0;; ++attempt) {
         name = QFile::encodeName(nameFor(target));
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
         if (fd < 0) {
             if (errno == EEXIST && attempt < 100) {
                 continue;

@@ -15,6 +15,7 @@
 #include "test_support.h"
 
 #ifndef Q_OS_WIN
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -26,12 +27,12 @@ static QStringList filesIn(const QString& folder) {
 
 // Whether `folder`'s file system has files without a name, as writes use where they can.
 static bool hasUnnamedFiles(const QString& folder) {
-#ifdef Q_OS_WIN
+#ifdef O_TMPFILE
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    return fd >= 0 && ::close(fd) == 0;
+#else
     Q_UNUSED(folder);
     return false;
-#else
-    const int fd = zt::temporary::openUnnamed(QFile::encodeName(folder));
-    return fd >= 0 && ::close(fd) == 0;
 #endif
 }
 
