@@ -93,8 +93,8 @@ void removeIfAbandoned(const QByteArray& path) {
     }
     // The name must still be the file that was locked: another write may
     // have removed it meanwhile and a new one taken its name.
-    struct stat locked {
-    }, named{};
+    struct stat locked {};
+    struct stat named {};
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &locked) == 0 && S_ISREG(locked.st_mode) &&
         ::lstat(path.constData(), &named) == 0 && named.st_dev == locked.st_dev &&
         named.st_ino == locked.st_ino) {

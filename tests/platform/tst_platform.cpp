@@ -9,7 +9,6 @@
 #include "platform/folder_names.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
-#include "platform/temporary_files.h"
 #include "platform/test_seams.h"
 #include "platform/text_file_writer.h"
 #include "test_support.h"
@@ -36,7 +35,7 @@ static bool hasUnnamedFiles(const QString& folder) {
 #endif
 }
 
-// tests/platform/killed_writer, started on `target` and stopped at `stage`.
+// tests/platform/killed_writer writing `target`, taken through its stages one at a time.
 class KilledWriter {
 public:
     KilledWriter(const QString& target, bool named) {
