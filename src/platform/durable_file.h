@@ -14,8 +14,9 @@ enum class Placed {
     Failed,
 };
 
-// Puts `bytes` in a new file `target`: written under a temporary name beside
-// it, flushed to the disk, and given the target's name only whole and only if
+// Puts `bytes` in a new file `target`, which where files have modes only its
+// owner may read (it holds a personal address book): written under a
+// temporary name beside it, flushed to the disk, and given the target's name only whole and only if
 // that name is still free. On Failed, `error` holds the system's text.
 Placed placeNewFile(const QString& target, const QByteArray& bytes, QString& error);
 

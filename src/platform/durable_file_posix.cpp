@@ -3,11 +3,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <cerrno>
 #include <system_error>
 
 #include "platform/durable_file.h"
+#include "platform/temporary_files.h"
 
 namespace zt::durable {
 namespace {
@@ -28,25 +28,59 @@ void syncFolder(const QString& folder) {
 }  // namespace
 
 Placed placeNewFile(const QString& target, const QByteArray& bytes, QString& error) {
-    const QFileInfo info(target);
-    const QString folder = info.path();
-    // Hidden, and with the target's suffix, so that nothing takes a leftover
-    // for the file itself.
-    QTemporaryFile copy(folder + QStringLiteral("/.XXXXXX.") + info.suffix());
-    if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush()) {
-        error = copy.errorString();
-        return Placed::Failed;
+    const QString folder = QFileInfo(target).absolutePath();
+    temporary::removeLeftovers(target);
+    constexpr int kMode = 0600;  // see the header
+    QByteArray named;
+    int fd = temporary::openUnnamed(QFile::encodeName(folder), kMode);
+    if (fd < 0) {
+        fd = temporary::createNamed(target, named, kMode);
     }
-    if (::fsync(copy.handle()) != 0) {
+    if (fd < 0) {
         error = systemText(errno);
         return Placed::Failed;
     }
-    // QFile::rename refuses to replace an existing file.
-    if (!copy.rename(target)) {
-        error = copy.errorString();
+    const auto discard = [&] {
+        if (!named.isEmpty()) {
+            ::unlink(named.constData());  // while held, lest another start's tidying meet it
+        }
+        ::close(fd);
+    };
+    const char* data = bytes.constData();
+    for (qsizetype left = bytes.size(); left > 0;) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            error = systemText(written < 0 ? errno : ENOSPC);
+            discard();
+            return Placed::Failed;
+        }
+        data += written;
+        left -= written;
+    }
+    if (::fsync(fd) != 0) {
+        error = systemText(errno);
+        discard();
+        return Placed::Failed;
+    }
+    // Both refuse a name that is taken. A file without a name goes straight
+    // to the target's: nothing is left between the two.
+    bool placed = false;
+    if (named.isEmpty()) {
+        placed = temporary::linkUnnamed(fd, QFile::encodeName(target));
+        error = placed ? QString() : systemText(errno);
+    } else {
+        QFile file(QFile::decodeName(named));
+        placed = file.rename(target);
+        error = placed ? QString() : file.errorString();
+        named = placed ? QByteArray() : named;
+    }
+    discard();
+    if (!placed) {
         return QFileInfo::exists(target) ? Placed::Taken : Placed::Failed;
     }
-    copy.setAutoRemove(false);  // it would remove the file under its new name
     syncFolder(folder);
     return Placed::Done;
 }

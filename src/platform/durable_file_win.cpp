@@ -1,20 +1,15 @@
-#include <QDir>
-#include <QFileInfo>
-#include <QRandomGenerator>
-
 #include "platform/durable_file.h"
+#include "platform/temporary_files.h"
 #include "platform/win32.h"
 
 namespace zt::durable {
 
 Placed placeNewFile(const QString& target, const QByteArray& bytes, QString& error) {
-    // A name none of the program's files has: a leftover never passes for one.
-    const QString temporary = QFileInfo(target).path() + QStringLiteral("/~") +
-                              QString::number(QRandomGenerator::global()->generate(), 36) +
-                              QStringLiteral(".tmp");
+    temporary::removeLeftovers(target);
+    const QString named = temporary::nameFor(target);
     {
-        win32::Handle file(::CreateFileW(win32::wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        win32::Handle file(::CreateFileW(win32::wide(named).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (!file.valid() ||
             !::WriteFile(file.get(), bytes.constData(), DWORD(bytes.size()), &written, nullptr) ||
@@ -23,14 +18,14 @@ Placed placeNewFile(const QString& target, const QByteArray& bytes, QString& err
             if (file.valid()) {
                 file.close();
             }
-            ::DeleteFileW(win32::wide(temporary).c_str());
+            ::DeleteFileW(win32::wide(named).c_str());
             return Placed::Failed;
         }
     }
     // Without MOVEFILE_REPLACE_EXISTING the rename refuses a name that is taken.
-    if (!::MoveFileExW(win32::wide(temporary).c_str(), win32::wide(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!::MoveFileExW(win32::wide(named).c_str(), win32::wide(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
         const DWORD code = ::GetLastError();
-        ::DeleteFileW(win32::wide(temporary).c_str());
+        ::DeleteFileW(win32::wide(named).c_str());
         if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
             return Placed::Taken;
         }

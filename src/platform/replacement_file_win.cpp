@@ -1,8 +1,8 @@
-#include <QRandomGenerator>
 #include <algorithm>
 
 #include "platform/error.h"
 #include "platform/replacement_file.h"
+#include "platform/temporary_files.h"
 #include "platform/win32.h"
 
 namespace zt {
@@ -58,10 +58,11 @@ ReplacementFile::ReplacementFile(const QString& target) : d_(std::make_unique<Im
     d_->target = target;
     d_->shown = QDir::toNativeSeparators(target);
     detail::refuseUnwritableTarget(target);
+    temporary::removeLeftovers(target);
     for (int attempt = 0; !d_->file.valid(); ++attempt) {
-        d_->temporary = target + u'.' + QString::number(QRandomGenerator::global()->generate(), 36) +
-                        QStringLiteral(".tmp");
-        // No sharing: nothing else reads a file that is not yet there.
+        d_->temporary = temporary::nameFor(target);
+        // No sharing: nothing else reads a file that is not yet there, and
+        // another write's tidying cannot delete it while it is held.
         d_->file.reset(::CreateFileW(win32::wide(d_->temporary).c_str(), GENERIC_WRITE, 0, nullptr,
                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!d_->file.valid()) {

@@ -1,4 +1,5 @@
-// The CP932 code page; placing a file durably; the real message box and help window behind their seams.
+// The CP932 code page; placing a file durably, and no litter from a write killed half-way; the real
+// message box and help window behind their seams.
 #include <QtWidgets>
 
 #include <functional>
@@ -9,9 +10,59 @@
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
+#include "platform/text_file_writer.h"
 #include "test_support.h"
 
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 using zt::MessageBox;
+
+static QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Whether `folder`'s file system has files without a name, as writes use where they can.
+static bool hasUnnamedFiles(const QString& folder) {
+#ifdef O_TMPFILE
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    return fd >= 0 && ::close(fd) == 0;
+#else
+    Q_UNUSED(folder);
+    return false;
+#endif
+}
+
+// tests/platform/killed_writer writing `target`, taken through its stages one at a time.
+class KilledWriter {
+public:
+    KilledWriter(const QString& target, bool named) {
+        process.start(QCoreApplication::applicationDirPath() + u"/killed_writer"_qs,
+                      {target, named ? u"named"_qs : u"unnamed"_qs});
+    }
+    // Lets it go on until it says it reached `stage`; false if it never does.
+    bool reach(const QString& stage) {
+        for (QByteArray said; waiting || process.waitForReadyRead(60000) || process.bytesAvailable() > 0;) {
+            if (waiting) {
+                process.write("\n");
+                waiting = false;
+                continue;
+            }
+            said += process.readAllStandardOutput();
+            if (said.endsWith('\n')) {
+                waiting = true;
+                if (std::exchange(said, {}).trimmed() == stage.toUtf8()) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    QProcess process;
+    bool waiting = false;
+};
 
 // Acts on the next modal message box once its event loop runs.
 static void whenBoxShows(std::function<void(QMessageBox*)> act) {
@@ -138,6 +189,93 @@ private slots:
             QCOMPARE(fileBytes(dir.filePath(target)), QByteArray("bytes"));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), done && !move ? 3 : 2);
+    }
+
+    // A write killed at any point leaves the old file whole and nothing beside it: a temporary without a
+    // name vanishes with the writer, a named one is removed by the next write of that file.
+    void killedWrite_data() {
+        QTest::addColumn<QString>("stage");
+        QTest::addColumn<bool>("named");
+        for (const bool named : {false, true}) {
+            for (const char* stage : {"opened", "written", "committed"}) {
+                QTest::addRow("%s temporary, %s", named ? "named" : "unnamed", stage) << stage << named;
+            }
+        }
+    }
+
+    void killedWrite() {
+        QFETCH(QString, stage);
+        QFETCH(bool, named);
+        QTemporaryDir dir;
+        if (!named && !hasUnnamedFiles(dir.path())) {
+            QSKIP("this file system has no files without a name");
+        }
+        const QString target = dir.filePath(u"ZTAdrF02.txt"_qs);
+        writeFile(target, "old\r\n");
+        KilledWriter writer(target, named);
+        QVERIFY(writer.reach(stage));
+        const qsizetype during = filesIn(dir.path()).size();
+        writer.process.kill();
+        QVERIFY(writer.process.waitForFinished());
+
+        const bool committed = stage == u"committed";
+        QCOMPARE(fileBytes(target), committed ? QByteArray(1 << 20, 'n') : QByteArray("old\r\n"));
+        QCOMPARE(during, named && !committed ? 2 : 1);
+        QCOMPARE(filesIn(dir.path()).size(), during);
+        zt::TextFileWriter next(target);
+        next.writeLine(u"next");
+        next.commit();
+        QCOMPARE(filesIn(dir.path()), QStringList{u"ZTAdrF02.txt"_qs});
+        QCOMPARE(fileBytes(target), QByteArray("next\r\n"));
+    }
+
+    // A write's tidying passes by the temporary of a write of the same file that is still under way.
+    void runningWriteKeepsItsTemporary() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"ZTAdrF02.txt"_qs);
+        KilledWriter writer(target, true);
+        QVERIFY(writer.reach(u"written"_qs));
+        zt::TextFileWriter other(target);
+        other.writeLine(u"other");
+        other.commit();
+        QVERIFY(writer.reach(u"committed"_qs));
+        writer.process.closeWriteChannel();
+        QVERIFY(writer.process.waitForFinished());
+        QCOMPARE(writer.process.exitCode(), 0);
+        QCOMPARE(filesIn(dir.path()), QStringList{u"ZTAdrF02.txt"_qs});
+        QCOMPARE(fileBytes(target), QByteArray(1 << 20, 'n'));
+    }
+
+    // What a killed write left beside the file, and only that, goes with the next write of the file,
+    // whether it replaces the file or places a new one.
+    void leftoverRemoved_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("ours") << "ZTAdrF02.txt.~1lc9po.tmp" << true;
+        QTest::newRow("the user's") << "ZTAdrF02.txt.old.tmp" << false;
+        QTest::newRow("no random part") << "ZTAdrF02.txt.~.tmp" << false;
+        QTest::newRow("not a random part") << "ZTAdrF02.txt.~1l-9po.tmp" << false;
+        QTest::newRow("another file's") << "ZTAdrF03.txt.~1lc9po.tmp" << false;
+        QTest::newRow("more after it") << "ZTAdrF02.txt.~1lc9po.tmp.bak" << false;
+    }
+
+    void leftoverRemoved() {
+        QFETCH(QString, name);
+        QFETCH(bool, removed);
+        for (const bool place : {false, true}) {
+            QTemporaryDir dir;
+            const QString target = dir.filePath(u"ZTAdrF02.txt"_qs);
+            writeFile(dir.filePath(name), "left");
+            if (place) {
+                QString error;
+                QCOMPARE(zt::durable::placeNewFile(target, "new", error), zt::durable::Placed::Done);
+            } else {
+                writeFile(target, "old");
+                zt::TextFileWriter(target).commit();
+            }
+            QCOMPARE(QFileInfo::exists(dir.filePath(name)), !removed);
+            QCOMPARE(filesIn(dir.path()).size(), removed ? 1 : 2);
+        }
     }
 
     // Both answer No: Enter by taking the default, Escape whatever the default.
