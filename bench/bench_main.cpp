@@ -160,6 +160,53 @@ void runLongCard(const QString& folder) {
     std::fflush(stdout);
 }
 
+// Books of one crowd each, where a writer could compare every person with
+// every other: 10,000 cards of one company and no name (the LDIF's dns of one
+// shown name), and 5,000 cards of one person (their merge).
+void runCrowds(const QString& folder) {
+    const std::pair<const char*, std::function<QByteArray(int)>> books[] = {
+        {"one_company",
+         [](int) {
+             return QByteArray("BEGIN:VCARD\r\nORG:\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0\r\nEND:VCARD\r\n");
+         }},
+        {"one_person",
+         [](int i) {
+             return "BEGIN:VCARD\r\nFN:Crowd\r\nEMAIL;PREF:crowd@example.com\r\nTEL:03-" +
+                    QByteArray::number(i) + "\r\nEND:VCARD\r\n";
+         }},
+    };
+    for (const auto& [name, card] : books) {
+        const int count = QByteArrayView(name) == "one_company" ? 10000 : 5000;
+        const QString picked = folder + u'/' + QString::fromLatin1(name);
+        QDir().mkpath(picked + QStringLiteral("/g"));
+        QByteArray cards;
+        for (int i = 0; i < count; ++i) {
+            cards += card(i);
+        }
+        QFile file(picked + QStringLiteral("/g/c.nrk"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(cards) != cards.size()) {
+            throw std::runtime_error("cannot write a crowd's cards");
+        }
+        file.close();
+        const QString dbPath = picked + QStringLiteral("/ZTADRCNV.mdb");
+        QFile::remove(dbPath);
+        zt::Database::create(dbPath);
+        auto db = zt::openWorkingDatabase(dbPath);
+        zt::importAddressBook(*db, picked);
+        std::printf("%s cards=%d", name, count);
+        for (const auto& [writer, run] : std::initializer_list<std::pair<const char*, std::function<void()>>>{
+                 {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), picked + QStringLiteral("/out.vcf")); }},
+                 {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), picked + QStringLiteral("/out.ldif")); }}}) {
+            QElapsedTimer timer;
+            timer.start();
+            run();
+            std::printf(" %s=%.3f", writer, static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -202,6 +249,7 @@ int main(int argc, char** argv) {
             std::printf("\n");
         }
         runLongCard(base + QStringLiteral("/long-card"));
+        runCrowds(base + QStringLiteral("/crowds"));
         const auto& [cards, result] = *results.rbegin();
         const auto& last = result.seconds;
         std::printf(
