@@ -21,7 +21,6 @@
 #include <stdexcept>
 
 #include "address_book_generator.h"
-#include "card/people.h"
 #include "db/database.h"
 #include "formats/csv_writer.h"
 #include "formats/edmax_writer.h"
@@ -31,6 +30,8 @@
 #include "formats/tsurukame_writer.h"
 #include "formats/vcard_writer.h"
 #include "import/address_book_import.h"
+#include "people/people_reader.h"
+#include "people/people_store.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ SizeResult runSize(const QString& folder, int cards) {
     const QString dbPath = folder + QStringLiteral("/ZTADRCNV.mdb");
     QFile::remove(dbPath);
     zt::Database::create(dbPath);
-    auto db = zt::Database::open(dbPath);
+    auto db = zt::openWorkingDatabase(dbPath);
     const QString outputRows = QStringLiteral("SELECT count(*) FROM 出力情報");
 
     const Phase phases[] = {
@@ -91,10 +92,14 @@ SizeResult runSize(const QString& folder, int cards) {
         {"tsurukame",
          [&] { zt::writeTsurukame(*db, folder + QStringLiteral("/AdrBook.txt"), QLatin1Char('1')); },
          outputRows},
-        {"vcard", [&] { zt::writeVCard(*db, folder + QStringLiteral("/ZTAdrF03.vcf")); }, outputRows},
-        {"outlook", [&] { zt::writeOutlookCsv(*db, folder + QStringLiteral("/ZTAdrF04.csv")); }, outputRows},
-        {"ldif", [&] { zt::writeLdif(*db, folder + QStringLiteral("/ZTAdrF07.ldif")); }, outputRows},
-        {"google", [&] { zt::writeGoogleCsv(*db, folder + QStringLiteral("/ZTAdrF08.csv")); }, outputRows},
+        {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF03.vcf")); },
+         outputRows},
+        {"outlook", [&] { zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF04.csv")); },
+         outputRows},
+        {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF07.ldif")); },
+         outputRows},
+        {"google", [&] { zt::writeGoogleCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF08.csv")); },
+         outputRows},
     };
 
     std::map<std::string, double> seconds;
@@ -134,14 +139,15 @@ void runLongCard(const QString& folder) {
     const QString dbPath = folder + QStringLiteral("/ZTADRCNV.mdb");
     QFile::remove(dbPath);
     zt::Database::create(dbPath);
-    auto db = zt::Database::open(dbPath);
+    auto db = zt::openWorkingDatabase(dbPath);
     zt::importAddressBook(*db, picked);
     const std::pair<const char*, std::function<void()>> phases[] = {
         {"people", [&] { zt::forEachPerson(*db, [](const zt::Person&) {}); }},
-        {"vcard", [&] { zt::writeVCard(*db, folder + QStringLiteral("/long.vcf")); }},
-        {"outlook", [&] { zt::writeOutlookCsv(*db, folder + QStringLiteral("/long.csv")); }},
-        {"ldif", [&] { zt::writeLdif(*db, folder + QStringLiteral("/long.ldif")); }},
-        {"google", [&] { zt::writeGoogleCsv(*db, folder + QStringLiteral("/long.google.csv")); }},
+        {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), folder + QStringLiteral("/long.vcf")); }},
+        {"outlook", [&] { zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.csv")); }},
+        {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), folder + QStringLiteral("/long.ldif")); }},
+        {"google",
+         [&] { zt::writeGoogleCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.google.csv")); }},
     };
     std::printf("long_card emails=%d", kEmails);
     for (const auto& [name, run] : phases) {

@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             QDir().mkpath(picked + u'/' + group);
         }
         zt::Database::create(dir.filePath(QStringLiteral("work.mdb")));
-        auto opened = zt::Database::open(dir.filePath(QStringLiteral("work.mdb")));
+        auto opened = zt::openWorkingDatabase(dir.filePath(QStringLiteral("work.mdb")));
         opened->Execute(QStringLiteral("PRAGMA synchronous = OFF"));  // a throw-away database
         opened->Execute(QStringLiteral("PRAGMA journal_mode = MEMORY"));
         return opened;

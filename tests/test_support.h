@@ -12,6 +12,8 @@
 
 #include "db/database.h"
 #include "formats/loss_report.h"
+#include "people/identity.h"
+#include "people/people_store.h"
 #include "platform/message_box.h"
 #include "platform/test_seams.h"
 #include "shell/job_window.h"
@@ -58,7 +60,7 @@ class WorkDb {
 public:
     WorkDb() {
         zt::Database::create(dir.filePath(QStringLiteral("work.mdb")));
-        db = zt::Database::open(dir.filePath(QStringLiteral("work.mdb")));
+        db = zt::openWorkingDatabase(dir.filePath(QStringLiteral("work.mdb")));
         QDir(dir.path()).mkdir(QStringLiteral("out"));
     }
 
@@ -75,8 +77,11 @@ public:
         db->Execute(u"INSERT INTO アドレス情報 (名前,アドレス,会社名,部署名,役職) VALUES (?,?,?,?,?)"_qs,
                     {name, address, company, department, title});
         // Who a row without a card is, as the import and an upgrade store it.
-        db->Execute(u"UPDATE アドレス情報 SET 人物 = %1 WHERE rowid = last_insert_rowid()"_qs.arg(
-            QString::fromUtf8(zt::kPairKeySql)));
+        const auto stored = [](const zt::FieldValue& v) {
+            return v ? QByteArray("") + v->toUtf8() : QByteArray();
+        };
+        db->Execute(u"UPDATE アドレス情報 SET 人物 = ? WHERE rowid = last_insert_rowid()"_qs,
+                    {zt::personKey(stored(name), stored(address), nullptr)});
     }
     void member(const zt::FieldValue& group, const zt::FieldValue& name, const zt::FieldValue& address) {
         db->Execute(u"INSERT INTO グループ情報 (グループ,名前,アドレス) VALUES (?,?,?)"_qs,
@@ -96,8 +101,16 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
+// Makes a working database what version 2 made: no 解釈.
+inline void makeVersion2(zt::Database& db) {
+    for (const char* sql : {"ALTER TABLE アドレス情報 DROP COLUMN 解釈", "PRAGMA user_version = 2"}) {
+        db.Execute(QString::fromUtf8(sql));
+    }
+}
+
 // Makes a working database what version 1 made: no 所属, 人物 or 出力人物.
 inline void makeVersion1(zt::Database& db) {
+    makeVersion2(db);
     for (const char* sql :
          {"DROP VIEW 出力人物", "DROP INDEX アドレス情報_人物", "ALTER TABLE アドレス情報 DROP COLUMN 人物",
           "ALTER TABLE アドレス情報 DROP COLUMN 所属", "PRAGMA user_version = 1"}) {

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "db/database.h"
+#include "people/people_store.h"
 #include "platform/durable_file.h"
 #include "platform/message_box.h"
 #include "platform/user_folders.h"
@@ -102,7 +103,7 @@ bool prepareUserFolders(QString& movedFrom) {
 
 std::unique_ptr<zt::Database> openDatabase(const QString& path) {
     try {
-        return zt::Database::open(path);
+        return zt::openWorkingDatabase(path);
     } catch (const zt::Error& e) {
         report(e.text());  // the database layer's texts already name the file
     } catch (const std::exception& e) {

@@ -426,21 +426,10 @@ private:
     QByteArray joined_;
 };
 
-// "ORG:" carries company ";" department. Some writers end the value with a
-// further ";", which is not part of the department; anything else is.
-void splitOrganisation(QStringView org, CardFields& fields) {
-    const qsizetype semicolon = org.indexOf(u';');
-    if (semicolon < 0) {
-        fields.company = org.toString();
-        fields.department.clear();
-        return;
-    }
-    fields.company = org.left(semicolon).toString();
-    QStringView department = org.mid(semicolon + 1);
-    if (department.endsWith(u';')) {
-        department.chop(1);
-    }
-    fields.department = department.toString();
+void splitOrganisation(const QString& org, CardFields& fields) {
+    QStringList units = organisationUnits(org.split(u';'));
+    fields.company = units.takeFirst();
+    fields.department = units.join(u';');
 }
 
 QString decodedFrom(QByteArrayView line, qsizetype from) {
@@ -448,6 +437,13 @@ QString decodedFrom(QByteArrayView line, qsizetype from) {
 }
 
 }  // namespace
+
+QStringList organisationUnits(QStringList units) {
+    while (units.size() > 1 && units.last().isEmpty()) {
+        units.removeLast();
+    }
+    return units;
+}
 
 std::vector<CardProperty> readCardProperties(QByteArrayView card) {
     std::vector<CardProperty> properties;

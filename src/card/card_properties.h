@@ -40,11 +40,16 @@ struct CardProperty {
 // with the card's size, however its lines are folded or broken.
 std::vector<CardProperty> readCardProperties(QByteArrayView card);
 
+// An organisation as its company and then its units, without the empty
+// units at its end: some writers end ORG with a ';' or more that names no
+// unit. The company stays, empty or not.
+QStringList organisationUnits(QStringList units);
+
 // What the stored tables keep of a card: the text of its last line of each
 // kind that starts "FN:", "ORG:" or "EMAIL;PREF:", as it stands on that line
 // (no fold joined, no escape or encoding undone, a line after a soft line
-// break read as a line of its own). ORG gives company ';' department; a
-// further ';' at the value's end is not part of the department, anything else is.
+// break read as a line of its own). ORG gives company ';' department, its
+// units as organisationUnits leaves them.
 struct CardFields {
     QString name;
     QString address;

@@ -5,9 +5,10 @@
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <functional>
 
 // The person model: what the writers of the mail programs' formats take of one
-// person. Filled by the reader of people (people.h).
+// person. A card is read into it once, at import (card_person.h).
 namespace zt {
 
 // A value of which a card may hold several, with the card's types for it
@@ -74,5 +75,11 @@ struct Person {
     QUuid uid;           // the card's own, else made from who it is: the same person keeps it from run to run
     QList<UncarriedProperty> uncarried;  // each occurrence, in card order, later cards after
 };
+
+// Hands each person to a writer, one at a time.
+using PersonSink = std::function<void(const Person&)>;
+// Every person of an address book, in the outputs' order, handed to `take`;
+// a source may be run more than once and gives the same people each time.
+using PersonSource = std::function<void(const PersonSink& take)>;
 
 }  // namespace zt

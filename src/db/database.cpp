@@ -21,24 +21,6 @@ namespace {
 using detail::Connection;
 using detail::StatementHandle;
 
-// PRAGMA user_version of this layout. 0 is every file made before the version
-// was kept: the same tables without アドレス情報.カード; 1 has カード but not
-// アドレス情報.所属, 人物 or the view 出力人物.
-constexpr int kFormatVersion = 2;
-
-// What every version has; a newer version adds its own after the upgrade.
-const char* const kRequiredSources[] = {
-    "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 LIMIT 0",
-    "SELECT グループ, 名前, アドレス FROM グループ情報 LIMIT 0",
-    "SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報 LIMIT 0",
-};
-const char* const kRequiredSince2[] = {
-    "SELECT カード, 所属, 人物 FROM アドレス情報 LIMIT 0",
-    "SELECT 項目, 人物 FROM 出力人物 LIMIT 0",
-};
-
-PersonKeyOfCard personKeyOfCard = nullptr;
-
 const QString kNoCurrentRow = QStringLiteral("カレント レコードがありません。");
 
 // The engine speaks English. The user reads first, in Japanese, what happened
@@ -240,63 +222,42 @@ void Statement::Execute(const Params& params) {
 
 namespace {
 
-int formatVersion(Database& db) {
-    return db.OpenRecordset(QStringLiteral("PRAGMA user_version")).Text(0).toInt();
-}
+// What every version has.
+const char* const kRequiredSources[] = {
+    "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 LIMIT 0",
+    "SELECT グループ, 名前, アドレス FROM グループ情報 LIMIT 0",
+    "SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職 FROM 出力情報 LIMIT 0",
+};
 
-// Who each entry of an earlier layout is, as the import would have stored
-// it: from its card where it has one, else from its name and address.
-void storePeople(Database& db) {
-    db.Execute(QStringLiteral("UPDATE アドレス情報 SET 人物 = %1 WHERE カード ISNULL")
-                   .arg(QString::fromUtf8(kPairKeySql)));
-    Recordset carded = db.OpenRecordset(
-        QStringLiteral("SELECT rowid, 名前, アドレス, カード FROM アドレス情報 WHERE カード NOTNULL"));
-    if (carded.Eof()) {
-        return;
-    }
-    if (personKeyOfCard == nullptr) {  // the program's own wiring is wrong, not the file
-        throw Error(QStringLiteral("カードから人物を求める手段がありません。"));
-    }
-    // Written once the reading is done: the engine leaves a table changed under its own reader undefined.
-    std::vector<std::pair<qint64, QByteArray>> keys;
-    for (; !carded.Eof(); carded.MoveNext()) {
-        keys.emplace_back(carded.Integer(0),
-                          personKeyOfCard(carded.Bytes(1), carded.Bytes(2), carded.BytesView(3)));
-    }
-    Statement store = db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ? WHERE rowid = ?"));
-    for (const auto& [rowid, key] : keys) {
-        store.Execute({key.isEmpty() ? QByteArray() : key, rowid});
-    }
-}
-
-// Brings a file of an earlier layout up to this one, whole or not at all. Its
-// last import stays and can be written out at once; what it did not keep is
-// unknown (NULL): its cards, and which membership each entry was stored with.
-void upgrade(Database& db) {
-    Transaction transaction(db);
-    // Read inside the transaction: another start-up may have upgraded it while this one waited.
-    const int version = formatVersion(db);
-    if (version == 0) {
-        // An earlier program's view may differ from today's: it is replaced by the one schema.sql defines.
-        db.Execute(QStringLiteral("DROP VIEW 出力情報"));
-        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN カード BLOB"));
-        db.Execute(QString::fromUtf8(schema::kViewSql));
-    }
-    if (version < 2) {
-        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 所属 INTEGER"));
-        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 人物 BLOB"));
-        storePeople(db);
-        db.Execute(QStringLiteral("CREATE INDEX アドレス情報_人物 ON アドレス情報 (人物)"));
-        db.Execute(QString::fromUtf8(schema::kPeopleViewSql));
-        db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(kFormatVersion));
-    }
-    transaction.commit();
+// schema.sql as SQLite reads it, made once in memory, where the statements
+// and the version are asked of SQLite rather than cut from the text.
+sqlite3* schemaDatabase() {
+    static const Connection db = [] {
+        Connection memory = connect(QStringLiteral(":memory:"), SQLITE_OPEN_READWRITE);
+        check(memory.get(), sqlite3_exec(memory.get(), schema::kCreateSql, nullptr, nullptr, nullptr));
+        return memory;
+    }();
+    return db.get();
 }
 
 }  // namespace
 
-void setPersonKeyOfCard(PersonKeyOfCard keyOf) {
-    personKeyOfCard = keyOf;
+int schemaVersion() {
+    sqlite3_stmt* stmt = nullptr;
+    check(schemaDatabase(), sqlite3_prepare_v2(schemaDatabase(), "PRAGMA user_version", -1, &stmt, nullptr));
+    const StatementHandle owned(stmt);
+    step(stmt);
+    return sqlite3_column_int(stmt, 0);
+}
+
+QString schemaStatement(const QString& name) {
+    sqlite3* const db = schemaDatabase();
+    const StatementHandle stmt = prepare(db, QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = ?"));
+    bindParams(stmt.get(), {FieldValue(name)});
+    if (!step(stmt.get())) {
+        throw Error(QStringLiteral("schema.sql に %1 がありません。").arg(name));
+    }
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)));
 }
 
 Database::Database(const QString& path, Connection db) : path_(path), db_(std::move(db)) {}
@@ -316,16 +277,8 @@ std::unique_ptr<Database> Database::open(const QString& path) {
         throw engineError(SQLITE_READONLY, path, QStringLiteral("attempt to write a readonly database"));
     }
     // A foreign, damaged or incomplete file is refused here rather than in the middle of a job.
-    const auto require = [&](const char* sql) {
-        sqlite3_stmt* probe = nullptr;
-        const int rc = sqlite3_prepare_v2(database->db_.get(), sql, -1, &probe, nullptr);
-        const StatementHandle owned(probe);
-        if (rc != SQLITE_OK) {
-            throw engineError(SQLITE_NOTADB, path, QString::fromUtf8(sqlite3_errmsg(database->db_.get())));
-        }
-    };
     for (const char* sql : kRequiredSources) {
-        require(sql);
+        database->requireSource(QString::fromUtf8(sql));
     }
     Recordset check = database->OpenRecordset(QStringLiteral("PRAGMA quick_check(1)"));
     const QString verdict = check.Eof() ? QString() : check.Text(0);
@@ -334,17 +287,11 @@ std::unique_ptr<Database> Database::open(const QString& path) {
                           QStringLiteral("database disk image is malformed (%1)").arg(verdict));
     }
     // Refused before anything is written: a newer program's file stays as it made it.
-    if (formatVersion(*database) > kFormatVersion) {
+    if (database->formatVersion() > schemaVersion()) {
         throw Error(
             QStringLiteral("作業用データベース %1 は新しい版のプログラムで作られたため、使えません。\r\n"
                            "新しい版のプログラムを使ってください。")
                 .arg(QDir::toNativeSeparators(path)));
-    }
-    if (formatVersion(*database) < kFormatVersion) {
-        upgrade(*database);
-    }
-    for (const char* sql : kRequiredSince2) {
-        require(sql);
     }
     return database;
 }
@@ -355,12 +302,24 @@ void Database::create(const QString& path) {
     }
     try {
         const Connection db = connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        const std::string sql = std::string("BEGIN;\n") + schema::kCreateSql +
-                                "\nPRAGMA user_version = " + std::to_string(kFormatVersion) + ";\nCOMMIT;";
+        const std::string sql = std::string("BEGIN;\n") + schema::kCreateSql + "\nCOMMIT;";
         check(db.get(), sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr));
     } catch (const Error&) {
         QFile::remove(path);  // a half-made database would pass the next start-up's existence check
         throw;
+    }
+}
+
+int Database::formatVersion() {
+    return OpenRecordset(QStringLiteral("PRAGMA user_version")).Text(0).toInt();
+}
+
+void Database::requireSource(const QString& sql) {
+    sqlite3_stmt* probe = nullptr;
+    const int rc = sqlite3_prepare16_v2(db_.get(), sql.utf16(), -1, &probe, nullptr);
+    const StatementHandle owned(probe);
+    if (rc != SQLITE_OK) {
+        throw engineError(SQLITE_NOTADB, path_, QString::fromUtf8(sqlite3_errmsg(db_.get())));
     }
 }
 

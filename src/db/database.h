@@ -26,22 +26,6 @@ using FieldValue = std::optional<QString>;
 using Param = std::variant<FieldValue, QByteArray, qint64>;
 using Params = std::vector<Param>;
 
-// Who an entry without a card is, as an SQL expression over its 名前 and
-// アドレス: the pair, NULL apart from the empty text, as personKey
-// (card_person.h) makes it.
-inline constexpr const char* kPairKeySql =
-    "CAST(CASE WHEN 名前 ISNULL THEN 'N' ELSE 'T' || length(CAST(名前 AS BLOB)) || ':' || 名前 END"
-    " || CASE WHEN アドレス ISNULL THEN 'N' ELSE 'T' || length(CAST(アドレス AS BLOB)) || ':' || アドレス END"
-    " AS BLOB)";
-
-// Who an entry with a card is: personKey, which reads the card and so lives
-// in a layer above this one and is handed down by it. An upgrade needs it for
-// the rows of a file stored before 人物 was kept; its name and address come
-// as stored (NULL a null QByteArray), an empty result is NULL.
-using PersonKeyOfCard = QByteArray (*)(const QByteArray& name, const QByteArray& address,
-                                       QByteArrayView card);
-void setPersonKeyOfCard(PersonKeyOfCard keyOf);
-
 namespace detail {
 struct Release {
     void operator()(sqlite3_stmt* stmt) const;
@@ -96,12 +80,27 @@ private:
     detail::StatementHandle stmt_;
 };
 
+// The layout schema.sql makes, and its version.
+int schemaVersion();
+// The SQL text schema.sql creates the table, index or view `name` with, as
+// SQLite itself keeps it: what an upgrade makes anew.
+QString schemaStatement(const QString& name);
+
 class Database {
 public:
-    // Opens an existing working database read-write; never creates one.
+    // Opens an existing working database read-write; never creates one. A file
+    // that is not a working database of any version, or is damaged, and one a
+    // newer program made, are refused before anything is written. An older
+    // layout is opened as it is (formatVersion says which).
     static std::unique_ptr<Database> open(const QString& path);
-    // Creates a fresh, empty working database. Throws if `path` already exists.
+    // Creates a fresh, empty working database of schemaVersion(). Throws if
+    // `path` already exists.
     static void create(const QString& path);
+
+    int formatVersion();
+    // Throws, as open() does for a foreign file, unless `sql` can be prepared:
+    // the tables and columns it names are there.
+    void requireSource(const QString& sql);
 
     Statement Prepare(const QString& sql);
     void Execute(const QString& sql, const Params& params = {});

@@ -8,7 +8,9 @@
 -- it was kept, which find their groups by name and address. 人物 is who the
 -- entry is, as the program works it out from the card when storing it: the
 -- entries of one person share it, and it is NULL for a card that gives neither
--- a name nor an address, which is a person of its own.
+-- a name nor an address, which is a person of its own. 解釈 is what the card
+-- says of its person, read once when it was stored, in the store's own
+-- versioned record: nothing after the import reads カード again.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
@@ -17,7 +19,8 @@ CREATE TABLE アドレス情報 (
     役職     TEXT,
     カード   BLOB,
     所属     INTEGER,
-    人物     BLOB
+    人物     BLOB,
+    解釈     BLOB
 );
 
 CREATE TABLE グループ情報 (
@@ -42,8 +45,6 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- 2 × rowid place them in one order. A person stands where its first-placed
 -- entry does; two at one place in the order their first entries were stored.
 -- Its entries are those with its 人物, by the index on it.
---
--- No ';' within it: it is read up to its first.
 CREATE VIEW 出力人物 AS
 SELECT 項目, 人物
 FROM (SELECT min(rowid) AS 項目, 人物, min(位置) AS 位置
@@ -71,9 +72,6 @@ ORDER BY 位置, 項目;
 -- anti-join written as LEFT JOIN ... IS NULL would walk every earlier copy).
 -- Pairs match with IS, so a NULL name or address is a value of its own, apart
 -- from the empty text.
---
--- The view stays the last statement of this file: opening an older database
--- recreates it from the text between its CREATE and the file's end.
 CREATE VIEW 出力情報 AS
 SELECT グループ, 名前, アドレス, 会社名, 部署名, 役職
 FROM (
@@ -97,3 +95,7 @@ FROM (
                       WHERE x.名前 IS e.名前 AND x.アドレス IS e.アドレス AND x.rowid < e.rowid)
     ORDER BY 格納順, 区分
 );
+
+-- The layout's version: 0 is every file made before it was kept; an upgrade
+-- brings an older file up to this one.
+PRAGMA user_version = 3;

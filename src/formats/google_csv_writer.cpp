@@ -6,7 +6,7 @@
 #include <numeric>
 #include <vector>
 
-#include "card/people.h"
+#include "card/person.h"
 #include "formats/csv_writer.h"
 #include "formats/loss_report.h"
 #include "formats/person_losses.h"
@@ -175,11 +175,11 @@ Row rowOf(const Person& p) {
 
 }  // namespace
 
-qsizetype writeGoogleCsv(Database& db, const QString& path) {
+qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
     LossReport losses(QStringLiteral("Google 用 CSV 出力"), path);
     std::vector<Row> rows;
     std::array<qsizetype, 4> most{1, 1, 1, 1};
-    forEachPerson(db, [&](const Person& p) {
+    people([&](const Person& p) {
         Row& row = rows.emplace_back(rowOf(p));
         for (std::size_t kind = 0; kind < most.size(); ++kind) {
             most[kind] = std::max(most[kind], row.filled[kind]);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "db/database.h"
+#include "card/person.h"
 
 namespace zt {
 
@@ -15,6 +15,6 @@ namespace zt {
 // card holds that no output carries goes in the loss report beside the file
 // (zt::LossReport); returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
-qsizetype writeGoogleCsv(Database& db, const QString& path);
+qsizetype writeGoogleCsv(const PersonSource& people, const QString& path);
 
 }  // namespace zt

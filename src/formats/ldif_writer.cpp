@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-#include "card/people.h"
+#include "card/person.h"
 #include "formats/loss_report.h"
 #include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
@@ -256,13 +256,13 @@ QByteArray listRecord(const QString& dn, const QString& name, const QStringList&
 
 }  // namespace
 
-qsizetype writeLdif(Database& db, const QString& path) {
+qsizetype writeLdif(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("Thunderbird 用 LDIF 出力"), path);
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
-    forEachPerson(db, [&](const Person& p) {
+    people([&](const Person& p) {
         const QString dn = dns.add(p.shownName, p.emails.isEmpty() ? QString() : p.emails[0].value);
         out.writeBytes(personRecord(p, dn, losses));
         reportUncarried(losses, p);

@@ -2,11 +2,11 @@
 
 #include <QString>
 
-#include "db/database.h"
+#include "card/person.h"
 
 namespace zt {
 
-// Writes every person of the working database (see readPeople) to `path` as
+// Writes every person `people` hands over to `path` as
 // LDIF the way Thunderbird writes an address book: a record per person with
 // as much of its card as Thunderbird has attributes for, then a record per
 // group listing its people, so that Thunderbird's import makes each group a
@@ -15,6 +15,6 @@ namespace zt {
 // report beside the file (zt::LossReport), with what the card holds that no
 // output carries; returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
-qsizetype writeLdif(Database& db, const QString& path);
+qsizetype writeLdif(const PersonSource& people, const QString& path);
 
 }  // namespace zt

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "card/people.h"
+#include "card/person.h"
 #include "formats/csv_writer.h"
 #include "formats/loss_report.h"
 #include "formats/person_losses.h"
@@ -122,13 +122,13 @@ void addOthers(QStringList& fields, const Person& p, LossReport& losses) {
 
 }  // namespace
 
-qsizetype writeOutlookCsv(Database& db, const QString& path) {
+qsizetype writeOutlookCsv(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("Outlook 用 CSV 出力"), path);
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
-    forEachPerson(db, [&](const Person& p) {
+    people([&](const Person& p) {
         QStringList fields;
         addNames(fields, p);
         addEmails(fields, p, losses);

@@ -2,11 +2,11 @@
 
 #include <QString>
 
-#include "db/database.h"
+#include "card/person.h"
 
 namespace zt {
 
-// Writes every person of the working database (see readPeople) to `path` as
+// Writes every person `people` hands over to `path` as
 // the contacts CSV that Outlook and Outlook.com import: UTF-8 with a
 // byte-order mark, Outlook's English column names on the first line, CR LF
 // after every line, as many of the card's e-mail addresses, phones and
@@ -15,6 +15,6 @@ namespace zt {
 // (zt::LossReport), with what the card holds that no output carries; returns
 // the number of losses. Throws zt::Error on any failure; the file at `path`
 // is then left as it was.
-qsizetype writeOutlookCsv(Database& db, const QString& path);
+qsizetype writeOutlookCsv(const PersonSource& people, const QString& path);
 
 }  // namespace zt

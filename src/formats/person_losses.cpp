@@ -1,7 +1,8 @@
 #include "formats/person_losses.h"
 
-#include <QHash>
 #include <QStringList>
+
+#include "card/property_families.h"
 
 namespace zt {
 
@@ -20,13 +21,8 @@ QString postalText(const PostalAddress& a) {
 }
 
 void reportUncarried(LossReport& losses, const Person& p) {
-    static const QHash<QString, QString> kKnownAs{{u"PHOTO"_s, u"写真"_s},
-                                                  {u"LOGO"_s, u"ロゴ"_s},
-                                                  {u"KEY"_s, u"暗号鍵"_s},
-                                                  {u"LABEL"_s, u"宛名ラベル"_s},
-                                                  {u"ROLE"_s, u"役割"_s}};
     for (const UncarriedProperty& property : p.uncarried) {
-        losses.add(p.shownName, kKnownAs.value(property.name, property.name), property.value);
+        losses.add(p.shownName, reportedName(property.name), property.value);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "card/people.h"
+#include "card/person.h"
 #include "formats/loss_report.h"
 
 // What the person outputs tell the loss report, in the report's own words.

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "card/people.h"
+#include "card/person.h"
 #include "formats/loss_report.h"
 #include "formats/person_losses.h"
 #include "platform/text_file_writer.h"
@@ -200,10 +200,10 @@ void addOthers(QString& card, const Person& p) {
 
 }  // namespace
 
-qsizetype writeVCard(Database& db, const QString& path) {
+qsizetype writeVCard(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("vCard 出力"), path);
-    forEachPerson(db, [&](const Person& p) {
+    people([&](const Person& p) {
         QString card = u"BEGIN:VCARD\r\nVERSION:3.0\r\n"_s;
         addNames(card, p);
         addEmails(card, p);

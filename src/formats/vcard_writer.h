@@ -2,11 +2,11 @@
 
 #include <QString>
 
-#include "db/database.h"
+#include "card/person.h"
 
 namespace zt {
 
-// Writes every person of the working database (see readPeople) to `path` as
+// Writes every person `people` hands over to `path` as
 // vCard 3.0 cards that today's mail programs and phones import: each with all
 // its card holds of names, readings, e-mail addresses, phones, postal
 // addresses, web pages, note and birthday, its groups as categories, and a
@@ -15,6 +15,6 @@ namespace zt {
 // file. What the card holds that no output carries goes in the loss report
 // beside the file (zt::LossReport); returns the number of losses. Throws
 // zt::Error on any failure; the file at `path` is then left as it was.
-qsizetype writeVCard(Database& db, const QString& path);
+qsizetype writeVCard(const PersonSource& people, const QString& path);
 
 }  // namespace zt

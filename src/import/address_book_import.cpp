@@ -8,9 +8,9 @@
 #include <optional>
 #include <utility>
 
-#include "card/card_person.h"
 #include "card/card_reader.h"
 #include "db/database.h"
+#include "people/people_store.h"
 #include "platform/ansi_text_file.h"
 #include "platform/directory_listing.h"
 #include "platform/error.h"
@@ -192,12 +192,7 @@ void SetAside::add(const QString& kind, const QByteArray& path, const QString& w
 }
 
 ImportStatements::ImportStatements(Database& db)
-    : membership(
-          db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
-      // Run straight after its membership, whose rowid is then the last one inserted.
-      entry(db.Prepare(
-          QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 所属) "
-                         "VALUES (?, ?, ?, ?, ?, ?, last_insert_rowid())"))),
+    : cards(db),
       // A title belongs to the first-stored entry of its name and address, whichever group folder
       // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
       title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "
@@ -218,17 +213,7 @@ qsizetype ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group
         const std::vector<Card> cards = readCards(*reader);
         read = qsizetype(cards.size());
         for (const Card& card : cards) {
-            const CardFields& f = card.fields;
-            const FieldValue name = text(f.name), address = text(f.address);
-            store.membership.Execute({text(group.text), name, address});
-            // Who the card is, with the name and address as stored: never NULL, so never apart from empty.
-            StoredPerson stored;
-            stored.name = name->isEmpty() ? QByteArray("") : name->toUtf8();
-            stored.address = address->isEmpty() ? QByteArray("") : address->toUtf8();
-            stored.card = card.bytes;
-            const QByteArray who = personKey(stored);
-            store.entry.Execute({name, address, text(f.company), text(f.department), card.bytes,
-                                 who.isEmpty() ? QByteArray() : who});
+            store.cards.add(group.text, card);
         }
     }
 

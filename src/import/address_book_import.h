@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "db/database.h"
+#include "people/people_store.h"
 
 // Loading an address book folder into the working database. No widgets: the
 // import window and the benchmark drive the same functions.
@@ -66,11 +67,11 @@ void setImportReportTesting(bool on);
 // The statements an import stores through, prepared once for the whole import.
 struct ImportStatements {
     explicit ImportStatements(Database& db);
-    Statement membership, entry, title;
+    CardStore cards;
+    Statement title;
 };
 
-// Stores the cards of one group folder (a membership row, then an entry row
-// that names it in 所属 and says who the card is in 人物, per card) and then sets job titles from its
+// Stores the cards of one group folder (CardStore::add) and then sets job titles from its
 // `Group.idx` on the first-stored entry of each name and address, among every entry stored so far. `group` is
 // the group folder as listed in `folderPath`; its files are opened by their raw names. A missing card file or
 // index file contributes nothing; one that cannot be read, further card files and sub-folders go to `aside`.

@@ -36,22 +36,3 @@ private:
     const zt::Output output_;  // a copy: a row need not outlive its window
     zt::Database& db_;
 };
-
-// The output windows by the names the system gives them, each its own row.
-#define ZT_OUTPUT_WINDOW(Name, ...)                                             \
-    class Name : public OutputJobWindow {                                       \
-    public:                                                                     \
-        Name(zt::Database& db, const QString& folder)                           \
-            : OutputJobWindow(zt::output(QStringLiteral(#Name)), db, folder) {} \
-        __VA_ARGS__                                                             \
-    }
-
-ZT_OUTPUT_WINDOW(ZTAdrF02);
-ZT_OUTPUT_WINDOW(ZTAdrF03);
-ZT_OUTPUT_WINDOW(ZTAdrF04);
-ZT_OUTPUT_WINDOW(ZTAdrF05, QComboBox* const メモ選択 = list_;);
-ZT_OUTPUT_WINDOW(ZTAdrF06, QComboBox* const 備考選択 = list_;);
-ZT_OUTPUT_WINDOW(ZTAdrF07);
-ZT_OUTPUT_WINDOW(ZTAdrF08);
-
-#undef ZT_OUTPUT_WINDOW

@@ -11,6 +11,7 @@
 #include "formats/outlook_csv_writer.h"
 #include "formats/tsurukame_writer.h"
 #include "formats/vcard_writer.h"
+#include "people/people_reader.h"
 #include "windows/output_window.h"
 
 using namespace Qt::StringLiterals;
@@ -22,6 +23,12 @@ template <qsizetype (*writer)(Database&, const QString&)>
 qsizetype writeWhole(Database& db, const QString& path, QChar, const Progress& progress) {
     progress(QStringLiteral("出力中"));
     return writer(db, path);
+}
+
+template <qsizetype (*writer)(const PersonSource&, const QString&)>
+qsizetype writePeople(Database& db, const QString& path, QChar, const Progress& progress) {
+    progress(QStringLiteral("出力中"));
+    return writer(peopleOf(db), path);
 }
 
 qsizetype writeEdMaxByPasses(Database& db, const QString& path, QChar layout, const Progress& progress) {
@@ -36,11 +43,6 @@ qsizetype writeTsurukameDated(Database& db, const QString& path, QChar choice, c
     return writeTsurukame(db, path, choice);
 }
 
-template <class Window>
-JobWindow* make(Database& db, const QString& folder) {
-    return new Window(db, folder);
-}
-
 const QList<Output> rows{
     {
         .window = u"ZTAdrF02"_s,
@@ -53,7 +55,6 @@ const QList<Output> rows{
         // Only once the file is complete and in place, so the program it
         // opens in never sees a half-written file.
         .opensOnDesktop = true,
-        .make = &make<ZTAdrF02>,
     },
     {
         .window = u"ZTAdrF03"_s,
@@ -65,8 +66,7 @@ const QList<Output> rows{
         // Not handed to the desktop: opening a card file there often
         // imports it at once.
         .done = u"メールソフトや携帯電話の連絡先に取り込んでください。"_s,
-        .write = &writeWhole<writeVCard>,
-        .make = &make<ZTAdrF03>,
+        .write = &writePeople<writeVCard>,
     },
     {
         .window = u"ZTAdrF04"_s,
@@ -77,8 +77,7 @@ const QList<Output> rows{
         .description = u"Outlook の連絡先 CSV（UTF-8）の形式で、"_s,
         .done = u"Outlook では「ファイル」→「開く/エクスポート」→「インポート/エクスポート」、"
                 u"Outlook.com では「連絡先」→「連絡先のインポート」で取り込んでください。"_s,
-        .write = &writeWhole<writeOutlookCsv>,
-        .make = &make<ZTAdrF04>,
+        .write = &writePeople<writeOutlookCsv>,
     },
     {
         .window = u"ZTAdrF05"_s,
@@ -103,7 +102,6 @@ const QList<Output> rows{
                 .statusWidth = 4800,
                 .buttonLeft = 3400,
             },
-        .make = &make<ZTAdrF05>,
     },
     {
         .window = u"ZTAdrF06"_s,
@@ -125,7 +123,6 @@ const QList<Output> rows{
                 .statusWidth = 4000,
                 .buttonLeft = 2500,
             },
-        .make = &make<ZTAdrF06>,
     },
     {
         .window = u"ZTAdrF07"_s,
@@ -136,8 +133,7 @@ const QList<Output> rows{
         .description = u"LDIF（UTF-8、グループはメーリングリスト）の形式で、"_s,
         .done = u"Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
                 u"ファイルとして取り込むと、グループはメーリングリストになります。"_s,
-        .write = &writeWhole<writeLdif>,
-        .make = &make<ZTAdrF07>,
+        .write = &writePeople<writeLdif>,
     },
     {
         .window = u"ZTAdrF08"_s,
@@ -148,8 +144,7 @@ const QList<Output> rows{
         .description = u"Google コンタクトの CSV（UTF-8）の形式で、"_s,
         .done = u"Google コンタクトの「インポート」でこのファイルを選んでください。"
                 u"グループはラベルになります。"_s,
-        .write = &writeWhole<writeGoogleCsv>,
-        .make = &make<ZTAdrF08>,
+        .write = &writePeople<writeGoogleCsv>,
     },
 };
 
@@ -177,7 +172,7 @@ QString lossesText(qsizetype losses, const QString& outputPath) {
 }
 
 JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder) {
-    return output.make ? output.make(db, folder) : new OutputJobWindow(output, db, folder);
+    return new OutputJobWindow(output, db, folder);
 }
 
 }  // namespace zt

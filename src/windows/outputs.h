@@ -46,8 +46,6 @@ struct Output {
     // The file is handed to the desktop instead of a completion box.
     bool opensOnDesktop = false;
     std::optional<ChoiceList> choices{};
-    // The window by its own class; none makes a plain OutputWindow.
-    JobWindow* (*make)(Database& db, const QString& folder) = nullptr;
 };
 
 // Every output, in the main menu's order.

@@ -106,6 +106,7 @@ private slots:
         QTest::addColumn<int>("version");
         QTest::newRow("without cards") << 0;
         QTest::newRow("without memberships named") << 1;
+        QTest::newRow("without interpreted cards") << 2;
     }
     void olderLayoutIsUpgraded() {
         QFETCH(int, version);
@@ -117,10 +118,12 @@ private slots:
         if (version == 0) {
             makeVersion0(*work.db);
             QVERIFY(queryRows(*work.db, output) != rows);
-        } else {
+        } else if (version == 1) {
             makeVersion1(*work.db);
+        } else {
+            makeVersion2(*work.db);
         }
-        work.db = zt::Database::open(work.db->path());
+        work.db = zt::openWorkingDatabase(work.db->path());
         QCOMPARE(entryRows(*work.db), entries);
         QCOMPARE(queryRows(*work.db, output), rows);
         QCOMPARE(peopleRows(*work.db), people);
@@ -131,7 +134,7 @@ private slots:
             queryRows(
                 *work.db,
                 u"SELECT count(カード), count(所属), user_version FROM アドレス情報, pragma_user_version"_qs),
-            QStringList{u"1|0|2"_qs});
+            QStringList{u"1|0|3"_qs});
         zt::Recordset stored =
             work.db->OpenRecordset(u"SELECT カード FROM アドレス情報 WHERE カード NOTNULL"_qs);
         QCOMPARE(stored.Bytes(0), card);

@@ -5,6 +5,7 @@
 #include "formats/loss_report.h"
 #include "formats/tsurukame_writer.h"
 #include "formats/vcard_writer.h"
+#include "people/people_reader.h"
 #include "platform/error.h"
 #include "test_support.h"
 
@@ -22,7 +23,7 @@ qsizetype write(Writer writer, zt::Database& db, const QString& path, QChar choi
         case Writer::Tsurukame:
             return zt::writeTsurukame(db, path, choice, [] { return QDate(2024, 4, 1); });
         case Writer::VCard:
-            return zt::writeVCard(db, path);
+            return zt::writeVCard(zt::peopleOf(db), path);
     }
     return 0;
 }

@@ -3,9 +3,11 @@
 #include <QtTest>
 
 #include "card/card_person.h"
+#include "people/identity.h"
+#include "people/person_assembly.h"
 #include "platform/cp932.h"
 
-class TestCardPerson : public QObject {
+class TestPersonAssembly : public QObject {
     Q_OBJECT
 private slots:
     void read_data() {
@@ -57,14 +59,13 @@ private slots:
         QFETCH(QByteArray, name);
         QFETCH(QString, company);
         QFETCH(QString, card);
-        zt::StoredPerson stored;
+        zt::StoredEntry stored;
         stored.name = name == "-" ? QByteArray() : name;
         stored.company = company;
-        const QByteArray bytes = zt::cp932::encode(card);
-        stored.card = bytes;
+        const zt::CardPerson interpreted = zt::interpretCard(zt::cp932::encode(card));
         zt::Person p;
         QString shown;
-        if (zt::readPerson(stored, p)) {
+        if (zt::assemblePerson(stored, &interpreted, zt::personKey(stored.name, {}, &interpreted), p)) {
             shown = QStringList{p.shownName,
                                 p.familyName,
                                 p.givenName,
@@ -80,5 +81,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestCardPerson)
-#include "tst_card_person.moc"
+QTEST_APPLESS_MAIN(TestPersonAssembly)
+#include "tst_person_assembly.moc"

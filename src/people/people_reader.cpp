@@ -1,9 +1,11 @@
-#include "card/people.h"
+#include "people/people_reader.h"
 
 #include <QSet>
 #include <algorithm>
+#include <optional>
 
-#include "card/card_person.h"
+#include "people/card_record.h"
+#include "people/person_assembly.h"
 
 namespace zt {
 
@@ -19,9 +21,10 @@ struct PeopleQueries {
           entriesOf(
               db.OpenRecordset(QStringLiteral("SELECT rowid FROM アドレス情報 WHERE 人物 = ? ORDER BY rowid"),
                                {QByteArray()})),
-          entry(db.OpenRecordset(QStringLiteral("SELECT 名前, アドレス, 会社名, 部署名, 役職, カード, 所属 "
-                                                "FROM アドレス情報 WHERE rowid = ?"),
-                                 {qint64(0)})),
+          entry(
+              db.OpenRecordset(QStringLiteral("SELECT 名前, アドレス, 会社名, 部署名, 役職, 解釈, 所属, 人物 "
+                                              "FROM アドレス情報 WHERE rowid = ?"),
+                               {qint64(0)})),
           ownMembership(db.OpenRecordset(
               QStringLiteral("SELECT rowid, グループ FROM グループ情報 WHERE rowid = ?"), {qint64(0)})),
           pairMemberships(db.OpenRecordset(
@@ -55,24 +58,24 @@ void addMemberships(Recordset& rs, Memberships& memberships) {
     }
 }
 
-// Reads the entry at `rowid` (q.entry) and the memberships it was stored with.
-StoredPerson readEntry(PeopleQueries& q, qint64 rowid, Memberships& memberships) {
-    q.entry.Requery({rowid});
-    if (!q.entry.BytesView(6).isNull()) {
-        q.ownMembership.Requery({q.entry.Integer(6)});
+// The person the entry at `rowid` describes on its own, into `p`, and the
+// memberships it was stored with; false as assemblePerson says.
+bool readEntry(PeopleQueries& q, qint64 rowid, Memberships& memberships, Person& p) {
+    Recordset& e = q.entry;
+    e.Requery({rowid});
+    if (!e.BytesView(6).isNull()) {
+        q.ownMembership.Requery({e.Integer(6)});
         addMemberships(q.ownMembership, memberships);
     } else {
         q.pairMemberships.Requery({rowid});
         addMemberships(q.pairMemberships, memberships);
     }
-    StoredPerson stored;
-    stored.name = q.entry.Bytes(0);
-    stored.address = q.entry.Bytes(1);
-    stored.company = q.entry.Text(2);
-    stored.department = q.entry.Text(3);
-    stored.title = q.entry.Text(4);
-    stored.card = q.entry.BytesView(5);
-    return stored;
+    const StoredEntry stored{e.Bytes(0), e.Bytes(1), e.Text(2), e.Text(3), e.Text(4)};
+    std::optional<CardPerson> card;
+    if (const QByteArrayView record = e.BytesView(5); !record.isNull()) {
+        card = fromCardRecord(record);
+    }
+    return assemblePerson(stored, card ? &*card : nullptr, e.Bytes(7), p);
 }
 
 // The groups of every entry, each once, in the order their memberships were
@@ -91,10 +94,8 @@ void setGroups(Person& p, Memberships& memberships) {
 
 }  // namespace
 
-void forEachPerson(Database& db, const std::function<void(const Person&)>& take) {
+void forEachPerson(Database& db, const PersonSink& take) {
     // One snapshot: the entries and the memberships are of the same rows.
-    // Each card stays in the database until its person's turn: every card's
-    // bytes held at once would take the memory of the whole table.
     const ReadTransaction reading(db);
     PeopleQueries q(db);
     QSet<QUuid> uids;
@@ -103,19 +104,16 @@ void forEachPerson(Database& db, const std::function<void(const Person&)>& take)
         readEntries(q, entries);
         Memberships memberships;
         Person p;
-        bool holdable = false;
-        for (const qint64 rowid : entries) {
-            const StoredPerson stored = readEntry(q, rowid, memberships);
-            // The first entry is the person, as it has always been; later ones
-            // add what they hold.
-            if (rowid == entries.front()) {
-                holdable = readPerson(stored, p);
-            } else if (Person later; holdable && readPerson(stored, later)) {
-                mergePerson(p, later);
-            }
-        }
-        if (!holdable) {
+        if (!readEntry(q, entries.front(), memberships, p)) {
             continue;
+        }
+        // The first entry is the person, as it has always been; later ones
+        // add what they hold.
+        PersonMerge merge(p);
+        for (auto rowid = entries.begin() + 1; rowid != entries.end(); ++rowid) {
+            if (Person later; readEntry(q, *rowid, memberships, later)) {
+                merge.add(later);
+            }
         }
         setGroups(p, memberships);
         // Two people may bring one UID: two cards copied with their own, or
@@ -132,6 +130,10 @@ std::vector<Person> readPeople(Database& db) {
     std::vector<Person> people;
     forEachPerson(db, [&people](const Person& p) { people.push_back(p); });
     return people;
+}
+
+PersonSource peopleOf(Database& db) {
+    return [&db](const PersonSink& take) { forEachPerson(db, take); };
 }
 
 }  // namespace zt

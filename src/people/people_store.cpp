@@ -1,0 +1,116 @@
+#include "people/people_store.h"
+
+#include <utility>
+#include <vector>
+
+#include "people/card_record.h"
+#include "people/identity.h"
+
+namespace zt {
+
+namespace {
+
+// NULL is kept for the one field the import leaves unset, the job title of
+// an entry no index names.
+FieldValue text(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+// Who an entry is and its card's record, for the entry's card as stored and
+// its name and address (NULL a null QByteArray).
+std::pair<QByteArray, QByteArray> interpreted(const QByteArray& name, const QByteArray& address,
+                                              QByteArrayView cardBytes) {
+    if (cardBytes.isNull()) {
+        return {personKey(name, address, nullptr), QByteArray()};
+    }
+    CardPerson card = interpretCard(cardBytes);
+    const QByteArray key = personKey(name, address, &card);
+    card.person.uid = personUid(card.uid, key, cardBytes);
+    return {key, cardRecord(card)};
+}
+
+QByteArray nullIfEmpty(const QByteArray& bytes) {
+    return bytes.isEmpty() ? QByteArray() : bytes;
+}
+
+// Who every entry is and what its card says, as the import of today stores
+// them, for a file stored before they were kept.
+void interpretStoredCards(Database& db) {
+    Recordset entries =
+        db.OpenRecordset(QStringLiteral("SELECT rowid, 名前, アドレス, カード FROM アドレス情報"));
+    // Written once the reading is done: the engine leaves a table changed
+    // under its own reader undefined.
+    std::vector<std::pair<qint64, std::pair<QByteArray, QByteArray>>> rows;
+    for (; !entries.Eof(); entries.MoveNext()) {
+        rows.emplace_back(entries.Integer(0),
+                          interpreted(entries.Bytes(1), entries.Bytes(2), entries.BytesView(3)));
+    }
+    Statement store =
+        db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ?, 解釈 = ? WHERE rowid = ?"));
+    for (const auto& [rowid, row] : rows) {
+        store.Execute({nullIfEmpty(row.first), row.second, rowid});
+    }
+}
+
+// Version 0 is every file made before the version was kept: the tables
+// without アドレス情報.カード; 1 has カード but not 所属, 人物 or the view
+// 出力人物; 2 has them but not 解釈. What a file did not keep stays unknown
+// (NULL): its cards, and which membership each entry was stored with.
+void upgrade(Database& db) {
+    Transaction transaction(db);
+    // Read inside the transaction: another start-up may have upgraded it while this one waited.
+    const int version = db.formatVersion();
+    if (version >= schemaVersion()) {
+        return;
+    }
+    const auto create = [&db](const char* name) { db.Execute(schemaStatement(QString::fromUtf8(name))); };
+    if (version == 0) {
+        // An earlier program's view may differ from today's.
+        db.Execute(QStringLiteral("DROP VIEW 出力情報"));
+        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN カード BLOB"));
+        create("出力情報");
+    }
+    if (version < 2) {
+        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 所属 INTEGER"));
+        db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 人物 BLOB"));
+        create("アドレス情報_人物");
+        create("出力人物");
+    }
+    db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 解釈 BLOB"));
+    interpretStoredCards(db);
+    db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion()));
+    transaction.commit();
+}
+
+}  // namespace
+
+std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
+    std::unique_ptr<Database> db = Database::open(path);
+    if (db->formatVersion() < schemaVersion()) {
+        upgrade(*db);
+    }
+    db->requireSource(QStringLiteral("SELECT カード, 所属, 人物, 解釈 FROM アドレス情報 LIMIT 0"));
+    db->requireSource(QStringLiteral("SELECT 項目, 人物 FROM 出力人物 LIMIT 0"));
+    return db;
+}
+
+CardStore::CardStore(Database& db)
+    : membership_(
+          db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
+      // Run straight after its membership, whose rowid is then the last one inserted.
+      entry_(db.Prepare(QStringLiteral(
+          "INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 解釈, 所属) "
+          "VALUES (?, ?, ?, ?, ?, ?, ?, last_insert_rowid())"))) {}
+
+void CardStore::add(const QString& group, const Card& card) {
+    const CardFields& f = card.fields;
+    const FieldValue name = text(f.name), address = text(f.address);
+    membership_.Execute({text(group), name, address});
+    // Never NULL, so never apart from empty.
+    const auto utf8 = [](const QString& text) { return text.isEmpty() ? QByteArray("") : text.toUtf8(); };
+    const auto [who, record] = interpreted(utf8(*name), utf8(*address), card.bytes);
+    entry_.Execute(
+        {name, address, text(f.company), text(f.department), card.bytes, nullIfEmpty(who), record});
+}
+
+}  // namespace zt

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "card/card_reader.h"
+#include "db/database.h"
+
+// The store of people: what the import keeps of each card, interpreted once,
+// beside the tables' rows, and the working database brought up to the layout
+// that keeps it.
+namespace zt {
+
+// Opens the working database at `path` (Database::open) and brings a file of
+// an earlier layout up to this one, in place and whole or not at all: every
+// card it kept is interpreted and who each entry is stored, as an import of
+// today would. A file of a newer program is refused untouched. Throws zt::Error.
+std::unique_ptr<Database> openWorkingDatabase(const QString& path);
+
+// Stores cards, through statements prepared once for a whole import.
+class CardStore {
+public:
+    explicit CardStore(Database& db);
+    // One card of the group folder `group`: its row of グループ情報, then its
+    // entry, which names that row in 所属, says who the card is in 人物 and
+    // keeps the card and what it says of its person. Absent values are stored
+    // as empty texts.
+    void add(const QString& group, const Card& card);
+
+private:
+    Statement membership_;
+    Statement entry_;
+};
+
+}  // namespace zt

@@ -1,0 +1,200 @@
+#include "people/person_assembly.h"
+
+#include "card/name_rule.h"
+#include "people/identity.h"
+
+namespace zt {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void setIfEmpty(QString& field, const QString& value) {
+    if (field.isEmpty()) {
+        field = value;
+    }
+}
+
+// Company, department and title from one place on the card, its first ORG
+// and first TITLE, its escapes undone, where the stored fields keep a line as
+// it stands; the stored ones for a card without them. A title the index file
+// gave that the card does not is reported, the card's being the one written.
+void settleWork(Person& p, const CardPerson& card) {
+    if (!card.title.isEmpty()) {
+        if (!p.title.isEmpty() && p.title != card.title) {
+            p.uncarried.append({u"TITLE"_s, p.title});
+        }
+        p.title = card.title;
+    }
+    if (!card.org.isEmpty()) {
+        p.company = card.org.first();
+        p.units = card.org.mid(1);
+        p.department = p.units.join(u';');
+    }
+}
+
+// アドレス first, then the card's others, each address once with all its types.
+// Looked up by hash: a card may repeat an address any number of times.
+void settleEmails(Person& p) {
+    QList<TypedValue> emails;
+    QHash<QString, qsizetype> at;
+    if (!p.address.isEmpty()) {
+        emails.append({p.address, {}});
+        at.insert(p.address, 0);
+    }
+    for (const TypedValue& email : std::as_const(p.emails)) {
+        if (const auto found = at.constFind(email.value); found != at.cend()) {
+            QStringList& types = emails[*found].types;
+            for (const QString& type : email.types) {
+                if (!types.contains(type)) {
+                    types.append(type);
+                }
+            }
+        } else {
+            at.insert(email.value, emails.size());
+            emails.append(email);
+        }
+    }
+    p.emails = emails;
+}
+
+// Settles the person's name and shown name; false when it has nothing a mail
+// program can hold. The card's FN comes before the stored name, which keeps
+// its line as it stands, escapes and all.
+bool settleName(Person& p, const StoredEntry& stored, const CardPerson* card) {
+    QString name = card != nullptr ? card->fn : QString();
+    setIfEmpty(name, QString::fromUtf8(stored.name));
+    if (name.isEmpty() && card != nullptr) {
+        name = card->name();
+    }
+    const QString address = p.emails.isEmpty() ? QString() : p.emails.first().value;
+    const QString phone = p.phones.isEmpty() ? QString() : p.phones.first().value;
+    for (const QString& candidate : {name, address, p.company, phone}) {
+        if (!candidate.isEmpty()) {
+            p.shownName = candidate;
+            break;
+        }
+    }
+    if (p.shownName.isEmpty()) {
+        return false;
+    }
+    if (card != nullptr && card->hasN()) {
+        p.familyName = card->n[0];
+        p.givenName = card->n[1];
+        p.namesFromCard = true;
+    } else if (!name.isEmpty() || !address.isEmpty()) {
+        // A company or a phone is not a person's name.
+        const PersonName parts = splitName(p.shownName);
+        p.familyName = parts.family;
+        p.givenName = parts.given;
+    }
+    if (card != nullptr && card->n.size() == 5) {
+        p.middleName = card->n[2];
+        p.prefix = card->n[3];
+        p.suffix = card->n[4];
+    }
+    return true;
+}
+
+// A single value: the first card's, the later one when the first has none,
+// and the later one reported when the two differ.
+void settleSingle(QString& value, const QString& later, const QString& name, Person& into) {
+    if (value.isEmpty()) {
+        value = later;
+    } else if (!later.isEmpty() && later != value) {
+        into.uncarried.append({name, later});
+    }
+}
+
+QString postalKey(const PostalAddress& a) {
+    return QStringList{a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}.join(u'\x1f');
+}
+
+// Appends each of `more` whose key `keyOf` gives is not in `seen` yet.
+template <class T, class KeyOf>
+void addEach(QList<T>& list, QSet<QString>& seen, const QList<T>& more, KeyOf keyOf) {
+    for (const T& item : more) {
+        if (QString key = keyOf(item); !seen.contains(key)) {
+            seen.insert(std::move(key));
+            list.append(item);
+        }
+    }
+}
+
+QString value(const TypedValue& v) {
+    return v.value;
+}
+
+template <class T, class KeyOf>
+QSet<QString> keys(const QList<T>& list, KeyOf keyOf) {
+    QSet<QString> seen;
+    for (const T& item : list) {
+        seen.insert(keyOf(item));
+    }
+    return seen;
+}
+
+QString nameParts(const Person& p) {
+    return QStringList{p.familyName, p.givenName, p.middleName, p.prefix, p.suffix}.join(u';');
+}
+
+}  // namespace
+
+bool assemblePerson(const StoredEntry& stored, const CardPerson* card, const QByteArray& key, Person& p) {
+    if (card != nullptr) {
+        p = card->person;
+    }
+    p.address = QString::fromUtf8(stored.address);
+    p.company = stored.company;
+    p.department = stored.department;
+    p.title = stored.title;
+    if (card != nullptr) {
+        settleWork(p, *card);
+    }
+    settleEmails(p);
+    if (!settleName(p, stored, card)) {
+        return false;
+    }
+    if (card == nullptr) {
+        p.uid = personUid(QString(), key, {});
+    }
+    return true;
+}
+
+PersonMerge::PersonMerge(Person& into)
+    : into_(into),
+      emails_(keys(into.emails, value)),
+      phones_(keys(into.phones, value)),
+      webPages_(keys(into.webPages, value)),
+      postalAddresses_(keys(into.postalAddresses, postalKey)) {}
+
+void PersonMerge::add(const Person& later) {
+    Person& into = into_;
+    addEach(into.emails, emails_, later.emails, value);
+    addEach(into.phones, phones_, later.phones, value);
+    addEach(into.webPages, webPages_, later.webPages, value);
+    addEach(into.postalAddresses, postalAddresses_, later.postalAddresses, postalKey);
+    if (!into.namesFromCard && later.namesFromCard) {
+        into.familyName = later.familyName;
+        into.givenName = later.givenName;
+        into.middleName = later.middleName;
+        into.prefix = later.prefix;
+        into.suffix = later.suffix;
+        into.namesFromCard = true;
+    } else if (later.namesFromCard && nameParts(later) != nameParts(into)) {
+        into.uncarried.append({u"N"_s, nameParts(later)});
+    }
+    settleSingle(into.phoneticFamily, later.phoneticFamily, u"SOUND"_s, into);
+    settleSingle(into.phoneticGiven, later.phoneticGiven, u"SOUND"_s, into);
+    settleSingle(into.note, later.note, u"NOTE"_s, into);
+    settleSingle(into.title, later.title, u"TITLE"_s, into);
+    settleSingle(into.nickname, later.nickname, u"NICKNAME"_s, into);
+    if (into.birthday.isNull()) {
+        into.birthday = later.birthday;
+    } else if (later.birthday.isValid() && later.birthday != into.birthday) {
+        into.uncarried.append({u"BDAY"_s, later.birthday.toString(Qt::ISODate)});
+    }
+    into.uncarried += later.uncarried;
+}
+
+}  // namespace zt

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+
+#include "card/card_person.h"
+
+// A person of the outputs put together from what the store keeps of each of
+// its entries: the stored fields and the interpreted card.
+namespace zt {
+
+// What the tables hold of one entry.
+struct StoredEntry {
+    QByteArray name;     // 名前 in the database's own UTF-8, NULL (a null QByteArray) apart from empty
+    QByteArray address;  // アドレス, the same
+    QString company;
+    QString department;
+    QString title;
+};
+
+// The person one entry describes, into `p`, which starts empty. `card` is the
+// entry's interpreted card, none for an entry stored without one; `key` who
+// the entry is (personKey). A name is the card's first FN, else 名前, else
+// its N joined. Family and given names come from the card's N when it has
+// either, else from the shown name by splitName when that is the name or the
+// e-mail address. The company, department and title are the card's first ORG
+// and first TITLE, else the stored ones; a stored title the card's replaces
+// is reported. False when the person has no name, e-mail address, company or
+// phone: nothing a mail program can hold.
+bool assemblePerson(const StoredEntry& stored, const CardPerson* card, const QByteArray& key, Person& p);
+
+// One person from the entries that make it, the first one first. Each later
+// one adds its phones, e-mail addresses, postal addresses and web pages, each
+// once; its note, birthday, name parts, readings, title and nickname where the
+// person has none, and to the report where they differ; what it could not
+// carry, too. Linear in what the entries hold, however many there are.
+class PersonMerge {
+public:
+    explicit PersonMerge(Person& into);
+    void add(const Person& later);
+
+private:
+    Person& into_;
+    QSet<QString> emails_, phones_, webPages_, postalAddresses_;
+};
+
+}  // namespace zt
