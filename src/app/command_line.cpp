@@ -229,7 +229,7 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
             if (given) {
                 wrong = QStringLiteral("オプション %1 は値を取りません: %2").arg(name, typed);
             }
-            (name.endsWith(u'h') || name.endsWith(u"help") ? help : version) = true;
+            (name == u"-h" || name == u"--help" ? help : version) = true;
         } else if (name == u"--import") {
             const std::optional<QString> folder = next();
             if (!folder) {
