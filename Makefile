@@ -14,13 +14,15 @@ PREFIX ?= $(HOME)/.local
 
 WIN_BUILD ?= build-win
 
-.PHONY: all build deps dev-deps run test bench fuzz asan clean format install uninstall deb \
+.PHONY: all configure build deps dev-deps run test bench fuzz asan clean format install uninstall deb \
 	windows-deps windows-tree windows windows-installer test-windows
 
 all: build
 
-build:
+configure:
 	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD)
 
 deps:
@@ -29,7 +31,10 @@ deps:
 dev-deps:
 	@sh scripts/install-deps.sh --dev
 
-run: deps build
+# Only the program and its folder (the working database, the help file): the
+# tests and fuzz targets wait for `make test`.
+run: deps configure
+	cmake --build $(BUILD) --target ZTADRCNV program_folder
 	$(PROGRAM_DIR)/ZTADRCNV
 
 test: deps build

@@ -153,14 +153,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     // An exception ends the run as a crash: file contents must never make the import fail.
-    const int groups = zt::importAddressBook(*db, picked);
+    const zt::ImportSummary summary = zt::importAddressBook(*db, picked);
     QByteArray stored;
     for (zt::Recordset rs =
              db->OpenRecordset(QStringLiteral("SELECT カード FROM アドレス情報 ORDER BY rowid"));
          !rs.Eof(); rs.MoveNext()) {
         stored += rs.Bytes(0);
     }
-    if (groups != 2 || stored != cards ||
+    if (summary.groups != 2 || summary.cards != entries.size() || summary.setAside != 0 || stored != cards ||
         tableRows(*db, "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid") !=
             entries ||
         tableRows(*db, "SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid") != memberships) {

@@ -1,19 +1,59 @@
 #include "app/command_line.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <cstdlib>
+#include <memory>
 #include <utility>
 
 #include "app/program_folders.h"
 #include "app/version_caption.h"
+#include "db/database.h"
+#include "formats/loss_report.h"
+#include "import/address_book_import.h"
 #include "platform/console.h"
+#include "platform/fatal_error.h"
+#include "platform/message_box.h"
+#include "shell/app_state.h"
 #include "version.h"
+#include "windows/outputs.h"
 
 namespace ZTAdrM1 {
 
 namespace {
+
+using zt::MessageBox;
+
+// How an output is named after --write: its command, and ":番号" where it has
+// a choice list.
+QString outputSyntax(const zt::Output& output) {
+    return output.choices ? output.command + QStringLiteral("[:N]") : output.command;
+}
+
+QString outputList() {
+    QStringList names;
+    for (const zt::Output& output : zt::outputs()) {
+        names << outputSyntax(output);
+    }
+    return names.join(QStringLiteral("、"));
+}
+
+// Every output with its command, caption and file, and the numbers of a
+// choice list: the table the windows are made from.
+QString outputsHelp() {
+    QString text;
+    for (const zt::Output& output : zt::outputs()) {
+        text += QStringLiteral("    %1%2（%3）\n")
+                    .arg(outputSyntax(output).leftJustified(18), output.caption, output.fileName);
+        if (output.choices) {
+            text += QStringLiteral("      N は%1（省くと 1）:\n").arg(output.choices->caption);
+            for (const QString& item : output.choices->items) {
+                text += QStringLiteral("        ") + item + u'\n';
+            }
+        }
+    }
+    return text;
+}
 
 // What --help shows, with the paths of this copy as its user would find them.
 QString usage() {
@@ -22,21 +62,34 @@ QString usage() {
     const QString appPath = QFileInfo(executable).path();
     return QStringLiteral(
                "使い方: ztadrcnv [オプション]\n"
+               "        ztadrcnv [--import フォルダ] [--write 出力 [ファイル]]...\n"
                "\n"
                "%1。Norrik! メールのアドレス帳を作業用データベースに読み込み、\n"
-               "vCard、Outlook 用 CSV、Thunderbird 用 LDIF、CSV、EdMax と鶴亀のアドレス帳に書き出します。\n"
-               "操作は画面で行います。\n"
+               "vCard、Outlook 用 CSV、Thunderbird 用 LDIF、Google 用 CSV、CSV、EdMax と鶴亀のアドレス帳に"
+               "書き出します。\n"
+               "オプションがなければ画面で操作します。--import と --write "
+               "は画面を開かずに、書いた順に行います。\n"
                "\n"
                "作業用データベース: %2\n"
                "出力フォルダ:       %3\n"
                "\n"
                "オプション:\n"
-               "  -h, --help     この説明を表示して終わります\n"
-               "  -v, --version  バージョンを表示して終わります\n")
+               "  -h, --help               この説明を表示して終わります\n"
+               "  -v, --version            バージョンを表示して終わります\n"
+               "  --import フォルダ        AddrBook "
+               "の中のアドレス帳フォルダを作業用データベースに読み込みます\n"
+               "                           （今までのデータは置き換わります）\n"
+               "  --write 出力 [ファイル]  作業用データベースの内容を書き出します。ファイルを省くと、\n"
+               "                           出力フォルダの画面と同じ名前のファイルに書き出します。出力:\n"
+               "%4"
+               "\n"
+               "終了コード: 0 すべて終わった、1 中断したか失敗した（その処理では何も変わりません）、\n"
+               "            2 コマンドラインの誤り\n"
+               "メッセージは標準エラー出力に、報告ファイルのパスは標準出力に出ます。\n")
         .arg(QStringLiteral(ZT_APP_TITLE),
              QDir::toNativeSeparators(WorkingFolderFor(appPath) + u'/' + ExecutableBaseName(executable) +
                                       QStringLiteral(".mdb")),
-             QDir::toNativeSeparators(OutputFolderFor(appPath)));
+             QDir::toNativeSeparators(OutputFolderFor(appPath)), outputsHelp());
 }
 
 struct HeldMessage {
@@ -69,41 +122,173 @@ void holdUntilConnected(QtMsgType type, const QMessageLogContext& context, const
     std::_Exit(1);
 }
 
+bool isQtOption(const QString& name) {
+    for (const char* option : {"platform", "platformtheme", "display", "session", "style"}) {
+        if (name == u'-' + QLatin1String(option) || name == QStringLiteral("--") + QLatin1String(option)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The program moves to its working folder before any job runs; a path
+// typed relative to where the user stood must not follow it.
+QString absolutePath(const QString& typed) {
+    return typed.isEmpty()
+               ? typed
+               : QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(typed)));
+}
+
+// Fills `job` with the output named by `chosen` ("edmax:3"), as its window
+// would write it: a list's first item when no number is given. Returns what
+// is wrong with it, or nothing.
+QString readOutput(const QString& chosen, Job& job) {
+    const qsizetype colon = chosen.indexOf(u':');
+    const QString command = colon < 0 ? chosen : chosen.left(colon);
+    for (const zt::Output& output : zt::outputs()) {
+        if (output.command.compare(command, Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        job.output = &output;
+        if (!output.choices) {
+            return colon < 0 ? QString()
+                             : QStringLiteral("出力 %1 は番号を取りません: %2").arg(output.command, chosen);
+        }
+        const QStringList& items = output.choices->items;
+        const QString number = colon < 0 ? items.first().left(1) : chosen.mid(colon + 1);
+        for (const QString& item : items) {
+            if (number.size() == 1 && item.startsWith(number)) {
+                job.choice = number.at(0);
+                return {};
+            }
+        }
+        return QStringLiteral("出力 %1 の番号は 1 から %2 です: %3")
+            .arg(output.command)
+            .arg(items.size())
+            .arg(chosen);
+    }
+    return QStringLiteral("知らない出力です: %1（%2 のどれかです）").arg(chosen, outputList());
+}
+
+bool importBook(zt::Database& db, const QString& folder) {
+    if (const QString refusal = zt::folderRefusal(folder); !refusal.isEmpty()) {
+        MessageBox::show(nullptr, refusal, QStringLiteral("処理中断"), MessageBox::Buttons::Ok,
+                         MessageBox::Icon::Exclamation);
+        return false;
+    }
+    const zt::ImportSummary summary = zt::importAddressBook(db, folder);
+    MessageBox::show(nullptr, zt::completionText(summary), QStringLiteral("正常終了"),
+                     MessageBox::Buttons::Ok, MessageBox::Icon::Information);
+    if (!summary.reportPath.isEmpty()) {
+        zt::tellCommandLine(zt::ConsoleStream::Output, QDir::toNativeSeparators(summary.reportPath) + u'\n');
+    }
+    return true;
+}
+
+bool writeOutput(zt::Database& db, const Job& job) {
+    const QString path = job.path.isEmpty() ? OutPath + u'/' + job.output->fileName : job.path;
+    const qsizetype losses = job.output->write(db, path, job.choice, [](const QString&) {});
+    MessageBox::show(nullptr, QDir::toNativeSeparators(path) + QStringLiteral("\r\nに出力しました。"),
+                     QStringLiteral("処理完了"), MessageBox::Buttons::Ok, MessageBox::Icon::Information);
+    if (losses > 0) {
+        MessageBox::show(nullptr, zt::lossesText(losses, path), QStringLiteral("確認"),
+                         MessageBox::Buttons::Ok, MessageBox::Icon::Information);
+        zt::tellCommandLine(zt::ConsoleStream::Output,
+                            QDir::toNativeSeparators(zt::LossReport::pathFor(path)) + u'\n');
+    }
+    return true;
+}
+
 }  // namespace
 
-std::optional<int> HandleCommandLine(const QStringList& arguments) {
-    QCommandLineParser parser;
-    // -h and -v as the short forms, and Qt's own -platform and its kind as words.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({help, version});
-    // QApplication takes these off the command line later.
-    for (const char* name : {"platform", "platformtheme", "display", "session", "style"}) {
-        QCommandLineOption qtOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(qtOption);
-    }
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        QString why = parser.errorText();
-        if (!parser.unknownOptionNames().isEmpty()) {
-            why = QStringLiteral("知らないオプションです: ") + parser.unknownOptionNames().join(u' ');
-        } else if (!parser.positionalArguments().isEmpty()) {
-            why = QStringLiteral("引数は取りません: ") + parser.positionalArguments().join(u' ');
+CommandLine ReadCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    bool help = false;
+    bool version = false;
+    QString wrong;
+    for (qsizetype i = 1; i < arguments.size() && wrong.isEmpty(); ++i) {
+        const QString& typed = arguments[i];
+        if (!typed.startsWith(u'-') || typed == u"-") {
+            wrong = QStringLiteral("余分な引数です: ") + typed;
+            break;
         }
+        const qsizetype equals = typed.startsWith(u"--") ? typed.indexOf(u'=') : -1;
+        const QString name = equals < 0 ? typed : typed.left(equals);
+        const std::optional<QString> given = equals < 0 ? std::nullopt : std::optional(typed.mid(equals + 1));
+        // A value given with "=" or as the next argument; an option after it is no value.
+        const auto next = [&]() -> std::optional<QString> {
+            if (given) {
+                return given;
+            }
+            if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-')) {
+                return arguments[++i];
+            }
+            return std::nullopt;
+        };
+        if (name == u"-h" || name == u"--help" || name == u"-v" || name == u"--version") {
+            if (given) {
+                wrong = QStringLiteral("オプション %1 は値を取りません: %2").arg(name, typed);
+            }
+            (name == u"-h" || name == u"--help" ? help : version) = true;
+        } else if (name == u"--import") {
+            const std::optional<QString> folder = next();
+            if (!folder) {
+                wrong = QStringLiteral("--import のあとにアドレス帳フォルダを指定してください");
+            } else {
+                line.jobs << Job{nullptr, absolutePath(*folder), QChar()};
+            }
+        } else if (name == u"--write") {
+            const std::optional<QString> chosen = next();
+            Job job;
+            wrong = chosen ? readOutput(*chosen, job)
+                           : QStringLiteral("--write のあとに出力を指定してください（%1 のどれか）")
+                                 .arg(outputList());
+            if (wrong.isEmpty()) {
+                if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-')) {
+                    job.path = absolutePath(arguments[++i]);
+                }
+                line.jobs << job;
+            }
+        } else if (isQtOption(name) && !given) {
+            // QApplication takes these off the command line itself, each with
+            // the next argument as its value.
+            if (++i == arguments.size()) {
+                wrong = QStringLiteral("オプション %1 のあとに値を指定してください").arg(typed);
+            }
+        } else {
+            wrong = QStringLiteral("知らないオプションです: ") + typed;
+        }
+    }
+    if (!wrong.isEmpty()) {
         zt::tellCommandLine(zt::ConsoleStream::Error,
-                            QStringLiteral("ztadrcnv: ") + why + QStringLiteral("\n\n") + usage());
-        return 2;
-    }
-    if (parser.isSet(help)) {
+                            QStringLiteral("ztadrcnv: ") + wrong + QStringLiteral("\n\n") + usage());
+        line.exitStatus = 2;
+    } else if (help) {
         zt::tellCommandLine(zt::ConsoleStream::Output, usage());
-        return 0;
-    }
-    if (parser.isSet(version)) {
+        line.exitStatus = 0;
+    } else if (version) {
         zt::tellCommandLine(zt::ConsoleStream::Output, QStringLiteral("ztadrcnv ") + VersionNumber() + u'\n');
-        return 0;
+        line.exitStatus = 0;
     }
-    return std::nullopt;
+    return line;
+}
+
+int RunJobs(const QList<Job>& jobs, const QString& appPath, const QString& baseName) {
+    // Whatever the windows would show, the console is told.
+    MessageBox::setConsole(true);
+    const std::unique_ptr<zt::Database> db = OpenWorkingDatabase(appPath, baseName);
+    if (!db) {
+        return 1;
+    }
+    for (const Job& job : jobs) {
+        bool done = false;
+        if (!zt::runGuarded(nullptr,
+                            [&] { done = job.output ? writeOutput(*db, job) : importBook(*db, job.path); }) ||
+            !done) {
+            return 1;
+        }
+    }
+    return 0;
 }
 
 DisplayGuard::DisplayGuard() {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/program_folders.h"
 #include "app/startup.h"
 #include "platform/console.h"
 
@@ -12,9 +13,15 @@ int main(int argc, char* argv[]) {
     // exception leaving main.
     try {
         // Before the application object: --help must work without a display.
-        if (const std::optional<int> status =
-                ZTAdrM1::HandleCommandLine(zt::commandLineArguments(argc, argv))) {
-            return *status;
+        const ZTAdrM1::CommandLine line = ZTAdrM1::ReadCommandLine(zt::commandLineArguments(argc, argv));
+        if (line.exitStatus) {
+            return *line.exitStatus;
+        }
+        if (!line.jobs.isEmpty()) {
+            // Nothing of an unattended run is shown in a window: no display is needed.
+            QCoreApplication app(argc, argv);
+            return ZTAdrM1::RunJobs(line.jobs, QCoreApplication::applicationDirPath(),
+                                    ZTAdrM1::ExecutableBaseName(QCoreApplication::applicationFilePath()));
         }
         auto guard = std::make_unique<ZTAdrM1::DisplayGuard>();
         QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 #include "platform/win32.h"
 
 #include <shellapi.h>
+#include <utility>
 #include "version.h"
 
 namespace zt {
@@ -24,21 +25,37 @@ bool write(HANDLE handle, const QString& text) {
     return ::WriteFile(handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr) != 0;
 }
 
+// The console of the command prompt the program was started from, attached
+// once: a run without windows tells it several things in turn.
+HANDLE parentConsole() {
+    static const HANDLE console = [] {
+        if (!::AttachConsole(ATTACH_PARENT_PROCESS)) {
+            return INVALID_HANDLE_VALUE;
+        }
+        return ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    }();
+    return console;
+}
+
+bool toldConsole = false;
+
 }  // namespace
 
 void tellCommandLine(ConsoleStream stream, const QString& text) {
     const DWORD which = stream == ConsoleStream::Output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
-    HANDLE handle = ::GetStdHandle(which);
-    if (!usable(handle) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
-        // The prompt has been shown already: the text starts on a line of its own.
-        handle = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-        if (usable(handle) &&
-            write(handle, QStringLiteral("\r\n") + QString(text).replace(u'\n', QStringLiteral("\r\n")))) {
+    if (HANDLE handle = ::GetStdHandle(which); usable(handle) && write(handle, text)) {
+        return;
+    }
+    if (HANDLE console = parentConsole(); usable(console)) {
+        QString shown = QString(text).replace(u'\n', QStringLiteral("\r\n"));
+        // The prompt has been shown already: the first text starts on a line of its own.
+        if (!std::exchange(toldConsole, true)) {
+            shown.prepend(QStringLiteral("\r\n"));
+        }
+        if (write(console, shown)) {
             return;
         }
-    } else if (usable(handle) && write(handle, text)) {
-        return;
     }
     const QString title = QStringLiteral(ZT_APP_TITLE);
     ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.utf16()),

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -56,6 +57,9 @@ QWidget* createHelpWindow(QWidget* owner) {
     auto* browser = new QTextBrowser(window);
     browser->setOpenExternalLinks(true);
     layout->addWidget(browser);
+    // Like every other window of the program, it is left with the keyboard too.
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window), &QShortcut::activated, window,
+                     &QWidget::close);
     window->resize(640, 480);
     if (owner == nullptr) {
         unownedHelpWindow() = window;

@@ -3,11 +3,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/console.h"
+
 namespace zt {
 namespace {
 
 struct Seam {
     bool testing = false;
+    bool console = false;
     QList<MessageBox::Answer> answers;
     QList<MessageBox::Shown> shown;
 };
@@ -40,6 +43,11 @@ MessageBox::Answer MessageBox::show(QWidget* owner, const QString& text, const Q
         s.shown.append(Shown{text, title, icon, buttons, defaultAnswer, owner});
         return s.answers.isEmpty() ? defaultAnswer : s.answers.takeFirst();
     }
+    if (s.console) {
+        tellCommandLine(ConsoleStream::Error,
+                        QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) + u'\n');
+        return defaultAnswer;
+    }
 
     QMessageBox box(qtIcon(icon), title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
                     QMessageBox::NoButton, owner);
@@ -64,6 +72,10 @@ MessageBox::Answer MessageBox::show(QWidget* owner, const QString& text, const Q
 void MessageBox::setTesting(bool on) {
     seam().testing = on;
     seam().answers.clear();
+}
+
+void MessageBox::setConsole(bool on) {
+    seam().console = on;
 }
 
 void MessageBox::setNextAnswer(Answer answer) {

@@ -29,6 +29,10 @@ public:
     static Answer show(QWidget* owner, const QString& text, const QString& title, Buttons buttons, Icon icon,
                        Answer defaultAnswer = Answer::Ok);
 
+    // For a run without windows: each text goes to standard error instead, and
+    // the default answer is taken.
+    static void setConsole(bool on);
+
     // --- test seam ---
     // While testing, nothing is displayed: each call is recorded and answered
     // with the next queued answer, or with its default when the queue is empty.

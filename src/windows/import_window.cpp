@@ -5,7 +5,6 @@
 
 #include "import/address_book_import.h"
 #include "platform/folder_dialog.h"
-#include "platform/folder_names.h"
 #include "platform/message_box.h"
 
 using zt::MessageBox;
@@ -32,29 +31,16 @@ void ZTAdrF01::runJob() {
     // folder, seldom beside the program, where the current directory is.
     const QString folderPath = zt::FolderDialog::browse(
         this, QStringLiteral("アドレス帳フォルダを選択してください"), QDir::homePath());
-    if (folderPath.isEmpty()) {
-        MessageBox::show(
-            this, QStringLiteral("アドレス帳フォルダが指定されていません。\r\n処理をキャンセルします。"),
-            QStringLiteral("処理中断"), MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
-        return;
-    }
-    // The groups are the sub-folders of a folder inside AddrBook; AddrBook
-    // itself, or a folder outside it, would load the wrong thing.
-    if (!zt::pathPassesThrough(folderPath, QStringLiteral("AddrBook"))) {
-        MessageBox::show(this,
-                         QDir::toNativeSeparators(folderPath) +
-                             QStringLiteral("はアドレス帳フォルダとして不正です。（") +
-                             QDir::toNativeSeparators(QStringLiteral("/AddrBook/")) +
-                             QStringLiteral(" が含まれません）\r\n処理をキャンセルします。"),
-                         QStringLiteral("処理中断"), MessageBox::Buttons::Ok, MessageBox::Icon::Exclamation);
+    if (const QString refusal = zt::folderRefusal(folderPath); !refusal.isEmpty()) {
+        MessageBox::show(this, refusal, QStringLiteral("処理中断"), MessageBox::Buttons::Ok,
+                         MessageBox::Icon::Exclamation);
         return;
     }
 
     setStatus(QStringLiteral("データクリア"));
-    const int groupCount =
+    const zt::ImportSummary summary =
         zt::importAddressBook(db_, folderPath, [this](const QString& text) { setStatus(text); });
 
-    MessageBox::show(this,
-                     u' ' + QString::number(groupCount) + QStringLiteral(" 個のグループを処理しました。"),
-                     QStringLiteral("正常終了"), MessageBox::Buttons::Ok, MessageBox::Icon::Information);
+    MessageBox::show(this, zt::completionText(summary), QStringLiteral("正常終了"), MessageBox::Buttons::Ok,
+                     MessageBox::Icon::Information);
 }

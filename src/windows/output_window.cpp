@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "formats/loss_report.h"
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 
@@ -70,10 +69,6 @@ void OutputJobWindow::tellLosses(qsizetype losses, const QString& outputPath) {
     if (losses == 0) {
         return;
     }
-    zt::MessageBox::show(this,
-                         QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
-                             QDir::toNativeSeparators(zt::LossReport::pathFor(outputPath)) +
-                             QStringLiteral("を確認してください。"),
-                         QStringLiteral("確認"), zt::MessageBox::Buttons::Ok,
-                         zt::MessageBox::Icon::Information);
+    zt::MessageBox::show(this, zt::lossesText(losses, outputPath), QStringLiteral("確認"),
+                         zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
 }

@@ -1,11 +1,13 @@
 #include "windows/outputs.h"
 
+#include <QDir>
 #include <stdexcept>
 
 #include "formats/csv_writer.h"
 #include "formats/edmax_writer.h"
 #include "formats/google_csv_writer.h"
 #include "formats/ldif_writer.h"
+#include "formats/loss_report.h"
 #include "formats/outlook_csv_writer.h"
 #include "formats/tsurukame_writer.h"
 #include "formats/vcard_writer.h"
@@ -46,6 +48,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF02"_s,
         .caption = u"CSV 出力"_s,
         .key = u'2',
+        .command = u"csv"_s,
         .fileName = u"ZTAdrF02.txt"_s,
         .description = u"グループ,名前,アドレス,会社名,部署名,役職\r\nの形式で、"_s,
         .write = &writeWhole<writeCsv>,
@@ -57,6 +60,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF03"_s,
         .caption = u"vCard 出力"_s,
         .key = u'3',
+        .command = u"vcard"_s,
         .fileName = u"ZTAdrF03.vcf"_s,
         .description = u"vCard 3.0（UTF-8）の形式で、"_s,
         // Not handed to the desktop: opening a card file there often
@@ -68,6 +72,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF04"_s,
         .caption = u"Outlook 用 CSV 出力"_s,
         .key = u'4',
+        .command = u"outlook"_s,
         .fileName = u"ZTAdrF04.csv"_s,
         .description = u"Outlook の連絡先 CSV（UTF-8）の形式で、"_s,
         .done = u"Outlook では「ファイル」→「開く/エクスポート」→「インポート/エクスポート」、"
@@ -78,6 +83,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF05"_s,
         .caption = u"EdMax アドレス帳作成"_s,
         .key = u'5',
+        .command = u"edmax"_s,
         .fileName = u"常用アドレス.adr"_s,
         .done = u"EdMax用のアドレス帳(常用アドレス.adr)を作成しました。\r\n"
                 u"C:\\Program Files\\EdMax\\Address フォルダにコピーしてください。"_s,
@@ -101,6 +107,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF06"_s,
         .caption = u"鶴亀アドレス帳作成"_s,
         .key = u'6',
+        .command = u"tsurukame"_s,
         .fileName = u"AdrBook.txt"_s,
         .done = u"鶴亀用のアドレス帳(AdrBook.txt)を作成しました。\r\n"
                 u"C:\\TuruKameData フォルダにコピーしてください。"_s,
@@ -121,6 +128,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF07"_s,
         .caption = u"Thunderbird 用 LDIF 出力"_s,
         .key = u'7',
+        .command = u"ldif"_s,
         .fileName = u"ZTAdrF07.ldif"_s,
         .description = u"LDIF（UTF-8、グループはメーリングリスト）の形式で、"_s,
         .done = u"Thunderbird の「ツール」→「インポート」→「アドレス帳」で LDIF "
@@ -131,6 +139,7 @@ const QList<Output> rows{
         .window = u"ZTAdrF08"_s,
         .caption = u"Google 用 CSV 出力"_s,
         .key = u'8',
+        .command = u"google"_s,
         .fileName = u"ZTAdrF08.csv"_s,
         .description = u"Google コンタクトの CSV（UTF-8）の形式で、"_s,
         .done = u"Google コンタクトの「インポート」でこのファイルを選んでください。"
@@ -152,6 +161,14 @@ const Output& output(QStringView window) {
         }
     }
     throw std::out_of_range("no output window " + window.toString().toStdString());
+}
+
+QString lossesText(qsizetype losses, const QString& outputPath) {
+    if (losses == 0) {
+        return {};
+    }
+    return QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
+           QDir::toNativeSeparators(LossReport::pathFor(outputPath)) + QStringLiteral("を確認してください。");
 }
 
 JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder) {

@@ -34,6 +34,7 @@ struct Output {
     QString window;         // the job window's own name, ZTAdrF02...
     QString caption;        // the window's title and the menu button's text
     QChar key;              // the menu button's number and access key
+    QString command;        // its name on the command line: ZTADRCNV --write <command>
     QString fileName;       // written in the output folder
     QString description{};  // the status text's first line: what the file holds (none with a choice list)
     // The completion box's text. A window with a choice list shows it alone;
@@ -52,6 +53,10 @@ const QList<Output>& outputs();
 
 // The row whose window is `window`; throws std::out_of_range for a name no row has.
 const Output& output(QStringView window);
+
+// What the user is told when a run wrote `outputPath` with `losses` items it
+// could not hold (none: nothing to tell): their number and the report to read.
+QString lossesText(qsizetype losses, const QString& outputPath);
 
 // A new job window for `output`, writing into `folder`.
 JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder);

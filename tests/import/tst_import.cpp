@@ -1,6 +1,7 @@
 // The import: what it stores, the old data kept when it fails, the window.
 #include <QLabel>
 
+#include "faults.h"
 #include "import/address_book_import.h"
 #include "platform/error.h"
 #include "platform/folder_dialog.h"
@@ -37,6 +38,7 @@ class TestImport : public GuiTest {
 private slots:
     void init() {
         reset();
+        zt::setImportReportTesting(true);
         work->person("old", "Old", "Old@x", "", "", kNull);
     }
 
@@ -55,7 +57,7 @@ private slots:
         if (QSysInfo::productType() == u"windows" && book.endsWith(u"windows_names")) {
             QSKIP("names are UTF-16 on Windows: no name there is CP932 bytes");
         }
-        const int groups = zt::importAddressBook(*work->db, book);
+        const int groups = zt::importAddressBook(*work->db, book).groups;
         QCOMPARE(QStringList{QString::number(groups)} + membershipRows(*work->db) + QStringList{u"--"_qs} +
                      entryRows(*work->db),
                  QString::fromUtf8(fileBytes(book + u".expected"_qs)).split(u'\n', Qt::SkipEmptyParts));
@@ -101,7 +103,7 @@ private slots:
         QCOMPARE(entryRows(*work->db), QStringList{u"Old|Old@x|||∅"_qs});
         QCOMPARE(membershipRows(*work->db), QStringList{u"old|Old|Old@x"_qs});
         work->db->Execute(u"DROP TRIGGER refuse"_qs);
-        QCOMPARE(zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs)), 2);
+        QCOMPARE(zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs)).groups, 2);
     }
 
     // A FIFO or a link to a device would block or never end: none is opened.
@@ -115,9 +117,88 @@ private slots:
         const QByteArray folder = QFile::encodeName(book.filePath(u"g/"_qs));
         QVERIFY(::mkfifo(folder + "b.nrk", 0600) == 0 && ::symlink("/dev/null", folder + "c.nrk") == 0 &&
                 ::mkfifo(folder + "Group.idx", 0600) == 0);
-        QCOMPARE(zt::importAddressBook(*work->db, book.path()), 1);
+        QCOMPARE(zt::importAddressBook(*work->db, book.path()).groups, 1);
         QCOMPARE(entryRows(*work->db), QStringList{u"z|z@|||∅"_qs});
 #endif
+    }
+
+    // What a group folder holds beyond its first card file and its index (a
+    // further card file, a sub-folder) and the files that cannot be read are
+    // counted and named in the report beside the database; the cards read and
+    // the people they make are counted. A later clean import removes the report.
+    void setAsideReported() {
+        if (!permissionsHold()) {
+            QSKIP("files stay readable for root; ctest runs this as an ordinary user");
+        }
+        QTemporaryDir dir;
+        const QString book = dir.filePath(u"book"_qs);
+        const QByteArray a = "FN:A\r\nEMAIL;PREF:a@x\r\nEND:VCARD\r\n", b = "FN:B\r\nEND:VCARD\r\n";
+        QVERIFY(QDir().mkpath(book + u"/g1/sub"_qs) && QDir().mkpath(book + u"/g2"_qs) &&
+                QDir().mkpath(book + u"/g3"_qs));
+        writeFile(book + u"/g1/a.nrk"_qs, a + b);
+        writeFile(book + u"/g1/b.nrk"_qs, b);
+        writeFile(book + u"/g1/sub/c.nrk"_qs, b);
+        writeFile(book + u"/g2/c.nrk"_qs, b);
+        writeFile(book + u"/g3/c.nrk"_qs, a);
+        writeFile(book + u"/g3/Group.idx"_qs, "\t\t\tA\ta@x\tx\r\n");
+        for (const QString& unreadable : {u"/g2/c.nrk"_qs, u"/g3/Group.idx"_qs}) {
+            QVERIFY(QFile::setPermissions(book + unreadable, QFileDevice::WriteOwner));
+        }
+        const QString report = work->db->path() + u".report.txt"_qs;
+
+        const zt::ImportSummary summary = zt::importAddressBook(*work->db, book);
+        const QString shown = QDir::toNativeSeparators(book);
+        QCOMPARE(zt::completionText(summary),
+                 u" 3 個のグループを処理しました。\r\nカード 3 枚を読み込み、2 人になりました。\r\n"
+                 u"読み込まなかったファイルやフォルダが 4 件あります。\r\n"_qs +
+                     QDir::toNativeSeparators(report) + u"を確認してください。"_qs);
+        const auto cannotOpen = [&](const QString& file) {
+            return QDir::toNativeSeparators(book + file) + u"\tファイルを開けません: "_qs + book + file +
+                   u"（読み取りの権限がありません）"_qs;
+        };
+        const QString expected =
+            u"アドレス帳 "_qs + shown + u" の取り込みで読み込まなかったもの　2024/04/01 09:00\r\n"_qs +
+            u"2 つめ以降のカードファイル\t"_qs + QDir::toNativeSeparators(book + u"/g1/b.nrk"_qs) +
+            u"\r\nグループの中のフォルダ\t"_qs + QDir::toNativeSeparators(book + u"/g1/sub"_qs) +
+            u"\r\n読めないファイル\t"_qs + cannotOpen(u"/g2/c.nrk"_qs) + u"\r\n読めないファイル\t"_qs +
+            cannotOpen(u"/g3/Group.idx"_qs) + u"\r\n"_qs;
+        QCOMPARE(QString::fromUtf8(fileBytes(report)).split(u"\r\n"_qs), expected.split(u"\r\n"_qs));
+        QCOMPARE(entryRows(*work->db), (QStringList{u"A|a@x|||∅"_qs, u"B||||∅"_qs, u"A|a@x|||∅"_qs}));
+
+        QCOMPARE(zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs)).reportPath, QString());
+        QVERIFY(!QFileInfo::exists(report));
+    }
+
+    // A group's folder chosen for its book's is refused before anything
+    // changes; a book whose groups hold no cards yet, or a folder with no
+    // card file at all, is not a group's.
+    void groupFolderRefused_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("group folder") << u"AddrBook/picked/g1"_qs << true;
+        QTest::newRow("book") << u"AddrBook/picked"_qs << false;
+        QTest::newRow("empty book") << u"AddrBook/empty"_qs << false;
+        QTest::newRow("cards beside groups") << u"books/only_group_folders_are_read"_qs << false;
+    }
+    void groupFolderRefused() {
+        QFETCH(QString, folder);
+        QFETCH(bool, refused);
+        const QString path = testData(folder);
+        const QString refusal = QDir::toNativeSeparators(path) +
+                                u"はグループのフォルダです。\r\nアドレス帳フォルダはその一つ上の "_qs +
+                                QDir::toNativeSeparators(QFileInfo(path).path()) +
+                                u" です。\r\n処理をキャンセルします。"_qs;
+        QString failed;
+        try {
+            zt::importAddressBook(*work->db, path);
+        } catch (const zt::Error& e) {
+            failed = e.text();
+        }
+        QCOMPARE(failed, refused ? refusal : QString());
+        if (!folder.startsWith(u"books"_qs)) {
+            QCOMPARE(zt::folderRefusal(path), failed);
+        }
+        QCOMPARE(entryRows(*work->db).contains(u"Old|Old@x|||∅"_qs), refused);
     }
 
     // Folder and file names beyond any ANSI code page (a character outside
@@ -129,7 +210,7 @@ private slots:
         QVERIFY(QDir(book.path()).mkpath(group));
         writeFile(book.filePath(group + u"/名簿①.nrk"_qs), "FN:A\r\nEMAIL;PREF:a@x\r\nEND:VCARD\r\n");
         writeFile(book.filePath(group + u"/Group.idx"_qs), "\t\t\tA\ta@x\t\x89\xdb\x92\xb7\r\n");
-        QCOMPARE(zt::importAddressBook(*work->db, book.path()), 1);
+        QCOMPARE(zt::importAddressBook(*work->db, book.path()).groups, 1);
         QCOMPARE(membershipRows(*work->db), QStringList{group + u"|A|a@x"_qs});
         QCOMPARE(entryRows(*work->db), QStringList{u"A|a@x|||課長"_qs});
     }

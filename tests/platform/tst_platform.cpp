@@ -327,6 +327,13 @@ private slots:
         }
         QCOMPARE(seen, QStringList(shown.contains(u"%1"_qs) ? 2 : 1,
                                    shown.arg(QDir::toNativeSeparators(path))));  // one window, raised again
+        // Esc closes it.
+        if (QPointer<QTextBrowser> browser = owner.findChild<QTextBrowser*>()) {
+            QVERIFY(QTest::qWaitForWindowActive(browser->window()));
+            QTest::keyClick(browser, Qt::Key_Escape);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(browser.isNull());
+        }
     }
 };
 

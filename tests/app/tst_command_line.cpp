@@ -1,0 +1,223 @@
+// The program run without windows: the real executable, copied into a
+// portable program folder of its own and started without a display, against
+// the windows writing the same database.
+#include <QComboBox>
+#include <QProcess>
+
+#include "app/startup.h"
+#include "test_support.h"
+#include "windows/outputs.h"
+
+class TestCommandLine : public GuiTest {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> root;  // holds the program folder and AddrBook/full
+    QString program, book;
+
+    struct Ran {
+        int status;
+        QString out, err;
+    };
+
+    // Runs the copy with `arguments` from `folder` (the program folder when empty).
+    Ran ztadrcnv(QStringList arguments, const QString& folder = {}) {
+        arguments.replaceInStrings(u"{book}"_qs, book).replaceInStrings(u"{root}"_qs, root->path());
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // A start of the windows would fail here.
+        environment.remove(u"DISPLAY"_qs);
+        environment.remove(u"WAYLAND_DISPLAY"_qs);
+        environment.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(folder.isEmpty() ? program : folder);
+        process.start(program + u"/ZTADRCNV"_qs, arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+            return {-1, {}, process.errorString()};
+        }
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    static void copyFolder(const QString& from, const QString& to) {
+        QDir().mkpath(to);
+        for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+            if (entry.isDir()) {
+                copyFolder(entry.filePath(), to + u'/' + entry.fileName());
+            } else {
+                QFile::copy(entry.filePath(), to + u'/' + entry.fileName());
+            }
+        }
+    }
+
+    std::unique_ptr<zt::Database> programDb() { return zt::Database::open(program + u"/ZTADRCNV.mdb"_qs); }
+
+    // Whatever the program folder holds but the program and its database.
+    QStringList written() {
+        QStringList files = QDir(program).entryList(QDir::Files);
+        files.removeAll(u"ZTADRCNV"_qs);
+        files.removeAll(u"ZTADRCNV.exe"_qs);
+        files.removeAll(u"ZTADRCNV.mdb"_qs);
+        return files;
+    }
+
+    // A loss report without its title line, which names the time of the run.
+    static QByteArray reportLines(const QString& path) {
+        if (!QFileInfo::exists(path)) {
+            return {};
+        }
+        const QByteArray bytes = fileBytes(path);
+        return bytes.mid(bytes.indexOf("\r\n") + 2);
+    }
+
+private slots:
+    void init() {
+        reset();
+        root = std::make_unique<QTemporaryDir>();
+        program = root->filePath(u"program"_qs);
+        book = root->filePath(u"AddrBook/full"_qs);
+        QDir().mkpath(program);
+        QVERIFY(QFile::copy(QStringLiteral(ZT_PROGRAM), program + u'/' + QFileInfo(ZT_PROGRAM).fileName()));
+        zt::Database::create(program + u"/ZTADRCNV.mdb"_qs);
+        programDb()->Execute(u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
+        copyFolder(testData(u"books/full_cards"_qs), book);
+    }
+
+    // Each output as the command line names it, imported and written in one
+    // call: the file is the one its window writes from the same database,
+    // byte for byte, and so are the report's lines; what the windows would
+    // show goes to standard error, the report's path to standard output.
+    void outputsMatchWindows_data() {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("item");  // in the window's list
+        QTest::newRow("csv") << "csv"
+                             << "ZTAdrF02" << -1;
+        QTest::newRow("vcard") << "vcard"
+                               << "ZTAdrF03" << -1;
+        QTest::newRow("outlook") << "outlook"
+                                 << "ZTAdrF04" << -1;
+        QTest::newRow("edmax") << "edmax"
+                               << "ZTAdrF05" << 0;
+        QTest::newRow("edmax:3") << "edmax:3"
+                                 << "ZTAdrF05" << 2;
+        QTest::newRow("tsurukame:5") << "TSURUKAME:5"
+                                     << "ZTAdrF06" << 4;
+        QTest::newRow("ldif") << "ldif"
+                              << "ZTAdrF07" << -1;
+        QTest::newRow("google") << "google"
+                                << "ZTAdrF08" << -1;
+    }
+    void outputsMatchWindows() {
+        QFETCH(QString, output);
+        QFETCH(QString, window);
+        QFETCH(int, item);
+        const Ran ran = ztadrcnv({u"--import"_qs, u"{book}"_qs, u"--write"_qs, output});
+        const QString file = zt::output(window).fileName, path = program + u'/' + file;
+        const QString report =
+            QFileInfo::exists(path + u".report.txt"_qs) ? path + u".report.txt"_qs : QString();
+        const qsizetype losses = reportLines(report).count("\r\n");
+        QCOMPARE(ran.err, u" 2 個のグループを処理しました。\nカード 8 枚を読み込み、7 人になりました。\n"_qs +
+                              QDir::toNativeSeparators(path) + u"\nに出力しました。\n"_qs +
+                              (losses ? zt::lossesText(losses, path).replace(u"\r\n"_qs, u"\n"_qs) + u'\n'
+                                      : QString()));
+        QCOMPARE(ran.out, report.isEmpty() ? QString() : QDir::toNativeSeparators(report) + u'\n');
+        QCOMPARE(ran.status, 0);
+        QCOMPARE(written(),
+                 (report.isEmpty() ? QStringList{file} : QStringList{file, file + u".report.txt"_qs}));
+
+        const std::unique_ptr<zt::Database> db = programDb();
+        JobWindow* job = ZTAdrM1::JobWindows(*db, work->outDir()).value(window)();
+        show(job);
+        if (item >= 0) {
+            job->findChild<QComboBox*>()->setCurrentIndex(item);
+        }
+        QVERIFY(run(job));
+        QCOMPARE(fileBytes(path), fileBytes(work->out(file)));
+        QCOMPARE(reportLines(report), reportLines(work->out(file + u".report.txt"_qs)));
+    }
+
+    // Several jobs run in the order given; a file is named from where the
+    // user stands, not from the working folder the program moves to.
+    void jobsInOrder() {
+        const Ran ran = ztadrcnv({u"--write"_qs, u"csv"_qs, u"before.txt"_qs, u"--import"_qs,
+                                  u"AddrBook/full"_qs, u"--write=csv"_qs, u"--write"_qs, u"vcard"_qs},
+                                 root->path());
+        QCOMPARE(ran.status, 0);
+        QVERIFY(fileBytes(root->filePath(u"before.txt"_qs)).contains("kept"));
+        QVERIFY(!fileBytes(program + u"/ZTAdrF02.txt"_qs).contains("kept"));
+        QCOMPARE(ran.out, QDir::toNativeSeparators(program + u"/ZTAdrF03.vcf.report.txt"_qs) + u'\n');
+        QCOMPARE(written(),
+                 (QStringList{u"ZTAdrF02.txt"_qs, u"ZTAdrF03.vcf"_qs, u"ZTAdrF03.vcf.report.txt"_qs}));
+    }
+
+    // A wrong command line (2) changes nothing and names what was typed; a
+    // refused or failed job (1) stops the run there, the database as it was.
+    void exitStatus_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");  // the first line on standard error
+        const QString wrong = u"ztadrcnv: "_qs;
+        QTest::newRow("unknown option")
+            << QStringList{"--import", "{book}", "--bogus"} << 2 << wrong + "知らないオプションです: --bogus";
+        QTest::newRow("value to a switch") << QStringList{"--version=3"} << 2
+                                           << wrong + "オプション --version は値を取りません: --version=3";
+        QTest::newRow("Qt's option without its value")
+            << QStringList{"-platform"} << 2 << wrong + "オプション -platform のあとに値を指定してください";
+        QTest::newRow("no folder") << QStringList{"--import", "--write", "csv"} << 2
+                                   << wrong + "--import のあとにアドレス帳フォルダを指定してください";
+        QTest::newRow("unknown output")
+            << QStringList{"--write", "pdf"} << 2
+            << wrong +
+                   "知らない出力です: pdf（csv、vcard、outlook、edmax[:N]、tsurukame[:N]、ldif、google "
+                   "のどれかです）";
+        QTest::newRow("number past the list")
+            << QStringList{"--write", "edmax:9"} << 2 << wrong + "出力 edmax の番号は 1 から 8 です: edmax:9";
+        QTest::newRow("number to a plain output")
+            << QStringList{"--write", "csv:1"} << 2 << wrong + "出力 csv は番号を取りません: csv:1";
+        QTest::newRow("extra argument")
+            << QStringList{"--write", "csv", "a.txt", "b.txt"} << 2 << wrong + "余分な引数です: b.txt";
+        QTest::newRow("group folder")
+            << QStringList{"--import", "{book}/仕事"} << 1
+            << QDir::toNativeSeparators(u"{book}/仕事"_qs) + u"はグループのフォルダです。"_qs;
+        QTest::newRow("outside AddrBook")
+            << QStringList{"--import", "{root}"} << 1
+            << QDir::toNativeSeparators(u"{root}"_qs) + u"はアドレス帳フォルダとして不正です。（"_qs +
+                   QDir::toNativeSeparators(u"/AddrBook/"_qs) + u" が含まれません）"_qs;
+        QTest::newRow("missing folder")
+            << QStringList{"--import", "{book}/gone"} << 1
+            << u"フォルダ "_qs + QDir::toNativeSeparators(u"{book}/gone"_qs) + u" が見つかりません。"_qs;
+        QTest::newRow("stops at a failed write")
+            << QStringList{"--write", "csv", "{root}/gone/a.txt", "--import", "{book}"} << 1
+            << u"ファイルを作成できません: "_qs + QDir::toNativeSeparators(u"{root}/gone/a.txt"_qs) +
+                   u"（フォルダが見つかりません）"_qs;
+    }
+    void exitStatus() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        const Ran ran = ztadrcnv(arguments);
+        QCOMPARE(ran.err.section(u'\n', 0, 0),
+                 said.replace(u"{book}"_qs, book).replace(u"{root}"_qs, root->path()));
+        QCOMPARE(ran.out, QString());
+        QCOMPARE(ran.status, status);
+        QCOMPARE(queryRows(*programDb(), u"SELECT 名前 FROM アドレス情報"_qs), QStringList{u"kept"_qs});
+        QCOMPARE(written(), QStringList());
+        if (status == 2) {
+            QVERIFY(ran.err.contains(u"\n\n使い方: ztadrcnv"_qs));
+        }
+    }
+
+    // --help lists every output by its command, caption and file.
+    void helpListsEveryOutput() {
+        const Ran ran = ztadrcnv({u"--help"_qs});
+        QCOMPARE(ran.status, 0);
+        for (const zt::Output& output : zt::outputs()) {
+            QVERIFY2(ran.out.contains(u"    "_qs + output.command) &&
+                         ran.out.contains(output.caption + u'（' + output.fileName + u'）'),
+                     qPrintable(output.command));
+        }
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_command_line.moc"
