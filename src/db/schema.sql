@@ -23,6 +23,14 @@ CREATE TABLE アドレス情報 (
     解釈     BLOB
 );
 
+-- The last import: the folder it read (as the user chose it) and when it
+-- ended (ISO 8601, local time). One row, or none before the first import and
+-- in a file an older program filled.
+CREATE TABLE 取込記録 (
+    フォルダ TEXT,
+    日時     TEXT
+);
+
 CREATE TABLE グループ情報 (
     グループ TEXT,
     名前     TEXT,

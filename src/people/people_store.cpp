@@ -54,8 +54,9 @@ void interpretStoredCards(Database& db) {
 
 // Version 0 is every file made before the version was kept: the tables
 // without アドレス情報.カード; 1 has カード but not 所属, 人物 or the view
-// 出力人物; 2 has them but not 解釈. What a file did not keep stays unknown
-// (NULL): its cards, and which membership each entry was stored with.
+// 出力人物; 2 has them but not 解釈 or 取込記録. What a file did not keep stays unknown
+// (NULL): its cards, which membership each entry was stored with, and where
+// and when its import was made.
 void upgrade(Database& db) {
     Transaction transaction(db);
     // Read inside the transaction: another start-up may have upgraded it while this one waited.
@@ -77,6 +78,7 @@ void upgrade(Database& db) {
         create("出力人物");
     }
     db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 解釈 BLOB"));
+    create("取込記録");
     interpretStoredCards(db);
     db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion()));
     transaction.commit();
@@ -91,6 +93,7 @@ std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
     }
     db->requireSource(QStringLiteral("SELECT カード, 所属, 人物, 解釈 FROM アドレス情報 LIMIT 0"));
     db->requireSource(QStringLiteral("SELECT 項目, 人物 FROM 出力人物 LIMIT 0"));
+    db->requireSource(QStringLiteral("SELECT フォルダ, 日時 FROM 取込記録 LIMIT 0"));
     return db;
 }
 
