@@ -52,10 +52,10 @@ CREATE INDEX グループ情報_グループ ON グループ情報 (グループ
 -- ahead of a membership stored at the same position: 2 × rowid + 1 and
 -- 2 × rowid place them in one order. A person stands where its first-placed
 -- entry does; two at one place in the order their first entries were stored.
--- Its entries are those with its 人物, by the index on it.
+-- Its entries are those with its 人物, by the index on it; 件数 counts them.
 CREATE VIEW 出力人物 AS
-SELECT 項目, 人物
-FROM (SELECT min(rowid) AS 項目, 人物, min(位置) AS 位置
+SELECT 項目, 人物, 件数
+FROM (SELECT min(rowid) AS 項目, 人物, min(位置) AS 位置, count(*) AS 件数
       FROM (SELECT rowid, 人物,
                    CASE WHEN 所属 NOTNULL THEN 2 * 所属 + 1
                         ELSE coalesce((SELECT 2 * m.rowid + 1 FROM グループ情報 AS m

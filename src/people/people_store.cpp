@@ -75,8 +75,9 @@ void upgrade(Database& db) {
         db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 所属 INTEGER"));
         db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 人物 BLOB"));
         create("アドレス情報_人物");
-        create("出力人物");
     }
+    db.Execute(QStringLiteral("DROP VIEW IF EXISTS 出力人物"));
+    create("出力人物");
     db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 解釈 BLOB"));
     create("取込記録");
     interpretStoredCards(db);
@@ -92,7 +93,7 @@ std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
         upgrade(*db);
     }
     db->requireSource(QStringLiteral("SELECT カード, 所属, 人物, 解釈 FROM アドレス情報 LIMIT 0"));
-    db->requireSource(QStringLiteral("SELECT 項目, 人物 FROM 出力人物 LIMIT 0"));
+    db->requireSource(QStringLiteral("SELECT 項目, 人物, 件数 FROM 出力人物 LIMIT 0"));
     db->requireSource(QStringLiteral("SELECT フォルダ, 日時 FROM 取込記録 LIMIT 0"));
     return db;
 }

@@ -3,9 +3,11 @@
 #include <QtTest>
 
 #include "card/card_person.h"
+#include "people/card_record.h"
 #include "people/identity.h"
 #include "people/person_assembly.h"
 #include "platform/cp932.h"
+#include "platform/error.h"
 
 class TestPersonAssembly : public QObject {
     Q_OBJECT
@@ -78,6 +80,24 @@ private slots:
                         .replace(u'\n', u'↵');
         }
         QTEST(shown, "expected");
+    }
+
+    // A card's record gives back the card it was made from; a record cut
+    // short anywhere, or with a byte more, is refused, never read past.
+    void record() {
+        const zt::CardPerson card = zt::interpretCard(zt::cp932::encode(
+            u"FN:山田 太郎\r\nN:山田;太郎;;;\r\nEMAIL;WORK:t@example.jp\r\nTEL;CELL;VOICE:090\r\n"
+            u"ADR;HOME:;;1-2;港区;東京都;105;JP\r\nURL:http://x\r\nNOTE:a\\nb\r\nBDAY:19700401\r\n"
+            u"ORG:㈱髙;①\r\nTITLE:T\r\nUID:u\r\nX-A:b\r\nSOUND;X-IRMC-N:ﾔﾏﾀﾞ;ﾀﾛｳ"_qs));
+        const QByteArray bytes = zt::cardRecord(card);
+        const zt::CardPerson back = zt::fromCardRecord(bytes);
+        QCOMPARE(zt::cardRecord(back), bytes);
+        QCOMPARE(back.person.postalAddresses.value(0).region, u"東京都"_qs);
+        QCOMPARE(back.person.birthday, QDate(1970, 4, 1));
+        for (qsizetype size = 0; size <= bytes.size(); ++size) {
+            const QByteArray damaged = size < bytes.size() ? bytes.first(size) : bytes + 'x';
+            QVERIFY_THROWS_EXCEPTION(zt::Error, zt::fromCardRecord(damaged));
+        }
     }
 };
 
