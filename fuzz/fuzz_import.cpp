@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 #include "db/database.h"
 #include "import/address_book_import.h"
@@ -46,7 +47,21 @@ static bool startsWithWord(const QString& line, QLatin1String word) {
     return line.left(word.size()).compare(word, Qt::CaseInsensitive) == 0;
 }
 
-// How many of the lines the stored cards hold.
+static QString asciiTrimmed(const QString& line) {
+    qsizetype from = 0, to = line.size();
+    const auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    while (from < to && blank(line[from])) {
+        ++from;
+    }
+    while (to > from && blank(line[to - 1])) {
+        --to;
+    }
+    return line.sliced(from, to - from);
+}
+
+// How many of the lines the stored cards hold. A card an AGENT embeds (on
+// the lines after "AGENT:", or from "AGENT:BEGIN:VCARD" on, through its own
+// END:VCARD) is part of its card and gives it nothing.
 static qsizetype modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
                             QList<Row>& memberships) {
     QString name, address, company, department;
@@ -57,13 +72,32 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
     };
     qsizetype held = 0;
     bool begun = false;
+    int depth = 0;
+    bool agentBefore = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
-        if (startsWithWord(line, QLatin1String("END:VCARD"))) {
+        const bool opens = startsWithWord(line, QLatin1String("BEGIN:VCARD"));
+        const bool closes = startsWithWord(line, QLatin1String("END:VCARD"));
+        if (depth > 0) {
+            depth += opens ? 1 : closes ? -1 : 0;
+            continue;
+        }
+        if (std::exchange(agentBefore, false) && opens) {
+            depth = 1;
+            continue;
+        }
+        const QString head = line.section(u':', 0, 0).section(u';', 0, 0);
+        if (line.contains(u':') &&
+            head.section(u'.', -1).compare(QStringLiteral("AGENT"), Qt::CaseInsensitive) == 0) {
+            const QString value = asciiTrimmed(line.section(u':', 1));
+            agentBefore = value.isEmpty();
+            depth = value.compare(QStringLiteral("BEGIN:VCARD"), Qt::CaseInsensitive) == 0 ? 1 : 0;
+        }
+        if (closes) {
             store();
             held = i + 1;
             begun = false;
-        } else if (startsWithWord(line, QLatin1String("BEGIN:VCARD"))) {
+        } else if (opens) {
             if (begun) {
                 store();
                 held = i;
@@ -72,18 +106,23 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
         } else if (line.startsWith(QLatin1String("FN:"))) {
             name = line.mid(3);
         } else if (line.startsWith(QLatin1String("ORG:"))) {
-            company = line.mid(4).section(u';', 0, 0);
-            department = line.mid(4).section(u';', 1);
-            if (department.endsWith(u';')) {
-                department.chop(1);
+            QStringList units = line.mid(4).split(u';');
+            while (units.size() > 1 && units.last().isEmpty()) {
+                units.removeLast();
             }
+            company = units.takeFirst();
+            department = units.join(u';');
         } else if (line.startsWith(QLatin1String("EMAIL;PREF:"))) {
             address = line.mid(11);
         }
     }
-    if (!(name + address + company + department).isEmpty()) {
-        store();
-        return lines.size();
+    // A last card without its END is kept when it holds any line but a blank one or BEGIN:VCARD.
+    for (qsizetype i = held; i < lines.size(); ++i) {
+        const QString line = asciiTrimmed(lines[i]);
+        if (!line.isEmpty() && !startsWithWord(line, QLatin1String("BEGIN:VCARD"))) {
+            store();
+            return lines.size();
+        }
     }
     return held;
 }

@@ -324,12 +324,12 @@ void split21(CardProperty& property) {
     }
 }
 
-// A card that says it is 2.1; any other (3.0, or no VERSION line) has its
-// escapes undone.
+// A card that says it is 2.1 or names no version; any other (3.0, 4.0) has
+// its escapes undone.
 bool isVersion21(const std::vector<CardProperty>& properties) {
-    return std::any_of(properties.begin(), properties.end(), [](const CardProperty& p) {
-        return p.name == u"VERSION" && p.value.trimmed() == u"2.1";
-    });
+    const auto version = std::find_if(properties.begin(), properties.end(),
+                                      [](const CardProperty& p) { return p.name == u"VERSION"; });
+    return version == properties.end() || version->value.trimmed() == u"2.1";
 }
 
 CardProperty readProperty(Header&& header, QByteArrayView raw) {
@@ -397,7 +397,8 @@ public:
 
 private:
     static bool continues(const LogicalLine& line, QByteArrayView next) {
-        return line.endsInSoftBreak() || (!next.isEmpty() && isBlank(next.front()));
+        return (line.endsInSoftBreak() && !startsWithWord(next, "END:VCARD")) ||
+               (!next.isEmpty() && isBlank(next.front()));
     }
     void join(LogicalLine& line, QByteArrayView next) {
         if (line.text.data() != joined_.constData()) {
@@ -445,20 +446,61 @@ QStringList organisationUnits(QStringList units) {
     return units;
 }
 
+bool startsWithWord(QByteArrayView line, QByteArrayView word) {
+    return line.size() >= word.size() && line.first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+bool EmbeddedCards::inside(QByteArrayView line) {
+    if (depth_ > 0) {
+        if (startsWithWord(line, "BEGIN:VCARD")) {
+            ++depth_;
+        } else if (startsWithWord(line, "END:VCARD")) {
+            --depth_;
+        }
+        return true;
+    }
+    if (std::exchange(agentBefore_, false) && startsWithWord(line, "BEGIN:VCARD")) {
+        depth_ = 1;
+        return true;
+    }
+    const qsizetype colon = line.indexOf(':');
+    const QByteArrayView head = colon < 0 ? line : line.first(colon);
+    const QByteArrayView name = head.first(head.indexOf(';') < 0 ? head.size() : head.indexOf(';'));
+    if (colon >= 0 && isWord(name.sliced(name.lastIndexOf('.') + 1), "AGENT")) {
+        const QByteArrayView value = line.sliced(colon + 1).trimmed();
+        agentBefore_ = value.isEmpty();
+        depth_ = isWord(value, "BEGIN:VCARD") ? 1 : 0;
+    }
+    return false;
+}
+
 std::vector<CardProperty> readCardProperties(QByteArrayView card) {
     std::vector<CardProperty> properties;
+    std::vector<bool> embeds;  // whether each property holds an embedded card, its escapes its own
     LogicalLines lines(card);
+    EmbeddedCards embedded;
     for (LogicalLine line; lines.read(line);) {
-        if (line.header) {
+        if (embedded.inside(line.text)) {
+            if (!properties.empty() && properties.back().name == u"AGENT") {
+                CardProperty& agent = properties.back();
+                agent.value +=
+                    (agent.value.isEmpty() ? QString() : QString(u'\n')) + decodedFrom(line.text, 0);
+                embeds.back() = true;
+            }
+        } else if (line.header) {
             properties.push_back(readProperty(std::move(*line.header), line.text.sliced(line.colon + 1)));
+            embeds.push_back(false);
         }
     }
     const bool version21 = isVersion21(properties);
-    for (CardProperty& property : properties) {
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+        if (embeds[i]) {
+            continue;
+        }
         if (version21) {
-            split21(property);
+            split21(properties[i]);
         } else {
-            unescape(std::move(property.value), property);
+            unescape(std::move(properties[i].value), properties[i]);
         }
     }
     return properties;
@@ -466,11 +508,15 @@ std::vector<CardProperty> readCardProperties(QByteArrayView card) {
 
 CardFields readCardFields(QByteArrayView card) {
     CardFields fields;
+    EmbeddedCards embedded;
     for (Lines lines(card); !lines.atEnd(); lines.advance()) {
         // The keys are ASCII, and a CP932 line starts with ASCII bytes exactly
         // when its text starts with those characters (no double-byte code
         // decodes to ASCII), so the key is matched on the bytes.
         const QByteArrayView line = lines.current();
+        if (embedded.inside(line)) {
+            continue;
+        }
         if (line.startsWith("FN:")) {
             fields.name = decodedFrom(line, 3);
         } else if (line.startsWith("ORG:")) {

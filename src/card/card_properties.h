@@ -33,10 +33,33 @@ struct CardProperty {
     qsizetype partCount() const { return parts.isEmpty() ? 1 : parts.size(); }
 };
 
+// Whether `line` starts with `word` in any case ("END:vCard" is the
+// standard's own example); CP932 never puts a double-byte character into
+// these ASCII bytes.
+bool startsWithWord(QByteArrayView line, QByteArrayView word);
+
+// The cards an AGENT property embeds, followed line by line, so that their
+// lines are never taken for the outer card's: 2.1 writes the embedded card
+// on the lines after "AGENT:" (or from "AGENT:BEGIN:VCARD" on) through its
+// own END:VCARD. (3.0 writes it escaped within the one AGENT line.)
+class EmbeddedCards {
+public:
+    // True when `line`, the next line of the card, belongs to an embedded
+    // card, its BEGIN and END lines included; the AGENT line itself does not.
+    bool inside(QByteArrayView line);
+
+private:
+    int depth_ = 0;
+    bool agentBefore_ = false;  // the line before was "AGENT:" with no value
+};
+
 // Every property of `card` (its bytes from the first line through END:VCARD),
 // in card order, BEGIN, VERSION and END included. A line that starts with a
 // blank or TAB continues the one before; a quoted-printable value that ends in
-// '=' continues on the next line as it stands. The time taken grows linearly
+// '=' continues on the next line as it stands, unless that line is the card's
+// END. A card embedded by AGENT is that AGENT's value, its lines as written
+// (line breaks as LF), no property of the outer card. A card that names no
+// VERSION is read as 2.1, as the programs that left it out wrote it. The time taken grows linearly
 // with the card's size, however its lines are folded or broken.
 std::vector<CardProperty> readCardProperties(QByteArrayView card);
 

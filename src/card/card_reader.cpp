@@ -6,10 +6,17 @@ namespace zt {
 
 namespace {
 
-// The spelling varies ("END:vCard" is the standard's own example); the
-// card file's CP932 never puts a double-byte character into these ASCII bytes.
-bool startsWithWord(QByteArrayView line, QByteArrayView word) {
-    return line.size() >= word.size() && line.first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
+// Whether the lines after the last card give it anything: a last card that
+// merely lacks its END:VCARD is kept whole, where trailing blank lines or a
+// lone BEGIN:VCARD add nothing.
+bool holdsAnything(QByteArrayView bytes) {
+    for (QByteArrayView line : bytes.toByteArray().replace('\r', '\n').split('\n')) {
+        line = line.trimmed();
+        if (!line.isEmpty() && !startsWithWord(line, "BEGIN:VCARD")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -27,9 +34,13 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
     // its END was left out, and the card ends before it rather than taking in
     // the next person.
     bool begun = false;
+    EmbeddedCards embedded;
     while (!reader.atEnd()) {
         const qsizetype lineStart = reader.position();
         const QByteArrayView line = reader.readLineBytes();
+        if (embedded.inside(line)) {
+            continue;
+        }
         if (startsWithWord(line, "END:VCARD")) {
             cards.push_back(cardUpTo(reader.position()));
             begun = false;
@@ -40,8 +51,8 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
             begun = true;
         }
     }
-    if (Card last = cardUpTo(reader.position()); !last.fields.isEmpty()) {
-        cards.push_back(std::move(last));
+    if (holdsAnything(reader.slice(cardStart, reader.position()))) {
+        cards.push_back(cardUpTo(reader.position()));
     }
     return cards;
 }

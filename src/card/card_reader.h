@@ -27,10 +27,10 @@ struct Card {
 // readCardFields gives them. A card ends at a line whose first nine
 // characters are "END:VCARD" in any case, or just before a line that starts
 // "BEGIN:VCARD" (any case) once the card has had one: a card that lacks its
-// END does not swallow the next. Lines after the last "END:VCARD" form a card
-// (up to the file's end) only when they gave it a non-empty field, so
-// trailing blank lines or a lone BEGIN:VCARD add nothing while a last card
-// that merely lacks its END:VCARD is kept.
+// END does not swallow the next. The lines of a card an AGENT embeds
+// (EmbeddedCards) end and begin no card. Lines after the last "END:VCARD"
+// form a card (up to the file's end) when they hold any line but a blank one
+// or BEGIN:VCARD: a last card that merely lacks its END:VCARD is kept whole.
 std::vector<Card> readCards(AnsiTextReader& reader);
 
 // An index line holds up to eight TAB-separated fields; slot n is field n+1.

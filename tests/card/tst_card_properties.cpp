@@ -23,15 +23,16 @@ private slots:
             << QByteArray("FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=E9=AB=99=E6=A9=8B") << u"FN 髙橋\n"_qs;
         QTest::newRow("CP932 family, its 5C trail byte no escape")
             << QByteArray(
-                   "ORG;CHARSET=shift_jis:\x87\x8A\xFB\xFC;\x87\x40\r\n"
+                   "VERSION:3.0\r\nORG;CHARSET=shift_jis:\x87\x8A\xFB\xFC;\x87\x40\r\n"
                    "NOTE;CHARSET=\"Windows-31J\":\x83\x5C\x83\x74\x83\x67;x\r\nFN:\x83\x5C")
-            << u"ORG ㈱髙;① | ㈱髙 | ①\nNOTE ソフト;x | ソフト | x\nFN ソ\n"_qs;
+            << u"VERSION 3.0\nORG ㈱髙;① | ㈱髙 | ①\nNOTE ソフト;x | ソフト | x\nFN ソ\n"_qs;
         QTest::newRow("ISO-8859-1") << QByteArray("NOTE;CHARSET=ISO-8859-1:Caf\xE9") << u"NOTE Café\n"_qs;
         QTest::newRow("unknown charset read as CP932")
             << QByteArray("NOTE;CHARSET=X-NOWHERE:\x82\xA0") << u"NOTE あ\n"_qs;
         QTest::newRow("escapes in N and ADR")
-            << QByteArray("N:a\\;b;c\\,d;e\\\\;f\\ng\\Nh\r\nADR;TYPE=home:;;1-2\\,3;C:\\temp;JP\\")
-            << u"N a;b;c,d;e\\;f↵g↵h | a;b | c,d | e\\ | f↵g↵h\n"
+            << QByteArray(
+                   "VERSION:4.0\nN:a\\;b;c\\,d;e\\\\;f\\ng\\Nh\r\nADR;TYPE=home:;;1-2\\,3;C:\\temp;JP\\")
+            << u"VERSION 4.0\nN a;b;c,d;e\\;f↵g↵h | a;b | c,d | e\\ | f↵g↵h\n"
                "ADR[HOME] ;;1-2,3;C:\\temp;JP\\ |  |  | 1-2,3 | C:\\temp | JP\\\n"_qs;
         QTest::newRow("groups, types, names and parameters in any case")
             << QByteArray(
@@ -58,6 +59,19 @@ private slots:
         QTest::newRow("CR and LF line ends")
             << QByteArray("BEGIN:VCARD\rN:a;b\r\tc\r\r\nFN:x\nTEL:1\n\nEND:VCARD\n")
             << u"BEGIN VCARD\nN a;bc | a | bc\nFN x\nTEL 1\nEND VCARD\n"_qs;
+        QTest::newRow("no VERSION: 2.1, a path's backslashes text")
+            << QByteArray("NOTE:C:\\Users\\new\r\nN:a\\;b;c")
+            << u"NOTE C:\\Users\\new\nN a;b;c | a;b | c\n"_qs;
+        QTest::newRow("a soft break never takes in the END line")
+            << QByteArray("VERSION:2.1\r\nNOTE;QUOTED-PRINTABLE:abc=\r\nEND:VCARD\r\n")
+            << u"VERSION 2.1\nNOTE abc=\nEND VCARD\n"_qs;
+        QTest::newRow("an AGENT's card is its value, on its lines or on its own line")
+            << QByteArray(
+                   "VERSION:2.1\r\nFN:Boss\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Aide\r\nTEL:1\r\nEND:VCARD\r\n"
+                   "TEL:2\r\nitem1.Agent;X-A=b:begin:vcard\r\nFN:Two\r\nEND:VCARD\r\nAGENT:\r\nNOTE:n\r\n"
+                   "END:VCARD")
+            << u"VERSION 2.1\nFN Boss\nAGENT BEGIN:VCARD↵FN:Aide↵TEL:1↵END:VCARD\nTEL 2\n"
+               "AGENT begin:vcard↵FN:Two↵END:VCARD\nAGENT \nNOTE n\nEND VCARD\n"_qs;
         QTest::newRow("empty") << QByteArray() << QString();
     }
     void read() {

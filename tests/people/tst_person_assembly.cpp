@@ -52,7 +52,7 @@ private slots:
             << QByteArray("x") << QString() << u"BDAY:x\r\nBDAY: 20240229 "_qs << u"x|x|||||2024-02-29|"_qs;
         QTest::newRow("notes one line break apart")
             << QByteArray("x") << QString()
-            << u"NOTE:a\\nb\r\nNOTE:\r\nNOTE;ENCODING=QUOTED-PRINTABLE:c=0D=0Ad=0De"_qs
+            << u"VERSION:3.0\r\nNOTE:a\\nb\r\nNOTE:\r\nNOTE;ENCODING=QUOTED-PRINTABLE:c=0D=0Ad=0De"_qs
             << u"x|x||||||a↵b↵c↵d↵e"_qs;
         QTest::newRow("nothing a mail program holds")
             << QByteArray("") << QString() << u"NOTE:n"_qs << QString();
