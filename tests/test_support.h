@@ -81,7 +81,7 @@ public:
             return v ? QByteArray("") + v->toUtf8() : QByteArray();
         };
         db->Execute(u"UPDATE アドレス情報 SET 人物 = ? WHERE rowid = last_insert_rowid()"_qs,
-                    {zt::personKey(stored(name), stored(address), nullptr)});
+                    {zt::personKey(stored(name), stored(address), nullptr, {})});
     }
     void member(const zt::FieldValue& group, const zt::FieldValue& name, const zt::FieldValue& address) {
         db->Execute(u"INSERT INTO グループ情報 (グループ,名前,アドレス) VALUES (?,?,?)"_qs,

@@ -181,6 +181,13 @@ QString CardPerson::name() const {
     return !fn.isEmpty() ? fn : hasN() ? joinedName(n[0], n[1]) : QString();
 }
 
+QString CardPerson::preferredEmail() const {
+    const QList<TypedValue>& emails = person.emails;
+    const auto preferred = std::find_if(emails.begin(), emails.end(),
+                                        [](const TypedValue& e) { return e.types.contains(u"PREF"_s); });
+    return preferred != emails.end() ? preferred->value : emails.isEmpty() ? QString() : emails.first().value;
+}
+
 CardPerson interpretCard(QByteArrayView bytes) {
     CardPerson card;
     for (const CardProperty& property : readCardProperties(bytes)) {

@@ -29,6 +29,9 @@ struct CardPerson {
     // The name the card gives in any form: its first FN, else its N joined
     // as splitName would split it back; empty when it gives neither.
     QString name() const;
+    // The card's own e-mail address: its first one typed PREF, else its
+    // first; empty when it has none.
+    QString preferredEmail() const;
 };
 
 // The person `card` (its bytes from the first line through END:VCARD)

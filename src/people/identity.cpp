@@ -1,10 +1,13 @@
 #include "people/identity.h"
 
+#include <QCryptographicHash>
+
 namespace zt {
 
 namespace {
 
 // A key that no other pair shares: NULL, and each text's length, written out.
+// The kinds of key start with a letter of their own, so none meets another.
 QByteArray pairKey(const QByteArray& name, const QByteArray& address) {
     QByteArray key;
     for (const QByteArray& text : {name, address}) {
@@ -22,35 +25,41 @@ const QUuid kUidNamespace(u"6f1c2a0e-58d4-4a9b-9c3e-2b7d0f4e8a51");
 
 }  // namespace
 
-QByteArray personKey(const QByteArray& name, const QByteArray& address, const CardPerson* card) {
-    if (card == nullptr || (!name.isEmpty() && !address.isEmpty())) {
-        return pairKey(name, address);
+QByteArray personKey(const QByteArray& name, const QByteArray& address, const CardPerson* card,
+                     QByteArrayView cardBytes) {
+    if (card == nullptr) {
+        return 'S' + pairKey(name, address);
     }
-    const QList<TypedValue>& emails = card->person.emails;
-    const QByteArray cardName = name.isEmpty() ? card->name().toUtf8() : name;
-    const QByteArray cardAddress = !address.isEmpty() ? address
-                                   : emails.isEmpty() ? QByteArray()
-                                                      : emails.first().value.toUtf8();
-    if (cardName.isEmpty() && cardAddress.isEmpty()) {
-        return QByteArray();
+    if (const QString email = card->preferredEmail(); !email.isEmpty()) {
+        return 'P' + pairKey(card->name().toUtf8(), email.toCaseFolded().toUtf8());
     }
-    return pairKey(cardName.isNull() ? QByteArray("") : cardName,
-                   cardAddress.isNull() ? QByteArray("") : cardAddress);
+    // A digest stands for the bytes: two different cards meet in one only by
+    // a collision of SHA-256, which no address book will see.
+    QByteArray bytes = cardBytes.toByteArray();
+    bytes.replace("\r\n", "\n").replace('\r', '\n');
+    return 'C' + QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-QUuid personUid(const QString& cardUid, const QByteArray& key, QByteArrayView cardBytes) {
-    if (!cardUid.isEmpty()) {
-        QStringView text(cardUid);
+QUuid personUid(const QByteArray& name, const QByteArray& address, const CardPerson* card,
+                QByteArrayView cardBytes) {
+    if (card == nullptr) {
+        return QUuid::createUuidV5(kUidNamespace, pairKey(name, address));
+    }
+    if (!card->uid.isEmpty()) {
+        QStringView text(card->uid);
         if (text.startsWith(u"urn:uuid:", Qt::CaseInsensitive)) {
             text = text.sliced(9);
         }
         const QUuid own = QUuid::fromString(text);
-        return own.isNull() ? QUuid::createUuidV5(kUidNamespace, "UID:" + cardUid.toUtf8()) : own;
+        return own.isNull() ? QUuid::createUuidV5(kUidNamespace, "UID:" + card->uid.toUtf8()) : own;
     }
-    if (!key.isEmpty()) {
-        return QUuid::createUuidV5(kUidNamespace, key);
+    const QByteArray cardName = !name.isEmpty() ? name : card->name().toUtf8();
+    const QByteArray cardAddress = !address.isEmpty() ? address : card->preferredEmail().toUtf8();
+    if (cardName.isEmpty() && cardAddress.isEmpty()) {
+        return QUuid::createUuidV5(kUidNamespace, "CARD:" + cardBytes.toByteArray());
     }
-    return QUuid::createUuidV5(kUidNamespace, "CARD:" + cardBytes.toByteArray());
+    return QUuid::createUuidV5(kUidNamespace, pairKey(cardName.isNull() ? QByteArray("") : cardName,
+                                                      cardAddress.isNull() ? QByteArray("") : cardAddress));
 }
 
 }  // namespace zt

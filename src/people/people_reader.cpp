@@ -74,7 +74,7 @@ bool readEntry(PeopleQueries& q, qint64 rowid, Memberships& memberships, Person&
     if (const QByteArrayView record = e.BytesView(Record); !record.isNull()) {
         card = fromCardRecord(record);
     }
-    return assemblePerson(stored, card ? &*card : nullptr, e.Bytes(Key), p);
+    return assemblePerson(stored, card ? &*card : nullptr, p);
 }
 
 // The groups of every entry, each once, in the order their memberships were

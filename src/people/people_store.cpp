@@ -21,11 +21,11 @@ FieldValue text(const QString& value) {
 std::pair<QByteArray, QByteArray> interpreted(const QByteArray& name, const QByteArray& address,
                                               QByteArrayView cardBytes) {
     if (cardBytes.isNull()) {
-        return {personKey(name, address, nullptr), QByteArray()};
+        return {personKey(name, address, nullptr, {}), QByteArray()};
     }
     CardPerson card = interpretCard(cardBytes);
-    const QByteArray key = personKey(name, address, &card);
-    card.person.uid = personUid(card.uid, key, cardBytes);
+    const QByteArray key = personKey(name, address, &card, cardBytes);
+    card.person.uid = personUid(name, address, &card, cardBytes);
     return {key, cardRecord(card)};
 }
 

@@ -140,11 +140,14 @@ QString nameParts(const Person& p) {
 
 }  // namespace
 
-bool assemblePerson(const StoredEntry& stored, const CardPerson* card, const QByteArray& key, Person& p) {
+bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p) {
     if (card != nullptr) {
         p = card->person;
     }
-    p.address = QString::fromUtf8(stored.address);
+    // The address the person is known by comes first, the card's own where
+    // it has one: the plain line of an older import may be a later one.
+    const QString preferred = card != nullptr ? card->preferredEmail() : QString();
+    p.address = preferred.isEmpty() ? QString::fromUtf8(stored.address) : preferred;
     p.company = stored.company;
     p.department = stored.department;
     p.title = stored.title;
@@ -156,7 +159,7 @@ bool assemblePerson(const StoredEntry& stored, const CardPerson* card, const QBy
         return false;
     }
     if (card == nullptr) {
-        p.uid = personUid(QString(), key, {});
+        p.uid = personUid(stored.name, stored.address, nullptr, {});
     }
     return true;
 }

@@ -20,15 +20,12 @@ struct StoredEntry {
 };
 
 // The person one entry describes, into `p`, which starts empty. `card` is the
-// entry's interpreted card, none for an entry stored without one; `key` who
-// the entry is (personKey). A name is the card's first FN, else 名前, else
-// its N joined. Family and given names come from the card's N when it has
-// either, else from the shown name by splitName when that is the name or the
-// e-mail address. The company, department and title are the card's first ORG
-// and first TITLE, else the stored ones; a stored title the card's replaces
-// is reported. False when the person has no name, e-mail address, company or
-// phone: nothing a mail program can hold.
-bool assemblePerson(const StoredEntry& stored, const CardPerson* card, const QByteArray& key, Person& p);
+// entry's interpreted card, none for an entry stored without one. A name is the card's first FN, else 名前,
+// else its N joined. Family and given names come from the card's N when it has either, else from the shown
+// name by splitName when that is the name or the e-mail address. The company, department and title are the
+// card's first ORG and first TITLE, else the stored ones; a stored title the card's replaces is reported.
+// False when the person has no name, e-mail address, company or phone: nothing a mail program can hold.
+bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p);
 
 // One person from the entries that make it, the first one first. Each later
 // one adds its phones, e-mail addresses, postal addresses and web pages, each

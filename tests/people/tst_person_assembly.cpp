@@ -67,7 +67,7 @@ private slots:
         const zt::CardPerson interpreted = zt::interpretCard(zt::cp932::encode(card));
         zt::Person p;
         QString shown;
-        if (zt::assemblePerson(stored, &interpreted, zt::personKey(stored.name, {}, &interpreted), p)) {
+        if (zt::assemblePerson(stored, &interpreted, p)) {
             shown = QStringList{p.shownName,
                                 p.familyName,
                                 p.givenName,
@@ -98,6 +98,48 @@ private slots:
             const QByteArray damaged = size < bytes.size() ? bytes.first(size) : bytes + 'x';
             QVERIFY_THROWS_EXCEPTION(zt::Error, zt::fromCardRecord(damaged));
         }
+    }
+
+    // Who is one person: two cards written in CP932, one person or two.
+    void identity_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("one");
+        const QString ann = u"FN:Ann\r\nEMAIL:ann@example.com\r\n"_qs;
+        QTest::newRow("same name and address") << ann << ann + u"TEL:1\r\n"_qs << true;
+        QTest::newRow("the address in another case") << ann << u"FN:Ann\r\nEMAIL:ANN@Example.COM"_qs << true;
+        QTest::newRow("another address") << ann << u"FN:Ann\r\nEMAIL:ann@example.org"_qs << false;
+        QTest::newRow("another name") << ann << u"FN:Anne\r\nEMAIL:ann@example.com"_qs << false;
+        QTest::newRow("one name, no address, two cards")
+            << u"FN:田中\r\nTEL:1"_qs << u"FN:田中\r\nTEL:2"_qs << false;
+        QTest::newRow("N alone, no address, two cards")
+            << u"N:F;G;M\r\nTEL:1"_qs << u"N:F;G;M\r\nTEL:2"_qs << false;
+        QTest::newRow("the same card, its line ends apart")
+            << u"FN:田中\r\nTEL:1\r\n"_qs << u"FN:田中\nTEL:1\n"_qs << true;
+        QTest::newRow("the same card of nobody") << u"NOTE:x\r\n"_qs << u"NOTE:x\r"_qs << true;
+        QTest::newRow("the name escaped or in a charset")
+            << u"VERSION:3.0\r\nFN:Smith\\, John\r\nEMAIL:s@x"_qs
+            << u"VERSION:3.0\r\nFN;CHARSET=SHIFT_JIS:Smith\\, John\r\nEMAIL:s@x"_qs << true;
+        QTest::newRow("the name quoted-printable, or from N")
+            << u"FN;ENCODING=QUOTED-PRINTABLE:=8E=52=93=63 =91=BE=98=59\r\nEMAIL:t@x"_qs
+            << u"N:山田;太郎\r\nEMAIL:t@x"_qs << true;
+        QTest::newRow("the first FN, not the last")
+            << u"FN:Alice\r\nFN:Bob\r\nEMAIL:a@x"_qs << u"FN:Bob\r\nEMAIL:a@x"_qs << false;
+        QTest::newRow("the PREF address, not the first")
+            << u"FN:A\r\nEMAIL:o@x\r\nEMAIL;PREF:p@x"_qs << u"FN:A\r\nEMAIL:p@x"_qs << true;
+        QTest::newRow("an AGENT's card is not its card's name or address")
+            << u"VERSION:2.1\r\nTEL:1\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:Boss\r\nEMAIL:b@x\r\nEND:VCARD\r\n"_qs
+            << u"FN:Boss\r\nEMAIL:b@x"_qs << false;
+    }
+    void identity() {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        const auto key = [](const QString& text) {
+            const QByteArray bytes = zt::cp932::encode(text);
+            const zt::CardPerson card = zt::interpretCard(bytes);
+            return zt::personKey("", "", &card, bytes);
+        };
+        QTEST(key(first) == key(second), "one");
     }
 };
 
