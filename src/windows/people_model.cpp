@@ -68,36 +68,60 @@ QString lossesText(const zt::Person& p) {
 
 }  // namespace
 
+PeopleModel::Row PeopleModel::rowOf(const zt::Person& p) {
+    Row row;
+    row.columns[Mark] = lossesText(p);
+    row.columns[Name] = p.shownName;
+    row.columns[Reading] = reading(p);
+    row.columns[Emails] = joined(p.emails);
+    row.columns[Phones] = joined(p.phones);
+    row.columns[Company] = p.company;
+    row.columns[Groups] = p.groups.join(u", "_s);
+    QString search = row.columns[Name] + u'\n' + row.columns[Reading] + u'\n' + row.columns[Emails] + u'\n' +
+                     row.columns[Phones];
+    for (const zt::TypedValue& phone : p.phones) {
+        search += u'\n' + digitsOf(phone.value);
+    }
+    row.search = folded(search);
+    return row;
+}
+
 PeopleModel::PeopleModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void PeopleModel::load(const zt::PersonSource& people) {
+    std::vector<Row> rows;
+    people([&rows](const zt::Person& p) { rows.push_back(rowOf(p)); });
     beginResetModel();
     people_.clear();
+    shown_.clear();
     marked_ = 0;
-    people([this](const zt::Person& p) {
-        Row row;
-        row.columns[Mark] = lossesText(p);
-        row.columns[Name] = p.shownName;
-        row.columns[Reading] = reading(p);
-        row.columns[Emails] = joined(p.emails);
-        row.columns[Phones] = joined(p.phones);
-        row.columns[Company] = p.company;
-        row.columns[Groups] = p.groups.join(u", "_s);
-        QString search = row.columns[Name] + u'\n' + row.columns[Reading] + u'\n' + row.columns[Emails] +
-                         u'\n' + row.columns[Phones];
-        for (const zt::TypedValue& phone : p.phones) {
-            search += u'\n' + digitsOf(phone.value);
+    filter_.clear();
+    words_.clear();
+    endResetModel();
+    append(std::move(rows));
+}
+
+void PeopleModel::append(std::vector<Row> rows) {
+    std::vector<int> shown;
+    for (Row& row : rows) {
+        if (kept(row)) {
+            shown.push_back(int(people_.size()));
         }
-        row.search = folded(search);
         marked_ += row.columns[Mark].isEmpty() ? 0 : 1;
         people_.push_back(std::move(row));
-    });
-    filter_.clear();
-    shown_.resize(people_.size());
-    for (std::size_t i = 0; i < shown_.size(); ++i) {
-        shown_[i] = int(i);
     }
-    endResetModel();
+    if (shown.empty()) {
+        return;
+    }
+    beginInsertRows({}, int(shown_.size()), int(shown_.size() + shown.size()) - 1);
+    shown_.insert(shown_.end(), shown.begin(), shown.end());
+    endInsertRows();
+}
+
+bool PeopleModel::kept(const Row& row) const {
+    return std::all_of(words_.begin(), words_.end(), [&row](const Word& w) {
+        return row.search.contains(w.text) || (!w.digits.isEmpty() && row.search.contains(w.digits));
+    });
 }
 
 void PeopleModel::setFilter(const QString& text) {
@@ -105,25 +129,18 @@ void PeopleModel::setFilter(const QString& text) {
         return;
     }
     filter_ = text;
-    struct Word {
-        QString text;
-        QString digits;  // empty unless the word looks like a phone number
-    };
-    std::vector<Word> words;
+    words_.clear();
     QString typed = folded(text);
     // An ideographic space, typed with a Japanese input method on, parts words too.
     std::replace_if(
         typed.begin(), typed.end(), [](QChar c) { return c.isSpace(); }, u' ');
     for (const QString& word : typed.split(u' ', Qt::SkipEmptyParts)) {
-        words.push_back({word, looksLikePhone(word) ? digitsOf(word) : QString()});
+        words_.push_back({word, looksLikePhone(word) ? digitsOf(word) : QString()});
     }
     beginResetModel();
     shown_.clear();
     for (std::size_t i = 0; i < people_.size(); ++i) {
-        const QString& search = people_[i].search;
-        if (std::all_of(words.begin(), words.end(), [&search](const Word& w) {
-                return search.contains(w.text) || (!w.digits.isEmpty() && search.contains(w.digits));
-            })) {
+        if (kept(people_[i])) {
             shown_.push_back(int(i));
         }
     }

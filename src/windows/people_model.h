@@ -18,11 +18,23 @@ public:
     // What the reports would say of the row's person, one loss a line ("" when nothing).
     static constexpr int LossesRole = Qt::UserRole;
 
+    // A person as the list shows it: the columns' texts (the Mark column's is
+    // what the reports would say of it) and the searched fields, folded as the
+    // filter folds a word. Made apart from the model, so that a loader may make
+    // rows while the window stays responsive.
+    struct Row {
+        QString columns[ColumnCount];
+        QString search;
+    };
+    static Row rowOf(const zt::Person& p);
+
     explicit PeopleModel(QObject* parent = nullptr);
 
     // Replaces the rows with every person `people` hands over, in its order,
-    // and shows them all.
+    // and clears the filter.
     void load(const zt::PersonSource& people);
+    // Adds `rows` after the others, showing those the filter keeps.
+    void append(std::vector<Row> rows);
 
     // Shows the rows that hold every word of `text` (split at white space),
     // regardless of case, full or half width, hiragana or katakana; a word of
@@ -40,13 +52,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct Row {
-        QString columns[ColumnCount];  // the Mark column's text is the losses
-        QString search;                // the searched fields, folded as the filter folds a word
+    // A typed word, folded, and the digits alone where it looks like a phone number.
+    struct Word {
+        QString text;
+        QString digits;
     };
+    bool kept(const Row& row) const;
 
     std::vector<Row> people_;
     std::vector<int> shown_;  // indexes into people_, in order
     qsizetype marked_ = 0;
     QString filter_;
+    std::vector<Word> words_;
 };

@@ -9,13 +9,66 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTableView>
+#include <QThread>
+#include <atomic>
+#include <memory>
 
 #include "people/people_reader.h"
+#include "platform/fatal_error.h"
 #include "windows/people_model.h"
 
 using namespace Qt::StringLiterals;
 
 const QString ZTAdrF09::Caption = QStringLiteral("人物一覧");
+
+// Reads the people into the model's rows and hands them over in batches,
+// queued to the model's thread; a batch for a model that is gone is dropped.
+class ZTAdrF09::Loader : public QThread {
+public:
+    Loader(const QString& dbPath, PeopleModel* model, QObject* parent)
+        : QThread(parent), dbPath_(dbPath), model_(model) {}
+
+    // Ends the reading at the next person; the rows read so far may still arrive.
+    void stop() { stopped_ = true; }
+    // Why reading failed; empty when it did not. Read once finished.
+    QString error() const { return error_; }
+
+protected:
+    void run() override {
+        struct Stopped {};
+        try {
+            const std::unique_ptr<zt::Database> db = zt::Database::open(dbPath_);
+            auto batch = std::make_shared<std::vector<PeopleModel::Row>>();
+            // The first batch is small, so the list fills at once.
+            std::size_t batchSize = 100;
+            zt::forEachPerson(*db, [&](const zt::Person& p) {
+                if (stopped_) {
+                    throw Stopped();
+                }
+                batch->push_back(PeopleModel::rowOf(p));
+                if (batch->size() >= batchSize) {
+                    send(std::exchange(batch, std::make_shared<std::vector<PeopleModel::Row>>()));
+                    batchSize = 2000;
+                }
+            });
+            send(batch);
+        } catch (const Stopped&) {
+        } catch (const std::exception& e) {
+            error_ = QString::fromUtf8(e.what());
+        }
+    }
+
+private:
+    void send(const std::shared_ptr<std::vector<PeopleModel::Row>>& batch) {
+        QMetaObject::invokeMethod(
+            model_, [model = model_, batch] { model->append(std::move(*batch)); }, Qt::QueuedConnection);
+    }
+
+    const QString dbPath_;
+    PeopleModel* const model_;
+    std::atomic<bool> stopped_ = false;
+    QString error_;
+};
 
 ZTAdrF09::ZTAdrF09(zt::Database& db)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -25,7 +78,6 @@ ZTAdrF09::ZTAdrF09(zt::Database& db)
     setWindowTitle(Caption);
 
     Model = new PeopleModel(this);
-    Model->load(zt::peopleOf(db));
 
     auto* searchLabel = new QLabel(QStringLiteral("検索(&S)"), this);
     Search = new QLineEdit(this);
@@ -37,11 +89,8 @@ ZTAdrF09::ZTAdrF09(zt::Database& db)
     Count->setObjectName(QStringLiteral("Count"));
 
     auto* listLabel = new QLabel(QStringLiteral("一覧(&L)"), this);
-    auto* legend =
-        new QLabel(QStringLiteral("！ の人には、書き出すと報告ファイルに載る項目があります（%1 人）。")
-                       .arg(Model->markedCount()),
-                   this);
-    legend->setObjectName(QStringLiteral("Legend"));
+    legend_ = new QLabel(this);
+    legend_->setObjectName(QStringLiteral("Legend"));
     List = new QTableView(this);
     List->setObjectName(QStringLiteral("List"));
     List->setModel(Model);
@@ -77,7 +126,7 @@ ZTAdrF09::ZTAdrF09(zt::Database& db)
     layout->addWidget(Search, 0, 1);
     layout->addWidget(Count, 0, 2);
     layout->addWidget(listLabel, 1, 0);
-    layout->addWidget(legend, 1, 1, 1, 2);
+    layout->addWidget(legend_, 1, 1, 1, 2);
     layout->addWidget(List, 2, 0, 1, 3);
     layout->addWidget(lossesLabel, 3, 0, 1, 3);
     layout->addWidget(Losses, 4, 0, 1, 3);
@@ -93,14 +142,41 @@ ZTAdrF09::ZTAdrF09(zt::Database& db)
     });
     connect(List->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ZTAdrF09::showLosses);
     connect(Model, &QAbstractItemModel::modelReset, this, &ZTAdrF09::showLosses);
+    connect(Model, &QAbstractItemModel::rowsInserted, this, &ZTAdrF09::showCount);
     // A window shortcut: Esc leaves from whichever control has the focus.
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
-    showCount();
     Search->setFocus();
+
+    loader_ = new Loader(db.path(), Model, this);
+    connect(loader_, &QThread::finished, this, &ZTAdrF09::loadingEnded);
+    showCount();
+    loader_->start();
+}
+
+ZTAdrF09::~ZTAdrF09() {
+    loader_->stop();
+    loader_->wait();
+}
+
+bool ZTAdrF09::isLoading() const {
+    return loading_;
+}
+
+void ZTAdrF09::loadingEnded() {
+    loading_ = false;
+    showCount();
+    if (!loader_->error().isEmpty()) {
+        zt::reportFatalError(this, loader_->error());
+    }
+    emit loaded();
 }
 
 void ZTAdrF09::showCount() {
-    Count->setText(QStringLiteral("%1 人中 %2 人を表示").arg(Model->totalCount()).arg(Model->rowCount()));
+    const bool loading = isLoading();
+    Count->setText(QStringLiteral("%1 人中 %2 人を表示").arg(Model->totalCount()).arg(Model->rowCount()) +
+                   (loading ? QStringLiteral("（読み込み中）") : QString()));
+    legend_->setText(QStringLiteral("！ の人には、書き出すと報告ファイルに載る項目があります（%1 人）。")
+                         .arg(Model->markedCount()));
 }
 
 void ZTAdrF09::showLosses() {

@@ -18,10 +18,16 @@ class Database;
 // the working database once, when made, and changes nothing. Like the job
 // windows it stands beside the main menu, unowned, and is gone once closed
 // (Esc or the close box).
+//
+// Reading and marking 100,000 people takes seconds, so the window opens at
+// once and the people arrive in batches from a thread of its own, on a
+// connection of its own to `db`'s file; the search works on those already
+// there and on each batch as it comes.
 class ZTAdrF09 : public QWidget {
     Q_OBJECT
 public:
     explicit ZTAdrF09(zt::Database& db);
+    ~ZTAdrF09() override;
 
     // The window's title, which the main menu's button shows too.
     static const QString Caption;
@@ -32,10 +38,22 @@ public:
     QPlainTextEdit* Losses;  // what the reports will say of the current person
     PeopleModel* Model;
 
+    bool isLoading() const;
+
+signals:
+    // Every person is in the list (or reading failed, which has been reported).
+    void loaded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showCount();
     void showLosses();
+    void loadingEnded();
+
+    class Loader;
+    Loader* loader_;
+    bool loading_ = true;
+    QLabel* legend_;
 };
