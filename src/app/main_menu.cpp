@@ -84,10 +84,10 @@ QString summaryText(const zt::StoreSummary& s) {
                        .arg(s.cards)
                        .arg(s.groups);
     if (s.importedAt.isValid()) {
-        text += QStringLiteral("\r\n取込日時：") + s.importedAt.toString(u"yyyy/MM/dd HH:mm");
+        text += QStringLiteral("\n取込日時：") + s.importedAt.toString(u"yyyy/MM/dd HH:mm");
     }
     if (!s.folder.isEmpty()) {
-        text += QStringLiteral("\r\n取込元：") + QDir::toNativeSeparators(s.folder);
+        text += QStringLiteral("\n取込元：") + QDir::toNativeSeparators(s.folder);
     }
     return text;
 }
@@ -155,8 +155,7 @@ void ZTAdrF00::addLabels() {
 // it wraps, and the label and the window below it take the lines it needs,
 // back to the designed height when it needs no more.
 void ZTAdrF00::showSummary() {
-    Label1->setText(
-        summaryText(zt::readStoreSummary(db_)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    Label1->setText(summaryText(zt::readStoreSummary(db_)));
     const int designed = JobWindow::px(200);
     const int needed = std::max(designed, Label1->heightForWidth(Label1->width()));
     Label1->resize(Label1->width(), needed);
