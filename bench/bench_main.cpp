@@ -1,12 +1,13 @@
-// Measures the import, the reader of people and the seven writers on a synthetic address book, through
-// the same functions the job windows call, without any window.
+// Measures the import, the reader of people, the seven writers and the model of the list of the people
+// (its load and one search) on a synthetic address book, through the same functions the windows call,
+// without any window.
 //
 //   bench [--cards N] [--keep DIR]
 //
 // Prints one line per phase and size (wall-clock and CPU seconds, peak RSS), then a summary line for
 // the largest size:
 //   bench: cards=N lines_per_card=L import=S csv=S edmax=S tsurukame=S vcard=S outlook=S ldif=S google=S
-//   rss_mb=M
+//   list=S filter=S rss_mb=M
 // and, before it, the time each reader of one card of 80,000 e-mail addresses takes.
 #include <sys/resource.h>
 
@@ -32,6 +33,7 @@
 #include "import/address_book_import.h"
 #include "people/people_reader.h"
 #include "people/people_store.h"
+#include "windows/people_model.h"
 
 namespace {
 
@@ -79,6 +81,8 @@ SizeResult runSize(const QString& folder, int cards) {
     zt::Database::create(dbPath);
     auto db = zt::openWorkingDatabase(dbPath);
     const QString outputRows = QStringLiteral("SELECT count(*) FROM 出力情報");
+    const QString peopleRows = QStringLiteral("SELECT count(*) FROM 出力人物");
+    PeopleModel list;
 
     const Phase phases[] = {
         {"import", [&] { zt::importAddressBook(*db, picked); },
@@ -100,6 +104,10 @@ SizeResult runSize(const QString& folder, int cards) {
          outputRows},
         {"google", [&] { zt::writeGoogleCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF08.csv")); },
          outputRows},
+        // The list of the people as its window opens (every person read and marked), then one search
+        // as typed: an e-mail address's part and a phone number's, which every row is searched for.
+        {"list", [&] { list.load(zt::peopleOf(*db)); }, peopleRows},
+        {"filter", [&] { list.setFilter(QStringLiteral("user12 03-1")); }, peopleRows},
     };
 
     std::map<std::string, double> seconds;
@@ -255,11 +263,11 @@ int main(int argc, char** argv) {
         std::printf(
             "bench: cards=%d lines_per_card=%.1f import=%.3f csv=%.3f edmax=%.3f tsurukame=%.3f vcard=%.3f "
             "outlook=%.3f "
-            "ldif=%.3f google=%.3f "
+            "ldif=%.3f google=%.3f list=%.3f filter=%.3f "
             "rss_mb=%.0f\n",
             cards, result.linesPerCard, last.at("import"), last.at("csv"), last.at("edmax"),
             last.at("tsurukame"), last.at("vcard"), last.at("outlook"), last.at("ldif"), last.at("google"),
-            peakRssMb());
+            last.at("list"), last.at("filter"), peakRssMb());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench: %s\n", e.what());
         return 1;

@@ -2,27 +2,32 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSessionManager>
+#include <algorithm>
 #include <utility>
 
 #include "app/version_caption.h"
+#include "people/store_summary.h"
 #include "platform/cp932.h"
 #include "platform/fatal_error.h"
 #include "platform/help_engine.h"
 #include "platform/message_box.h"
+#include "shell/status_label.h"
 #include "shell/ui_font.h"
 #include "windows/import_window.h"
 #include "windows/outputs.h"
+#include "windows/people_window.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// The numbered buttons, in their order: the import, every output, and a spare
-// with no window.
+// The numbered buttons, in their order: the import, every output, and the
+// list of the people.
 struct MenuItem {
     QString window;
     QChar key;
@@ -34,7 +39,7 @@ QList<MenuItem> menuItems() {
     for (const zt::Output& output : zt::outputs()) {
         items.append({output.window, output.key, output.caption});
     }
-    items.append({QString(), QChar(items.last().key.unicode() + 1), QString()});
+    items.append({QStringLiteral("ZTAdrF09"), QChar(items.last().key.unicode() + 1), ZTAdrF09::Caption});
     return items;
 }
 
@@ -67,12 +72,35 @@ bool isUnownedWindow(const QWidget* w) {
     return w->parentWidget() == nullptr && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog);
 }
 
+// What the working database holds, in the menu's words: the hint before
+// anything was imported; the counts, then when and from where, as far as the
+// file kept them (a file an older program filled kept neither).
+QString summaryText(const zt::StoreSummary& s) {
+    if (!s.recorded && s.cards == 0 && s.groups == 0) {
+        return QStringLiteral("最初に(1)でデータを取り込んでください。");
+    }
+    QString text = QStringLiteral("取込済み：%1 人（カード %2 枚、グループ %3 個）")
+                       .arg(s.people)
+                       .arg(s.cards)
+                       .arg(s.groups);
+    if (s.importedAt.isValid()) {
+        text += QStringLiteral("\n取込日時：") + s.importedAt.toString(u"yyyy/MM/dd HH:mm");
+    }
+    if (!s.folder.isEmpty()) {
+        text += QStringLiteral("\n取込元：") + QDir::toNativeSeparators(s.folder);
+    }
+    return text;
+}
+
+// The menu's designed height, which the summary may deepen.
+constexpr int kHeightTwips = 6795;
+
 }  // namespace
 
-ZTAdrF00::ZTAdrF00(JobFactories jobs, const QString& helpFile)
-    : QWidget(nullptr), factories_(std::move(jobs)), helpFile_(helpFile) {
+ZTAdrF00::ZTAdrF00(JobFactories jobs, zt::Database& db, const QString& helpFile)
+    : QWidget(nullptr), factories_(std::move(jobs)), db_(db), helpFile_(helpFile) {
     setObjectName(QStringLiteral("ZTAdrF00"));
-    setFixedSize(JobWindow::px(5130), JobWindow::px(6795));
+    setFixedSize(JobWindow::px(5130), JobWindow::px(kHeightTwips));
     setFont(ZTAdrM1::GothicFont(9));
     addJobButtons();
     addLabels();
@@ -99,9 +127,6 @@ void ZTAdrF00::addJobButtons() {
         connect(button, &QPushButton::clicked, this, [this, number] { Command_Click(number); });
         jobs_.append({item.window, button, nullptr});
     }
-    // The spare keeps its caption and place but is never shown, so it cannot
-    // take the focus.
-    jobs_.last().button->hide();
     CommandEnd = makeButton(this, QStringLiteral("CommandEnd"), QStringLiteral("終了(&X)"), 5700);
     CommandEnd->setFont(ZTAdrM1::GothicFont(9.75, true));
     connect(CommandEnd, &QPushButton::clicked, this, &ZTAdrF00::CommandEnd_Click);
@@ -114,16 +139,27 @@ void ZTAdrF00::addJobButtons() {
 }
 
 void ZTAdrF00::addLabels() {
-    Label1 = new QLabel(QStringLiteral("最初に(1)でデータを取り込んでください。"), this);
+    Label1 = new StatusLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     JobWindow::place(Label1, 500, 6400, 4200, 200);
     Label2 = new QLabel(QStringLiteral("F1 で HELP表示"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     JobWindow::place(Label2, 3400, 0, 1300, 180);
-    for (QLabel* label : {Label1, Label2}) {
+    for (QLabel* label : {static_cast<QLabel*>(Label1), Label2}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setTextFormat(Qt::PlainText);
     }
+}
+
+// The summary holds a folder's path, as long as the user's folders make it:
+// it wraps, and the label and the window below it take the lines it needs,
+// back to the designed height when it needs no more.
+void ZTAdrF00::showSummary() {
+    Label1->setText(summaryText(zt::readStoreSummary(db_)));
+    const int designed = JobWindow::px(200);
+    const int needed = std::max(designed, Label1->heightForWidth(Label1->width()));
+    Label1->resize(Label1->width(), needed);
+    setFixedSize(width(), JobWindow::px(kHeightTwips) + needed - designed);
 }
 
 namespace {
@@ -142,6 +178,7 @@ void bringToFront(QWidget* window) {
 
 void ZTAdrF00::Form_Load() {
     ZTAdrM1::SetVersionCaption(this);
+    zt::runGuarded(this, [this] { showSummary(); });
 }
 
 QPushButton* ZTAdrF00::Command(int number) const {
@@ -217,8 +254,9 @@ void ZTAdrF00::Command_Click(int number) {
     if (number < 1 || number > jobs_.size()) {
         return;
     }
-    QPointer<JobWindow>& slot = jobs_[number - 1].open;
-    const std::function<JobWindow*()> make = factories_.value(jobs_[number - 1].window);
+    QPointer<QWidget>& slot = jobs_[number - 1].open;
+    const QString window = jobs_[number - 1].window;
+    const std::function<QWidget*()> make = factories_.value(window);
     // A job window's load step may fail (a database error); that is reported
     // like any other failure instead of escaping into the event loop.
     zt::runGuarded(this, [&] {
@@ -235,6 +273,11 @@ void ZTAdrF00::Command_Click(int number) {
             slot = make();
             if (!slot) {
                 return;
+            }
+            // Whatever the import did, it is over once its window is gone.
+            if (window == u"ZTAdrF01") {
+                connect(slot, &QObject::destroyed, this,
+                        [this] { zt::runGuarded(this, [this] { showSummary(); }); });
             }
         }
         bringToFront(slot);

@@ -11,22 +11,30 @@
 class QLabel;
 class QPushButton;
 class QSessionManager;
+class StatusLabel;
+
+namespace zt {
+class Database;
+}
 
 // The main menu, the program's one permanent window. A numbered button for
-// the import and one for each row of zt::outputs() open the job windows (one
-// instance of each, unowned and not modal); it opens the help file on F1, and
-// refuses to close while a job window is open. It never touches the working
-// database.
+// the import, one for each row of zt::outputs() and one for the list of the
+// people open their windows (one instance of each, unowned and not modal); it
+// opens the help file on F1, and refuses to close while one of them is open.
+// Below the buttons it says what the working database holds, read when the
+// menu is made and again each time the import window has gone; it writes
+// nothing there.
 class ZTAdrF00 : public QWidget {
     Q_OBJECT
 public:
-    // How the job windows are made, by the window's name (ZTAdrF01...). The
+    // How the windows are made, by the window's name (ZTAdrF01...). The
     // program passes the real windows; tests may pass stand-ins. A button
     // whose window has no factory does nothing.
-    using JobFactories = QHash<QString, std::function<JobWindow*()>>;
+    using JobFactories = QHash<QString, std::function<QWidget*()>>;
 
-    // `helpFile` is what F1 opens: the help file beside the executable.
-    ZTAdrF00(JobFactories jobs, const QString& helpFile);
+    // `db` is the working database the summary is read from; `helpFile` is
+    // what F1 opens: the help file beside the executable.
+    ZTAdrF00(JobFactories jobs, zt::Database& db, const QString& helpFile);
 
     void Form_Load();
     // The numbered button `number` clicked: its job window opened, or brought
@@ -47,8 +55,13 @@ public:
     // The numbered button Command<number>, 1 to 9.
     QPushButton* Command(int number) const;
     QPushButton* CommandEnd;
-    QLabel* Label1;
+    // The first-time hint until something has been imported, then what the
+    // working database holds; wrapped, and the window as deep as it needs.
+    StatusLabel* Label1;
     QLabel* Label2;
+
+    // Reads the working database's summary again into Label1.
+    void showSummary();
 
 signals:
     // Emitted once a close request has passed the check: the program ends here.
@@ -63,7 +76,7 @@ private:
     struct Job {
         QString window;
         QPushButton* button;
-        QPointer<JobWindow> open;
+        QPointer<QWidget> open;
     };
 
     void addJobButtons();
@@ -71,6 +84,7 @@ private:
     void commitData(QSessionManager& manager);
 
     JobFactories factories_;
+    zt::Database& db_;
     QString helpFile_;
-    QList<Job> jobs_;  // in button order, the spare last
+    QList<Job> jobs_;  // in button order
 };

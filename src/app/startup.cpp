@@ -14,6 +14,7 @@
 #include "version.h"
 #include "windows/import_window.h"
 #include "windows/outputs.h"
+#include "windows/people_window.h"
 
 namespace ZTAdrM1 {
 
@@ -45,6 +46,7 @@ ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder) {
         jobs.insert(output.window,
                     [&output, &db, folder] { return zt::makeOutputWindow(output, db, folder); });
     }
+    jobs.insert(QStringLiteral("ZTAdrF09"), [&db] { return new ZTAdrF09(db); });
     return jobs;
 }
 
@@ -60,7 +62,7 @@ int Main(QApplication& app) {
     // window left open must not keep it alive, and closing the last job
     // window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    ZTAdrF00 menu(JobWindows(*db, OutPath), HelpFilePath());
+    ZTAdrF00 menu(JobWindows(*db, OutPath), *db, HelpFilePath());
     QObject::connect(&menu, &ZTAdrF00::menuClosed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     menu.show();
     const int status = QApplication::exec();

@@ -18,8 +18,8 @@ namespace ZTAdrM1 {
 // buttons in English.
 void PrepareApplication(QApplication& app);
 
-// The job windows the main menu opens, the import's and every output's, each
-// handed the working database and the folder they write to.
+// The windows the main menu opens, the import's, every output's and the list
+// of the people, each handed the working database and the folder they write to.
 ZTAdrF00::JobFactories JobWindows(zt::Database& db, const QString& folder);
 
 // The whole start-up for main(): works in the folders that the executable's

@@ -175,6 +175,11 @@ Row rowOf(const Person& p) {
 
 }  // namespace
 
+// The columns repeat as often as a person needs: only what no output carries is lost.
+void reportGoogleLosses(const Person& p, LossReport& losses) {
+    reportUncarried(losses, p);
+}
+
 qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
     LossReport losses(QStringLiteral("Google 用 CSV 出力"), path);
     std::vector<Row> rows;
@@ -184,7 +189,7 @@ qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
         for (std::size_t kind = 0; kind < most.size(); ++kind) {
             most[kind] = std::max(most[kind], row.filled[kind]);
         }
-        reportUncarried(losses, p);
+        reportGoogleLosses(p, losses);
     });
 
     TextFileWriter out(path);

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "card/person.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -16,5 +17,8 @@ namespace zt {
 // (zt::LossReport); returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
 qsizetype writeGoogleCsv(const PersonSource& people, const QString& path);
+
+// What writeGoogleCsv reports of `p`, added to `losses` as it adds it there.
+void reportGoogleLosses(const Person& p, LossReport& losses);
 
 }  // namespace zt

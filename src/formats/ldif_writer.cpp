@@ -247,6 +247,8 @@ void addOthers(QByteArray& record, const Person& p, LossReport& losses) {
     reportUnheld(p.webPages, {pages[0], pages[1]}, valueOf, p, u"ホームページ"_s, losses);
 }
 
+// A person's record, and in `losses` what it has no attribute for and what
+// the card holds that no output carries.
 QByteArray personRecord(const Person& p, const QString& dn, LossReport& losses) {
     QByteArray record;
     record.reserve(2048);  // a full card's record, grown once rather than step by step
@@ -260,6 +262,7 @@ QByteArray personRecord(const Person& p, const QString& dn, LossReport& losses) 
     addPostalAddresses(record, p, losses);
     addOrganization(record, p);
     addOthers(record, p, losses);
+    reportUncarried(losses, p);
     record += "\r\n";
     return record;
 }
@@ -279,6 +282,11 @@ QByteArray listRecord(const QString& dn, const QString& name, const QStringList&
 
 }  // namespace
 
+// What a record has no attribute for does not depend on its dn.
+void reportLdifLosses(const Person& p, LossReport& losses) {
+    personRecord(p, QString(), losses);
+}
+
 qsizetype writeLdif(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("Thunderbird 用 LDIF 出力"), path);
@@ -288,7 +296,6 @@ qsizetype writeLdif(const PersonSource& people, const QString& path) {
     people([&](const Person& p) {
         const QString dn = dns.add(p.shownName, p.emails.isEmpty() ? QString() : p.emails[0].value);
         out.writeBytes(personRecord(p, dn, losses));
-        reportUncarried(losses, p);
         for (const QString& group : p.groups) {
             if (!members.contains(group)) {
                 groups << group;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "card/person.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -17,5 +18,8 @@ namespace zt {
 // output carries; returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
 qsizetype writeLdif(const PersonSource& people, const QString& path);
+
+// What writeLdif reports of `p`, added to `losses` as it adds it there.
+void reportLdifLosses(const Person& p, LossReport& losses);
 
 }  // namespace zt

@@ -25,6 +25,9 @@ public:
     void addUnencodable(QStringView who, QStringView field, QStringView value);
 
     qsizetype count() const { return lines_.size(); }
+    const QString& output() const { return output_; }
+    // The losses as the report lists them: who, field and value, escaped, TAB between.
+    const QStringList& lines() const { return lines_; }
 
     // The report that belongs to the output at `outputPath`.
     static QString pathFor(const QString& outputPath);

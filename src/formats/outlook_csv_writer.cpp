@@ -120,7 +120,26 @@ void addOthers(QStringList& fields, const Person& p, LossReport& losses) {
     fields << categories.join(u';');
 }
 
+// A person's row, and what it has no column for in `losses`.
+QStringList personRow(const Person& p, LossReport& losses) {
+    QStringList fields;
+    addNames(fields, p);
+    addEmails(fields, p, losses);
+    addPhones(fields, p, losses);
+    addOrganization(fields, p);
+    addPostalAddresses(fields, p, losses);
+    addOthers(fields, p, losses);
+    reportUncarried(losses, p);
+    return fields;
+}
+
 }  // namespace
+
+// Which value finds its columns full is decided while the row is filled, so
+// the row is made and thrown away.
+void reportOutlookLosses(const Person& p, LossReport& losses) {
+    personRow(p, losses);
+}
 
 qsizetype writeOutlookCsv(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
@@ -128,17 +147,8 @@ qsizetype writeOutlookCsv(const PersonSource& people, const QString& path) {
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
-    people([&](const Person& p) {
-        QStringList fields;
-        addNames(fields, p);
-        addEmails(fields, p, losses);
-        addPhones(fields, p, losses);
-        addOrganization(fields, p);
-        addPostalAddresses(fields, p, losses);
-        addOthers(fields, p, losses);
-        reportUncarried(losses, p);
-        out.writeBytes((rfc4180Fields(fields) + u"\r\n"_s).toUtf8());
-    });
+    people(
+        [&](const Person& p) { out.writeBytes((rfc4180Fields(personRow(p, losses)) + u"\r\n"_s).toUtf8()); });
     out.commit();
     return losses.finish();
 }

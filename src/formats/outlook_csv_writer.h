@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "card/person.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -16,5 +17,8 @@ namespace zt {
 // the number of losses. Throws zt::Error on any failure; the file at `path`
 // is then left as it was.
 qsizetype writeOutlookCsv(const PersonSource& people, const QString& path);
+
+// What writeOutlookCsv reports of `p`, added to `losses` as it adds it there.
+void reportOutlookLosses(const Person& p, LossReport& losses);
 
 }  // namespace zt

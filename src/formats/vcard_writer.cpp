@@ -197,6 +197,11 @@ void addOthers(QString& card, const Person& p) {
 
 }  // namespace
 
+// Everything a card holds beyond its uncarried properties has a line of its own.
+void reportVCardLosses(const Person& p, LossReport& losses) {
+    reportUncarried(losses, p);
+}
+
 qsizetype writeVCard(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
     LossReport losses(QStringLiteral("vCard 出力"), path);
@@ -211,7 +216,7 @@ qsizetype writeVCard(const PersonSource& people, const QString& path) {
         addOthers(card, p);
         card += u"END:VCARD\r\n";
         out.writeBytes(folded(card));
-        reportUncarried(losses, p);
+        reportVCardLosses(p, losses);
     });
     out.commit();
     return losses.finish();

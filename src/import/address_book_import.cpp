@@ -142,7 +142,12 @@ std::optional<AnsiTextReader> openOrSetAside(const QByteArray& path, SetAside& a
     }
 }
 
-void writeImportReport(const QString& path, const QString& folderPath, const SetAside& aside) {
+QDateTime now() {
+    return reportTesting ? QDateTime(QDate(2024, 4, 1), QTime(9, 0)) : QDateTime::currentDateTime();
+}
+
+void writeImportReport(const QString& path, const QString& folderPath, const SetAside& aside,
+                       const QDateTime& when) {
     if (aside.lines.isEmpty()) {
         QFile old(path);
         if (old.exists() && !old.remove()) {
@@ -151,11 +156,9 @@ void writeImportReport(const QString& path, const QString& folderPath, const Set
         }
         return;
     }
-    const QDateTime now =
-        reportTesting ? QDateTime(QDate(2024, 4, 1), QTime(9, 0)) : QDateTime::currentDateTime();
     QString text = QStringLiteral("アドレス帳 %1 の取り込みで読み込まなかったもの　")
                        .arg(QDir::toNativeSeparators(folderPath)) +
-                   now.toString(u"yyyy/MM/dd HH:mm") + QStringLiteral("\r\n");
+                   when.toString(u"yyyy/MM/dd HH:mm") + QStringLiteral("\r\n");
     for (const QString& line : aside.lines) {
         text += line + QStringLiteral("\r\n");
     }
@@ -285,6 +288,10 @@ ImportSummary importAddressBook(Database& db, const QString& folderPath, const S
         report(status, group.text + kReadingFrom);
         summary.cards += ReadGroupFolder(folderPath, group, store, aside, status);
     }
+    const QDateTime finished = now();
+    db.Execute(QStringLiteral("DELETE FROM 取込記録"));
+    db.Execute(QStringLiteral("INSERT INTO 取込記録 (フォルダ, 日時) VALUES (?, ?)"),
+               {folderPath, finished.toString(Qt::ISODate)});
     transaction.commit();
 
     summary.groups = int(groups.size());
@@ -292,7 +299,7 @@ ImportSummary importAddressBook(Database& db, const QString& folderPath, const S
         db.OpenRecordset(QStringLiteral("SELECT count(*) FROM 出力人物")).Fields(0)->toLongLong();
     summary.setAside = aside.lines.size();
     const QString reportPath = importReportPath(db.path());
-    writeImportReport(reportPath, folderPath, aside);
+    writeImportReport(reportPath, folderPath, aside, finished);
     if (summary.setAside > 0) {
         summary.reportPath = reportPath;
     }

@@ -52,7 +52,8 @@ QString completionText(const ImportSummary& summary);
 // immediate sub-folders, in the order a listing shows names regardless of case;
 // a folder's name is read as UTF-8, or as CP932 where it is not UTF-8 (a book
 // unpacked from a Windows archive), and stored as read.
-// `status` hears, per group, its name and then the folder being read. Once
+// `status` hears, per group, its name and then the folder being read. The
+// folder as given and the time the import ended replace the row of 取込記録. Once
 // the import is committed, what was set aside is listed in the import report
 // beside the working database (UTF-8, CR LF), or an earlier report is removed
 // when nothing was, so that a report never speaks of another import.
@@ -61,7 +62,7 @@ ImportSummary importAddressBook(Database& db, const QString& folderPath, const S
 // The import report that belongs to the working database at `dbPath`.
 QString importReportPath(const QString& dbPath);
 
-// --- test seam: while testing, the import report is dated 2024/04/01 09:00.
+// --- test seam: while testing, the import (its report and 取込記録) is dated 2024/04/01 09:00.
 void setImportReportTesting(bool on);
 
 // The statements an import stores through, prepared once for the whole import.

@@ -11,12 +11,16 @@
 #include "app/program_folders.h"
 #include "app/startup.h"
 #include "faults.h"
+#include "import/address_book_import.h"
 #include "platform/cp932.h"
+#include "platform/folder_dialog.h"
 #include "platform/help_engine.h"
 #include "shell/app_state.h"
+#include "shell/status_label.h"
 #include "test_support.h"
 #include "windows/import_window.h"
 #include "windows/outputs.h"
+#include "windows/people_window.h"
 
 static bool onWindows() {
     return QSysInfo::productType() == u"windows";
@@ -82,7 +86,7 @@ class TestApp : public GuiTest {
 private slots:
     void init() {
         reset();
-        menu = std::make_unique<ZTAdrF00>(ZTAdrM1::JobWindows(*work->db, work->outDir()),
+        menu = std::make_unique<ZTAdrF00>(ZTAdrM1::JobWindows(*work->db, work->outDir()), *work->db,
                                           u"/opt/tools/ZTADRCNV.hlp"_qs);
         menu->show();
         QVERIFY(QTest::qWaitForWindowActive(menu.get()));
@@ -218,7 +222,8 @@ private slots:
                          modes);
             }
             db->Execute(u"INSERT INTO アドレス情報 (名前) VALUES ('imported')"_qs);
-            QVERIFY(run(ZTAdrM1::JobWindows(*db, ZTAdrM1::OutPath).value(u"ZTAdrF02"_qs)()));
+            QVERIFY(run(qobject_cast<JobWindow*>(
+                ZTAdrM1::JobWindows(*db, ZTAdrM1::OutPath).value(u"ZTAdrF02"_qs)())));
             QVERIFY(QFileInfo::exists(outputs + u"/ZTAdrF02.txt"_qs));
         }
         QCOMPARE(fileBytes(empty), emptyBefore);
@@ -261,19 +266,18 @@ private slots:
         QCOMPARE(QDir(program).entryList(QDir::Files), QStringList{u"empty.mdb"_qs});
     }
 
-    // The used buttons show their number as access key and line up in one
-    // column; the spare keeps its place but is never shown.
+    // The buttons show their number as access key and line up in one column.
     void captions() {
         QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
         QStringList captions{ZTAdrF01::Caption};
         for (const zt::Output& output : zt::outputs()) {
             captions << output.caption;
         }
-        captions << QString();  // the spare
+        captions << u"人物一覧"_qs;
         for (int i = 1; i <= captions.size(); ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
             QCOMPARE(button, menu->Command(i));
-            QCOMPARE(button->isVisible(), i < captions.size());
+            QVERIFY(button->isVisible());
             const QString caption = u"(&%1)"_qs.arg(i) + captions[i - 1];
             QVERIFY(button->text().startsWith(caption));
             // 43 cells of the fixed-pitch font, a CP932 byte each, and the "&";
@@ -283,6 +287,95 @@ private slots:
             padding.chop(padding.endsWith(u' ') ? 1 : 0);
             QCOMPARE(padding, QString(padding.size(), QChar(0x3000)));
         }
+    }
+
+    // Below the buttons the menu says what the working database holds: the
+    // hint before the first import, then the counts, when and from where; an
+    // older file, upgraded, kept only what gives the counts. It is read when
+    // the menu opens and again when the import window has gone, and shown
+    // whole, in as many lines as it needs, the window deeper by as much.
+    void summary_data() {
+        QTest::addColumn<QString>("setup");  // "import <folder>" through the window, or rows then upgrade
+        QTest::addColumn<QString>("shown");  // {root}: where the test's books are
+        const QString hint = u"最初に(1)でデータを取り込んでください。"_qs;
+        QTest::newRow("before the first import") << QString() << hint;
+        QTest::newRow("after an import")
+            << u"import AddrBook/picked"_qs
+            << u"取込済み：2 人（カード 2 枚、グループ 2 個）\n取込日時：2024/04/01 09:00\n取込元：{root}/AddrBook/picked"_qs;
+        QTest::newRow("after an empty book's import")
+            << u"import AddrBook/empty"_qs
+            << u"取込済み：0 人（カード 0 枚、グループ 0 個）\n取込日時：2024/04/01 09:00\n取込元：{root}/AddrBook/empty"_qs;
+        QTest::newRow("a deep folder")
+            << u"import {deep}/AddrBook/picked"_qs
+            << u"取込済み：2 人（カード 2 枚、グループ 2 個）\n取込日時：2024/04/01 09:00\n取込元：{deep}/AddrBook/picked"_qs;
+        // Two cards of one person and one of another; a group counted once
+        // however many memberships name it, the empty one not at all.
+        QTest::newRow("an older file, upgraded")
+            << u"rows"_qs << u"取込済み：2 人（カード 3 枚、グループ 1 個）"_qs;
+        QTest::newRow("an empty older file, upgraded") << u"upgrade"_qs << hint;
+    }
+    void summary() {
+        QFETCH(QString, setup);
+        QFETCH(QString, shown);
+        QTemporaryDir temp;
+        const QString deep = temp.filePath(
+            u"とても長い名前のフォルダ/その中のまた長い名前のフォルダ/最後の長い名前のフォルダ"_qs);
+        const QString root = testData(QString()).chopped(1);
+        if (setup.startsWith(u"import {deep}"_qs)) {
+            for (const char* group : {"g1", "g2"}) {
+                const QString from = testData(u"AddrBook/picked/"_qs + QLatin1String(group));
+                const QString to = deep + u"/AddrBook/picked/"_qs + QLatin1String(group);
+                QVERIFY(QDir().mkpath(to));
+                for (const QString& file : QDir(from).entryList(QDir::Files)) {
+                    QVERIFY(QFile::copy(from + u'/' + file, to + u'/' + file));
+                }
+            }
+        }
+        if (setup == u"rows"_qs) {
+            work->person("G", u"n"_qs, u"a"_qs, "c", "", "");
+            work->person("G", u"n"_qs, u"a"_qs, "c", "", "");
+            work->member("", "x", "y");
+            work->entry("m", "b", "", "", "");
+        }
+        if (setup == u"rows"_qs || setup == u"upgrade"_qs) {
+            makeVersion2(*work->db);
+            work->db = zt::openWorkingDatabase(work->db->path());
+        }
+        menu =
+            std::make_unique<ZTAdrF00>(ZTAdrM1::JobWindows(*work->db, work->outDir()), *work->db, QString());
+        show(menu.get());
+        if (setup.startsWith(u"import "_qs)) {
+            QCOMPARE(menu->Label1->text(), u"最初に(1)でデータを取り込んでください。"_qs);
+            zt::setImportReportTesting(true);
+            zt::MessageBox::setNextAnswer(zt::MessageBox::Answer::Yes);
+            zt::FolderDialog::setNextFolder(
+                setup.mid(7)
+                    .replace(u"{deep}"_qs, deep)
+                    .prepend(setup.contains(u"{deep}"_qs) ? QString() : root + u'/'));
+            QTest::mouseClick(menu->Command(1), Qt::LeftButton);
+            QVERIFY(run(qobject_cast<JobWindow*>(jobs(u"ZTAdrF01"_qs).value(0))));
+        }
+        shown.replace(u"{root}"_qs, QDir::toNativeSeparators(root))
+            .replace(u"{deep}"_qs, QDir::toNativeSeparators(deep));
+        QCOMPARE(menu->Label1->text(), shown);
+        // Whole, and inside the window: every character painted, on lines the label is deep enough for.
+        QCOMPARE(menu->Label1->displayLines().join(QString()), QString(shown).remove(u'\n'));
+        const int lines = menu->Label1->heightForWidth(menu->Label1->width());
+        QCOMPARE(menu->Label1->height(), std::max(lines, JobWindow::px(200)));
+        QCOMPARE(menu->height(), JobWindow::px(6795) + menu->Label1->height() - JobWindow::px(200));
+        QVERIFY(menu->rect().contains(menu->Label1->geometry()));
+        if (setup.contains(u"{deep}"_qs)) {
+            QVERIFY(menu->Label1->displayLines().size() > 3);
+        }
+    }
+
+    // Button 9 opens the list of the people, with the working database's people in it.
+    void peopleListOnNine() {
+        work->person("G", u"山田 太郎"_qs, u"taro@example.jp"_qs, "", "", "");
+        QTest::mouseClick(menu->Command(9), Qt::LeftButton);
+        auto* list = qobject_cast<ZTAdrF09*>(jobs(u"ZTAdrF09"_qs).value(0));
+        QVERIFY(list);
+        QTRY_COMPARE(list->Count->text(), u"1 人中 1 人を表示"_qs);
     }
 
     // F1 opens the help whatever the modifiers, in the main menu only.

@@ -126,7 +126,7 @@ private slots:
                  (report.isEmpty() ? QStringList{file} : QStringList{file, file + u".report.txt"_qs}));
 
         const std::unique_ptr<zt::Database> db = programDb();
-        JobWindow* job = ZTAdrM1::JobWindows(*db, work->outDir()).value(window)();
+        auto* job = qobject_cast<JobWindow*>(ZTAdrM1::JobWindows(*db, work->outDir()).value(window)());
         show(job);
         if (item >= 0) {
             job->findChild<QComboBox*>()->setCurrentIndex(item);

@@ -1,0 +1,31 @@
+#include "formats/person_report.h"
+
+#include "formats/google_csv_writer.h"
+#include "formats/ldif_writer.h"
+#include "formats/outlook_csv_writer.h"
+#include "formats/vcard_writer.h"
+
+namespace zt {
+
+QList<ReportedLoss> reportedLosses(const Person& p) {
+    // The reports are only gathered, never finished: no file is named or written.
+    LossReport reports[] = {{QStringLiteral("vCard 出力"), QString()},
+                            {QStringLiteral("Outlook 用 CSV 出力"), QString()},
+                            {QStringLiteral("Thunderbird 用 LDIF 出力"), QString()},
+                            {QStringLiteral("Google 用 CSV 出力"), QString()}};
+    reportVCardLosses(p, reports[0]);
+    reportOutlookLosses(p, reports[1]);
+    reportLdifLosses(p, reports[2]);
+    reportGoogleLosses(p, reports[3]);
+    QList<ReportedLoss> losses;
+    for (const LossReport& report : reports) {
+        for (const QString& line : report.lines()) {
+            // The escaping leaves a TAB only between the three parts.
+            const QStringList parts = line.split(u'\t');
+            losses.append({report.output(), parts.value(1), parts.value(2)});
+        }
+    }
+    return losses;
+}
+
+}  // namespace zt
