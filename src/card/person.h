@@ -49,7 +49,8 @@ PlaceKind placeKind(const QStringList& types);
 // give one name and address (people.h), with what their cards say beyond the
 // tables, the first-stored card's single values first.
 struct Person {
-    QString shownName;  // the first of: its name, its e-mail address, its company, its first phone
+    QString shownName;  // the first of: its name, its e-mail address, its company, its first phone;
+                        // for a nameless one, see below
     QString familyName;
     QString givenName;
     QString middleName;
@@ -74,6 +75,9 @@ struct Person {
     QStringList groups;  // each once, in the order their memberships were stored
     QUuid uid;           // the card's own, else made from who it is: the same person keeps it from run to run
     QList<UncarriedProperty> uncarried;  // each occurrence, in card order, later cards after
+    // The card gives no name, e-mail address, company or phone: shownName is
+    // taken from what it has, and the loss reports say so.
+    bool nameless = false;
 };
 
 // Hands each person to a writer, one at a time.

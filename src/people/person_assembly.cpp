@@ -58,6 +58,33 @@ void settleEmails(Person& p) {
     p.emails = emails;
 }
 
+// A person whose card gives no name, e-mail address, company or phone is
+// still written wherever what it has can go, shown by the first of its
+// nickname, its first postal address, the first line of its note, its first
+// web page and its birthday; false when it has none of them either.
+bool settleNameless(Person& p) {
+    QStringList address;
+    if (!p.postalAddresses.isEmpty()) {
+        const PostalAddress& a = p.postalAddresses.first();
+        for (const QString& part : {a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}) {
+            if (!part.trimmed().isEmpty()) {
+                address << part.trimmed();
+            }
+        }
+    }
+    const QString candidates[] = {p.nickname, address.join(u' '), p.note.section(u'\n', 0, 0).trimmed(),
+                                  p.webPages.isEmpty() ? QString() : p.webPages.first().value,
+                                  p.birthday.isValid() ? p.birthday.toString(Qt::ISODate) : QString()};
+    for (const QString& candidate : candidates) {
+        if (!candidate.isEmpty()) {
+            p.shownName = candidate;
+            p.nameless = true;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Settles the person's name and shown name; false when it has nothing a mail
 // program can hold. The card's FN comes before the stored name, which keeps
 // its line as it stands, escapes and all.
@@ -76,7 +103,7 @@ bool settleName(Person& p, const StoredEntry& stored, const CardPerson* card) {
         }
     }
     if (p.shownName.isEmpty()) {
-        return false;
+        return settleNameless(p);
     }
     if (card != nullptr && card->hasN()) {
         p.familyName = card->n[0];

@@ -24,7 +24,8 @@ struct StoredEntry {
 // else its N joined. Family and given names come from the card's N when it has either, else from the shown
 // name by splitName when that is the name or the e-mail address. The company, department and title are the
 // card's first ORG and first TITLE, else the stored ones; a stored title the card's replaces is reported.
-// False when the person has no name, e-mail address, company or phone: nothing a mail program can hold.
+// A person without a name, e-mail address, company or phone is shown by what it has (Person::nameless);
+// false when it has nothing a mail program can hold.
 bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p);
 
 // One person from the entries that make it, the first one first. Each later

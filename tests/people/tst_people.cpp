@@ -163,7 +163,7 @@ private slots:
         for (const zt::Person& p : zt::readPeople(*work->db)) {
             people << personRow(p);
             for (const zt::UncarriedProperty& u : p.uncarried) {
-                report << p.shownName + u'|' + u.name + u'|' + u.value;
+                report << QString(p.shownName + u'|' + u.name + u'|' + u.value).replace(u'\n', u'↵');
             }
             uids.insert(p.uid);
         }

@@ -54,8 +54,22 @@ private slots:
             << QByteArray("x") << QString()
             << u"VERSION:3.0\r\nNOTE:a\\nb\r\nNOTE:\r\nNOTE;ENCODING=QUOTED-PRINTABLE:c=0D=0Ad=0De"_qs
             << u"x|x||||||a↵b↵c↵d↵e"_qs;
+        QTest::newRow("no name, address, company or phone: shown by its nickname")
+            << QByteArray("") << QString() << u"NOTE:n\r\nNICKNAME:Nick\r\nADR:;;1-2;Town"_qs
+            << u"Nick|||||||n"_qs;
+        QTest::newRow("no name: by its address, its parts trimmed")
+            << QByteArray("") << QString() << u"ADR:;; 1-2 ;Town;;;JP\r\nNOTE:n"_qs
+            << u"1-2 Town JP|||||||n"_qs;
+        QTest::newRow("no name: by its note's first line")
+            << QByteArray("") << QString() << u"VERSION:3.0\r\nNOTE: first\\nsecond\r\nURL:u"_qs
+            << u"first||||||| first↵second"_qs;
+        QTest::newRow("no name: by its web page, then its birthday")
+            << QByteArray("") << QString() << u"URL:http://x\r\nBDAY:2000-01-02"_qs
+            << u"http://x||||||2000-01-02|"_qs;
+        QTest::newRow("no name: by its birthday")
+            << QByteArray("") << QString() << u"BDAY:20000102"_qs << u"2000-01-02||||||2000-01-02|"_qs;
         QTest::newRow("nothing a mail program holds")
-            << QByteArray("") << QString() << u"NOTE:n"_qs << QString();
+            << QByteArray("") << QString() << u"X-A:b\r\nPHOTO;ENCODING=b:AAEC"_qs << QString();
     }
     void read() {
         QFETCH(QByteArray, name);
