@@ -149,6 +149,10 @@ private slots:
             << QStringList{u"dn: cn=Ann,mail=a@x\r\n"_qs, u"dn: cn=Ann (2),mail=a@x\r\n"_qs,
                            u"dn: cn=ANN (3),mail=A@X\r\n"_qs}
             << QStringList{};
+        QTest::newRow("vCard of a card of an address alone")
+            << Writer::VCard << u"g"_qs << u"BEGIN:VCARD\nVERSION:3.0\nADR:;;1-2;Town\nEND:VCARD\n"_qs
+            << QStringList{u"\r\nFN:1-2 Town\r\nN:;;;;\r\nADR:;;1-2;Town;;;\r\n"_qs}
+            << QStringList{u"1-2 Town\t名前\t（名前・メールアドレス・会社名・電話番号のないカード）"_qs};
         QTest::newRow("vCard controls")
             << Writer::VCard << u"g"_qs << note << QStringList{u"\r\nNOTE:abc\r\n"_qs} << noteReport;
         QTest::newRow("LDIF controls")
