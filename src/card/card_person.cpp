@@ -80,19 +80,26 @@ void readNames(Family family, const CardProperty& property, CardPerson& card) {
             }
             break;
         case Family::Sound:
-            if (property.hasType(u"X-IRMC-N")) {
-                setIfEmpty(p.phoneticFamily, property.part(0));
-                setIfEmpty(p.phoneticGiven, property.part(1));
-            } else {
+            if (!property.hasType(u"X-IRMC-N")) {
                 addUncarried(property, p);
+            } else if (p.phoneticFamily.isEmpty() && p.phoneticGiven.isEmpty()) {
+                p.phoneticFamily = property.part(0);
+                p.phoneticGiven = property.part(1);
+            } else if (property.part(0) != p.phoneticFamily || property.part(1) != p.phoneticGiven) {
+                addSecond(property, p);
             }
             break;
         case Family::PhoneticFamily:
-            setIfEmpty(p.phoneticFamily, property.value);
+        case Family::PhoneticGiven: {
+            // A second reading is one no output has room for.
+            QString& reading = family == Family::PhoneticFamily ? p.phoneticFamily : p.phoneticGiven;
+            if (reading.isEmpty()) {
+                reading = property.value;
+            } else if (property.value != reading) {
+                addSecond(property, p);
+            }
             break;
-        case Family::PhoneticGiven:
-            setIfEmpty(p.phoneticGiven, property.value);
-            break;
+        }
         default:
             if (p.nickname.isEmpty()) {
                 p.nickname = property.value;

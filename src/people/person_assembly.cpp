@@ -137,12 +137,23 @@ QString postalKey(const PostalAddress& a) {
     return QStringList{a.poBox, a.extended, a.street, a.locality, a.region, a.code, a.country}.join(u'\x1f');
 }
 
-// Appends each of `more` whose key `keyOf` gives is not in `seen` yet.
+void joinTypes(QStringList& types, const QStringList& more) {
+    for (const QString& type : more) {
+        if (!types.contains(type)) {
+            types.append(type);
+        }
+    }
+}
+
+// Appends each of `more` whose key `keyOf` gives is not in the list yet, and
+// joins the types of one that is to the one there.
 template <class T, class KeyOf>
-void addEach(QList<T>& list, QSet<QString>& seen, const QList<T>& more, KeyOf keyOf) {
+void addEach(QList<T>& list, QHash<QString, qsizetype>& at, const QList<T>& more, KeyOf keyOf) {
     for (const T& item : more) {
-        if (QString key = keyOf(item); !seen.contains(key)) {
-            seen.insert(std::move(key));
+        if (const auto found = at.constFind(keyOf(item)); found != at.cend()) {
+            joinTypes(list[*found].types, item.types);
+        } else {
+            at.insert(keyOf(item), list.size());
             list.append(item);
         }
     }
@@ -153,12 +164,28 @@ QString value(const TypedValue& v) {
 }
 
 template <class T, class KeyOf>
-QSet<QString> keys(const QList<T>& list, KeyOf keyOf) {
-    QSet<QString> seen;
-    for (const T& item : list) {
-        seen.insert(keyOf(item));
+QHash<QString, qsizetype> positions(const QList<T>& list, KeyOf keyOf) {
+    QHash<QString, qsizetype> at;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        at.insert(keyOf(list[i]), i);
     }
-    return seen;
+    return at;
+}
+
+// The company and department the later card gives, where the person has
+// none; reported where they differ, as its card wrote them.
+void mergeWork(Person& into, const Person& later) {
+    if (later.company.isEmpty() && later.department.isEmpty()) {
+        return;
+    }
+    if (into.company.isEmpty() && into.department.isEmpty()) {
+        into.company = later.company;
+        into.department = later.department;
+        into.units = later.units;
+    } else if (later.company != into.company || later.department != into.department) {
+        into.uncarried.append(
+            {u"ORG"_s, later.department.isEmpty() ? later.company : later.company + u';' + later.department});
+    }
 }
 
 QString nameParts(const Person& p) {
@@ -193,10 +220,10 @@ bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p
 
 PersonMerge::PersonMerge(Person& into)
     : into_(into),
-      emails_(keys(into.emails, value)),
-      phones_(keys(into.phones, value)),
-      webPages_(keys(into.webPages, value)),
-      postalAddresses_(keys(into.postalAddresses, postalKey)) {}
+      emails_(positions(into.emails, value)),
+      phones_(positions(into.phones, value)),
+      webPages_(positions(into.webPages, value)),
+      postalAddresses_(positions(into.postalAddresses, postalKey)) {}
 
 void PersonMerge::add(const Person& later) {
     Person& into = into_;
@@ -217,6 +244,7 @@ void PersonMerge::add(const Person& later) {
     settleSingle(into.phoneticFamily, later.phoneticFamily, u"SOUND"_s, into);
     settleSingle(into.phoneticGiven, later.phoneticGiven, u"SOUND"_s, into);
     settleSingle(into.note, later.note, u"NOTE"_s, into);
+    mergeWork(into, later);
     settleSingle(into.title, later.title, u"TITLE"_s, into);
     settleSingle(into.nickname, later.nickname, u"NICKNAME"_s, into);
     if (into.birthday.isNull()) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSet>
+#include <QHash>
 #include <QString>
 
 #include "card/card_person.h"
@@ -30,9 +30,10 @@ bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p
 
 // One person from the entries that make it, the first one first. Each later
 // one adds its phones, e-mail addresses, postal addresses and web pages, each
-// once; its note, birthday, name parts, readings, title and nickname where the
-// person has none, and to the report where they differ; what it could not
-// carry, too. Linear in what the entries hold, however many there are.
+// once, the types of one already there joined to its own; its note,
+// birthday, name parts, readings, company and department, title and nickname
+// where the person has none, and to the report where they differ; what it
+// could not carry, too. Linear in what the entries hold, however many there are.
 class PersonMerge {
 public:
     explicit PersonMerge(Person& into);
@@ -40,7 +41,8 @@ public:
 
 private:
     Person& into_;
-    QSet<QString> emails_, phones_, webPages_, postalAddresses_;
+    // Where each value already stands in its list.
+    QHash<QString, qsizetype> emails_, phones_, webPages_, postalAddresses_;
 };
 
 }  // namespace zt

@@ -67,9 +67,9 @@ private slots:
                            u"uncarried=FN:B, N:X;Y, NICKNAME:n2"_qs};
         QTest::newRow("a name from N alone")
             << u"N:山田;太郎;;;\r\n"_qs << QStringList{u"name=山田 太郎"_qs, u"n=山田;太郎;;;"_qs};
-        QTest::newRow("readings: a typed SOUND first, a plain one uncarried")
+        QTest::newRow("readings: a typed SOUND first, a second reading and a plain SOUND uncarried")
             << u"SOUND;X-IRMC-N:ﾔﾏﾀﾞ;ﾀﾛｳ\r\nX-PHONETIC-LAST-NAME:later\r\nSOUND:plain"_qs
-            << QStringList{u"reading=ﾔﾏﾀﾞ/ﾀﾛｳ"_qs, u"uncarried=SOUND:plain"_qs};
+            << QStringList{u"reading=ﾔﾏﾀﾞ/ﾀﾛｳ"_qs, u"uncarried=X-PHONETIC-LAST-NAME:later, SOUND:plain"_qs};
         QTest::newRow("readings of their own")
             << u"X-PHONETIC-FIRST-NAME:taro\r\nX-PHONETIC-LAST-NAME:yamada"_qs
             << QStringList{u"reading=yamada/taro"_qs};
