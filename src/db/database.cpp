@@ -213,11 +213,12 @@ qint64 Recordset::Integer(int index) const {
 
 Statement::Statement(Connection db, StatementHandle stmt) : db_(std::move(db)), stmt_(std::move(stmt)) {}
 
-void Statement::Execute(const Params& params) {
+int Statement::Execute(const Params& params) {
     const ResetOnExit reset(stmt_.get(), sqlite3_reset);
     bindParams(stmt_.get(), params);
     while (step(stmt_.get())) {
     }
+    return sqlite3_changes(sqlite3_db_handle(stmt_.get()));
 }
 
 namespace {
@@ -308,6 +309,10 @@ void Database::create(const QString& path) {
         QFile::remove(path);  // a half-made database would pass the next start-up's existence check
         throw;
     }
+}
+
+qint64 Database::lastInsertRowid() const {
+    return sqlite3_last_insert_rowid(db_.get());
 }
 
 int Database::formatVersion() {

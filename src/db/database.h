@@ -70,7 +70,8 @@ private:
 // every card through the same three.
 class Statement {
 public:
-    void Execute(const Params& params);
+    // Returns how many rows the statement changed.
+    int Execute(const Params& params);
 
 private:
     friend class Database;
@@ -98,6 +99,8 @@ public:
     static void create(const QString& path);
 
     int formatVersion();
+    // The rowid of the row the connection last inserted.
+    qint64 lastInsertRowid() const;
     // Throws, as open() does for a foreign file, unless `sql` can be prepared:
     // the tables and columns it names are there.
     void requireSource(const QString& sql);

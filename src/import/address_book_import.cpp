@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 #include <optional>
@@ -200,7 +201,8 @@ ImportStatements::ImportStatements(Database& db)
       // that entry came from; IS pairs them as 出力情報 does, NULL apart from the empty text.
       title(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = "
                                       "(SELECT rowid FROM アドレス情報 WHERE 名前 IS ? AND アドレス IS ? "
-                                      "ORDER BY rowid LIMIT 1)"))) {}
+                                      "ORDER BY rowid LIMIT 1)"))),
+      ownTitle(db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 役職 = ? WHERE rowid = ?"))) {}
 
 qsizetype ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group, ImportStatements& store,
                           SetAside& aside, const StatusCallback& status) {
@@ -212,11 +214,17 @@ qsizetype ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group
 
     report(status, QDir::toNativeSeparators(folderPath) + kReadingFrom);
     const DirectoryEntry* cardFile = findCardFile(files);
+    // This folder's entries by the name and address their cards give in any
+    // form, for an index line that names a card whose plain lines do not.
+    QHash<std::pair<QString, QString>, qint64> named;
     if (auto reader = cardFile ? openOrSetAside(groupFolder + '/' + cardFile->name, aside) : std::nullopt) {
         const std::vector<Card> cards = readCards(*reader);
         read = qsizetype(cards.size());
         for (const Card& card : cards) {
-            store.cards.add(group.text, card);
+            const StoredCard stored = store.cards.add(group.text, card);
+            if (const std::pair who{stored.name, stored.address}; !named.contains(who)) {
+                named.insert(who, stored.entry);  // the first-stored one
+            }
         }
     }
 
@@ -230,8 +238,11 @@ qsizetype ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group
     while (!reader->atEnd()) {
         // Without a sixth field the line names no title; looking up its name
         // and address could only match by accident.
-        if (SplitTabFields(reader->readLine(), fields) >= 6) {
-            store.title.Execute({text(fields[5]), text(fields[3]), text(fields[4])});
+        if (SplitTabFields(reader->readLine(), fields) >= 6 &&
+            store.title.Execute({text(fields[5]), text(fields[3]), text(fields[4])}) == 0) {
+            if (const qint64 entry = named.value({fields[3], fields[4]}); entry != 0) {
+                store.ownTitle.Execute({text(fields[5]), entry});
+            }
         }
     }
     return read;

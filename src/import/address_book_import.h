@@ -69,7 +69,8 @@ void setImportReportTesting(bool on);
 struct ImportStatements {
     explicit ImportStatements(Database& db);
     CardStore cards;
-    Statement title;
+    Statement title;     // on the first-stored entry of the line's plain name and address
+    Statement ownTitle;  // else on this folder's entry whose card gives them in another form
 };
 
 // Stores the cards of one group folder (CardStore::add) and then sets job titles from its

@@ -17,16 +17,18 @@ FieldValue text(const QString& value) {
 }
 
 // Who an entry is and its card's record, for the entry's card as stored and
-// its name and address (NULL a null QByteArray).
+// its name and address (NULL a null QByteArray); `card` what the card says.
 std::pair<QByteArray, QByteArray> interpreted(const QByteArray& name, const QByteArray& address,
-                                              QByteArrayView cardBytes) {
+                                              QByteArrayView cardBytes, CardPerson* card = nullptr) {
     if (cardBytes.isNull()) {
         return {personKey(name, address, nullptr, {}), QByteArray()};
     }
-    CardPerson card = interpretCard(cardBytes);
-    const QByteArray key = personKey(name, address, &card, cardBytes);
-    card.person.uid = personUid(name, address, &card, cardBytes);
-    return {key, cardRecord(card)};
+    CardPerson own;
+    CardPerson& c = card != nullptr ? *card : own;
+    c = interpretCard(cardBytes);
+    const QByteArray key = personKey(name, address, &c, cardBytes);
+    c.person.uid = personUid(name, address, &c, cardBytes);
+    return {key, cardRecord(c)};
 }
 
 QByteArray nullIfEmpty(const QByteArray& bytes) {
@@ -99,22 +101,25 @@ std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
 }
 
 CardStore::CardStore(Database& db)
-    : membership_(
+    : db_(db),
+      membership_(
           db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
       // Run straight after its membership, whose rowid is then the last one inserted.
       entry_(db.Prepare(QStringLiteral(
           "INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 解釈, 所属) "
           "VALUES (?, ?, ?, ?, ?, ?, ?, last_insert_rowid())"))) {}
 
-void CardStore::add(const QString& group, const Card& card) {
+StoredCard CardStore::add(const QString& group, const Card& card) {
     const CardFields& f = card.fields;
     const FieldValue name = text(f.name), address = text(f.address);
     membership_.Execute({text(group), name, address});
     // Never NULL, so never apart from empty.
     const auto utf8 = [](const QString& text) { return text.isEmpty() ? QByteArray("") : text.toUtf8(); };
-    const auto [who, record] = interpreted(utf8(*name), utf8(*address), card.bytes);
+    CardPerson interpretation;
+    const auto [who, record] = interpreted(utf8(*name), utf8(*address), card.bytes, &interpretation);
     entry_.Execute(
         {name, address, text(f.company), text(f.department), card.bytes, nullIfEmpty(who), record});
+    return {db_.lastInsertRowid(), interpretation.name(), interpretation.preferredEmail()};
 }
 
 }  // namespace zt

@@ -17,6 +17,14 @@ namespace zt {
 // today would. A file of a newer program is refused untouched. Throws zt::Error.
 std::unique_ptr<Database> openWorkingDatabase(const QString& path);
 
+// What the store made of one card: its entry, and the name and e-mail
+// address it gives in any form (CardPerson::name, preferredEmail).
+struct StoredCard {
+    qint64 entry = 0;
+    QString name;
+    QString address;
+};
+
 // Stores cards, through statements prepared once for a whole import.
 class CardStore {
 public:
@@ -25,9 +33,10 @@ public:
     // entry, which names that row in 所属, says who the card is in 人物 and
     // keeps the card and what it says of its person. Absent values are stored
     // as empty texts.
-    void add(const QString& group, const Card& card);
+    StoredCard add(const QString& group, const Card& card);
 
 private:
+    Database& db_;
     Statement membership_;
     Statement entry_;
 };
