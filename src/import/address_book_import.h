@@ -74,7 +74,9 @@ struct ImportStatements {
 };
 
 // Stores the cards of one group folder (CardStore::add) and then sets job titles from its
-// `Group.idx` on the first-stored entry of each name and address, among every entry stored so far. `group` is
+// `Group.idx` on the first-stored entry of each name and address, among every entry stored so far, or where
+// none has the line's plain name and address, on this folder's first entry whose card gives them in any form
+// (CardPerson::name, preferredEmail). `group` is
 // the group folder as listed in `folderPath`; its files are opened by their raw names. A missing card file or
 // index file contributes nothing; one that cannot be read, further card files and sub-folders go to `aside`.
 // Returns the number of cards read.
