@@ -47,18 +47,6 @@ static bool startsWithWord(const QString& line, QLatin1String word) {
     return line.left(word.size()).compare(word, Qt::CaseInsensitive) == 0;
 }
 
-static QString asciiTrimmed(const QString& line) {
-    qsizetype from = 0, to = line.size();
-    const auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
-    while (from < to && blank(line[from])) {
-        ++from;
-    }
-    while (to > from && blank(line[to - 1])) {
-        --to;
-    }
-    return line.sliced(from, to - from);
-}
-
 // How many of the lines the stored cards hold. A card an AGENT embeds (on
 // the lines after "AGENT:", or from "AGENT:BEGIN:VCARD" on, through its own
 // END:VCARD) is part of its card and gives it nothing.
@@ -89,7 +77,7 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
         const QString head = line.section(u':', 0, 0).section(u';', 0, 0);
         if (line.contains(u':') &&
             head.section(u'.', -1).compare(QStringLiteral("AGENT"), Qt::CaseInsensitive) == 0) {
-            const QString value = asciiTrimmed(line.section(u':', 1));
+            const QString value = line.section(u':', 1).trimmed();
             agentBefore = value.isEmpty();
             depth = value.compare(QStringLiteral("BEGIN:VCARD"), Qt::CaseInsensitive) == 0 ? 1 : 0;
         }
@@ -118,7 +106,7 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
     }
     // A last card without its END is kept when it holds any line but a blank one or BEGIN:VCARD.
     for (qsizetype i = held; i < lines.size(); ++i) {
-        const QString line = asciiTrimmed(lines[i]);
+        const QString line = lines[i].trimmed();
         if (!line.isEmpty() && !startsWithWord(line, QLatin1String("BEGIN:VCARD"))) {
             store();
             return lines.size();

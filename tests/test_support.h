@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "card/person.h"
 #include "db/database.h"
 #include "formats/loss_report.h"
 #include "people/identity.h"
@@ -130,6 +131,15 @@ inline void makeVersion0(zt::Database& db) {
           "PRAGMA user_version = 0"}) {
         db.Execute(QString::fromUtf8(sql));
     }
+}
+
+// The people of a table, as the person writers and the list take them.
+inline zt::PersonSource sourceOf(const QList<zt::Person>& people) {
+    return [people](const zt::PersonSink& take) {
+        for (const zt::Person& p : people) {
+            take(p);
+        }
+    };
 }
 
 // The rows a query gives, fields joined with "|", NULL as "∅".

@@ -1,8 +1,13 @@
 #include "card/card_reader.h"
 
+#include <QRegularExpression>
+
 #include "platform/ansi_text_file.h"
+#include "platform/cp932.h"
 
 namespace zt {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -10,9 +15,9 @@ namespace {
 // merely lacks its END:VCARD is kept whole, where trailing blank lines or a
 // lone BEGIN:VCARD add nothing.
 bool holdsAnything(QByteArrayView bytes) {
-    for (QByteArrayView line : bytes.toByteArray().replace('\r', '\n').split('\n')) {
-        line = line.trimmed();
-        if (!line.isEmpty() && !startsWithWord(line, "BEGIN:VCARD")) {
+    for (const QString& line :
+         cp932::decode(bytes.data(), bytes.size()).split(QRegularExpression(u"[\r\n]"_s))) {
+        if (!line.trimmed().isEmpty() && !line.startsWith(u"BEGIN:VCARD", Qt::CaseInsensitive)) {
             return true;
         }
     }

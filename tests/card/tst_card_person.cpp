@@ -88,8 +88,6 @@ private slots:
             "work: the first ORG and TITLE with a value, units unescaped, empty ones at the end dropped")
             << u"ORG:\r\nORG:A\\;B;C;;\r\nORG:Z\r\nTITLE:\r\nTITLE:T1\r\nTITLE:T2"_qs
             << QStringList{u"title=T1"_qs, u"org=[A;B|C]"_qs, u"uncarried=ORG:Z, TITLE:T2"_qs};
-        QTest::newRow("an ORG of a company alone")
-            << u"ORG:株式会社　山田;;"_qs << QStringList{u"org=[株式会社　山田]"_qs};
         QTest::newRow("an ORG of nothing but separators") << u"ORG:;;"_qs << QStringList{u"org=[]"_qs};
         QTest::newRow("the first UID; the bookkeeping nowhere; the rest uncarried, a binary one by its size")
             << u"VERSION:3.0\r\nUID: urn:uuid:x "

@@ -56,15 +56,6 @@ QList<QStringList> strictCsv(const QString& text) {
     return records;
 }
 
-// The people of a table, as a writer takes them.
-zt::PersonSource sourceOf(const QList<zt::Person>& people) {
-    return [people](const zt::PersonSink& take) {
-        for (const zt::Person& p : people) {
-            take(p);
-        }
-    };
-}
-
 zt::Person person(const QString& shown) {
     zt::Person p;
     p.shownName = shown;
@@ -134,11 +125,6 @@ private slots:
                                                            u"title: Lead"_qs,
                                                            u"dn: cn=Work"_qs,
                                                            u"member: cn=Ann Lee,mail=ann@example.com"_qs};
-        zt::Person company = person(u"Beta Co"_qs);
-        company.company = u"Beta Co"_qs;
-        QTest::newRow("vCard of a company alone: no name split from it")
-            << Write(zt::writeVCard) << company
-            << QStringList{u"FN:Beta Co"_qs, u"N:;;;;"_qs, u"ORG:Beta Co"_qs};
         zt::Person units = person(u"Taro"_qs);
         units.company = u"株式会社　山田"_qs;
         units.units = {u"第一課"_qs, u"第二係"_qs};

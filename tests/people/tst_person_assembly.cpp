@@ -33,27 +33,11 @@ private slots:
             << QByteArray("") << u"Last"_qs
             << u"ORG:A;Sales\\;Support\r\nTITLE:Engineer\r\nORG:Mystery\r\nTITLE:Boss"_qs
             << u"A|||A|Sales;Support|Engineer||"_qs;
-        QTest::newRow("2.1: a backslash is text but before ';' in a value of parts")
-            << QByteArray("") << QString()
-            << u"VERSION:2.1\r\nFN:C:\\temp\\n\r\nORG:A\\;B;C\\D;\r\nNOTE:a\\,b"_qs
-            << u"C:\\temp\\n|C:\\temp\\n||A;B|C\\D|||a\\,b"_qs;
-        QTest::newRow("card's ORG when nothing is stored, trailing empty units dropped")
-            << QByteArray("") << QString() << u"ORG;CHARSET=SHIFT_JIS:A\\;B;C;;\r\nTITLE:\r\nTITLE:Boss"_qs
-            << u"A;B|||A;B|C|Boss||"_qs;
-        QTest::newRow("birthdays: dashed with a time, the first readable one")
-            << QByteArray("x") << QString() << u"BDAY:2001-02-03T04:05:06Z\r\nBDAY:19990101"_qs
-            << u"x|x|||||2001-02-03|"_qs;
         QTest::newRow("birthdays: none valid")
             << QByteArray("x") << QString()
             << u"BDAY:2001-02-30\r\nBDAY:0000-01-01\r\nBDAY:2001-1-01\r\nBDAY:20010101x\r\nBDAY:2001+2-03\r\n"
                u"BDAY:197004019\r\nBDAY:1970/04/01\r\nBDAY:--0415"_qs
             << u"x|x||||||"_qs;
-        QTest::newRow("birthdays: plain digits after unreadable ones")
-            << QByteArray("x") << QString() << u"BDAY:x\r\nBDAY: 20240229 "_qs << u"x|x|||||2024-02-29|"_qs;
-        QTest::newRow("notes one line break apart")
-            << QByteArray("x") << QString()
-            << u"VERSION:3.0\r\nNOTE:a\\nb\r\nNOTE:\r\nNOTE;ENCODING=QUOTED-PRINTABLE:c=0D=0Ad=0De"_qs
-            << u"x|x||||||a↵b↵c↵d↵e"_qs;
         QTest::newRow("no name, address, company or phone: shown by its nickname")
             << QByteArray("") << QString() << u"NOTE:n\r\nNICKNAME:Nick\r\nADR:;;1-2;Town"_qs
             << u"Nick|||||||n"_qs;
@@ -66,8 +50,6 @@ private slots:
         QTest::newRow("no name: by its web page, then its birthday")
             << QByteArray("") << QString() << u"URL:http://x\r\nBDAY:2000-01-02"_qs
             << u"http://x||||||2000-01-02|"_qs;
-        QTest::newRow("no name: by its birthday")
-            << QByteArray("") << QString() << u"BDAY:20000102"_qs << u"2000-01-02||||||2000-01-02|"_qs;
         QTest::newRow("nothing a mail program holds")
             << QByteArray("") << QString() << u"X-A:b\r\nPHOTO;ENCODING=b:AAEC"_qs << QString();
     }
