@@ -197,7 +197,8 @@ private slots:
         QFETCH(QString, said);
         const Ran ran = ztadrcnv(arguments);
         QCOMPARE(ran.err.section(u'\n', 0, 0),
-                 said.replace(u"{book}"_qs, book).replace(u"{root}"_qs, root->path()));
+                 said.replace(u"{book}"_qs, QDir::toNativeSeparators(book))
+                     .replace(u"{root}"_qs, QDir::toNativeSeparators(root->path())));
         QCOMPARE(ran.out, QString());
         QCOMPARE(ran.status, status);
         QCOMPARE(queryRows(*programDb(), u"SELECT 名前 FROM アドレス情報"_qs), QStringList{u"kept"_qs});
