@@ -163,6 +163,11 @@ QString value(const TypedValue& v) {
     return v.value;
 }
 
+// One address to the identity rule, whatever its case, so one to the merge.
+QString folded(const TypedValue& email) {
+    return email.value.toCaseFolded();
+}
+
 template <class T, class KeyOf>
 QHash<QString, qsizetype> positions(const QList<T>& list, KeyOf keyOf) {
     QHash<QString, qsizetype> at;
@@ -220,14 +225,14 @@ bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p
 
 PersonMerge::PersonMerge(Person& into)
     : into_(into),
-      emails_(positions(into.emails, value)),
+      emails_(positions(into.emails, folded)),
       phones_(positions(into.phones, value)),
       webPages_(positions(into.webPages, value)),
       postalAddresses_(positions(into.postalAddresses, postalKey)) {}
 
 void PersonMerge::add(const Person& later) {
     Person& into = into_;
-    addEach(into.emails, emails_, later.emails, value);
+    addEach(into.emails, emails_, later.emails, folded);
     addEach(into.phones, phones_, later.phones, value);
     addEach(into.webPages, webPages_, later.webPages, value);
     addEach(into.postalAddresses, postalAddresses_, later.postalAddresses, postalKey);
