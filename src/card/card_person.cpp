@@ -49,8 +49,9 @@ void addUncarried(const CardProperty& property, Person& p) {
     const bool binary = std::any_of(property.binary.begin(), property.binary.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
     });
-    p.uncarried.append(
-        {property.name, binary ? QString::number(property.binary.size()) + u" バイト"_s : property.value});
+    p.uncarried.append({property.name, binary ? QString::number(property.binary.size()) + u" バイト"_s
+                                       : property.shownBytes.isEmpty() ? property.value
+                                                                       : property.shownBytes});
 }
 
 // A further value of a property the outputs hold once: no output carries it.
@@ -199,6 +200,10 @@ CardPerson interpretCard(QByteArrayView bytes) {
     CardPerson card;
     for (const CardProperty& property : readCardProperties(bytes)) {
         const Family family = familyOf(property.name);
+        // A value carried with bytes lost to U+FFFD is reported with those bytes.
+        if (!property.shownBytes.isEmpty() && family != Family::Uncarried && family != Family::Bookkeeping) {
+            card.person.uncarried.append({property.name, property.shownBytes});
+        }
         if (family <= Family::Nickname) {
             readNames(family, property, card);
         } else if (family <= Family::WebPage) {

@@ -245,14 +245,21 @@ bool isCp932Name(QByteArrayView name) {
                        [name](const char* alias) { return isWord(name, alias); });
 }
 
-QString decodeText(QByteArrayView bytes, QByteArrayView charset) {
+// The value as text; where CP932 has no character for some of its bytes
+// (which it then reads as U+FFFD, a character CP932 itself never holds),
+// the same with those bytes in hex into `shownBytes`.
+QString decodeText(QByteArrayView bytes, QByteArrayView charset, QString& shownBytes) {
     if (!charset.isEmpty() && !isCp932Name(charset)) {
         QStringDecoder decoder(charset.toByteArray().constData());
         if (decoder.isValid()) {
             return decoder.decode(bytes);
         }
     }
-    return cp932::decode(bytes.data(), bytes.size());
+    QString text = cp932::decode(bytes.data(), bytes.size());
+    if (text.contains(QChar::ReplacementCharacter)) {
+        shownBytes = cp932::decodeShowingBytes(bytes.data(), bytes.size());
+    }
+    return text;
 }
 
 QString unescaped(QStringView text) {
@@ -345,7 +352,8 @@ CardProperty readProperty(Header&& header, QByteArrayView raw) {
         property.binary = QByteArray::fromBase64(raw.toByteArray());
         data = property.binary;
     }
-    property.value = decodeText(data, header.charset);  // escapes are the card's version's business
+    // Escapes are the card's version's business.
+    property.value = decodeText(data, header.charset, property.shownBytes);
     return property;
 }
 

@@ -13,17 +13,19 @@
 namespace zt {
 
 struct CardProperty {
-    QString name;       // upper case, without its group: "TEL", "X-PHONETIC-LAST-NAME"
-    QStringList types;  // upper case: every bare parameter and TYPE= value, in card order
-                        // (not the bare encodings QUOTED-PRINTABLE, BASE64, 8BIT, 7BIT)
-    QString value;      // the value as text in its charset, once quoted-printable or base 64
-                        // is undone; escapes undone (\, \; \: \" \\ \n) unless the card
-                        // is 2.1, where only "\;" inside N, ADR, ORG and SOUND is one
-    QByteArray binary;  // a base-64 value's bytes (a photo, a key), empty for any other value
-    QStringList parts;  // the same text split at each unescaped ';', each part unescaped, so
-                        // that `value` is parts.join(';'); empty when there is no ';' to split
-                        // at, the value being then the one part (most values: no list for them;
-                        // in a 2.1 card, none but N, ADR, ORG and SOUND are split)
+    QString name;        // upper case, without its group: "TEL", "X-PHONETIC-LAST-NAME"
+    QStringList types;   // upper case: every bare parameter and TYPE= value, in card order
+                         // (not the bare encodings QUOTED-PRINTABLE, BASE64, 8BIT, 7BIT)
+    QString value;       // the value as text in its charset, once quoted-printable or base 64
+                         // is undone; escapes undone (\, \; \: \" \\ \n) unless the card
+                         // is 2.1, where only "\;" inside N, ADR, ORG and SOUND is one
+    QByteArray binary;   // a base-64 value's bytes (a photo, a key), empty for any other value
+    QString shownBytes;  // the value as read, each byte CP932 has no character for in hex
+                         // ("<81 7F>", where `value` has U+FFFD); empty when it has none
+    QStringList parts;   // the same text split at each unescaped ';', each part unescaped, so
+                         // that `value` is parts.join(';'); empty when there is no ';' to split
+                         // at, the value being then the one part (most values: no list for them;
+                         // in a 2.1 card, none but N, ADR, ORG and SOUND are split)
 
     bool hasType(QStringView type) const { return types.contains(type); }
     // Part `index` of the value, the empty text past the last.

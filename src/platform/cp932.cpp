@@ -88,6 +88,46 @@ const ReverseTable& reverseTable() {
 
 }  // namespace
 
+namespace {
+
+// Walks `size` bytes as decode() reads them, handing `character` each
+// character and `broken` each run of one or two bytes that names none.
+template <class Character, class Broken>
+void walk(const char* data, qsizetype size, Character character, Broken broken) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* const end = p + size;
+    while (p < end) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            character(static_cast<char16_t>(c));
+            ++p;
+        } else if (c >= 0xA1 && c <= 0xDF) {
+            character(static_cast<char16_t>(0xFF61 + (c - 0xA1)));
+            ++p;
+        } else if (kLeadRows[c] < 0 || end - p < 2) {
+            // A byte that starts nothing, or a lead at the end.
+            broken(p, 1);
+            ++p;
+        } else {
+            const unsigned t = p[1];
+            const char16_t u =
+                isTrail(t) ? kDoubleByteTable[kLeadRows[c] * kTrailCount + (t - kTrailFirst)] : 0;
+            if (u != 0) {
+                character(u);
+                p += 2;
+            } else {
+                // A pair that names nothing is one loss, as browsers read it;
+                // but an ASCII follower (the "@" of an address, a TAB, a line
+                // end) is never taken along: it is read again as itself.
+                broken(p, t < 0x80 ? 1 : 2);
+                p += t < 0x80 ? 1 : 2;
+            }
+        }
+    }
+}
+
+}  // namespace
+
 QString decode(const char* data, qsizetype size) {
     if (data == nullptr || size <= 0) {
         return QString();
@@ -96,37 +136,25 @@ QString decode(const char* data, qsizetype size) {
     QString out(size, Qt::Uninitialized);
     char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
     char16_t* dst = begin;
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const auto* const end = p + size;
-    while (p < end) {
-        const unsigned c = *p;
-        if (c < 0x80) {
-            *dst++ = static_cast<char16_t>(c);
-            ++p;
-        } else if (c >= 0xA1 && c <= 0xDF) {
-            *dst++ = static_cast<char16_t>(0xFF61 + (c - 0xA1));
-            ++p;
-        } else if (kLeadRows[c] < 0 || end - p < 2) {
-            // A byte that starts nothing, or a lead at the end.
-            *dst++ = kReplacement;
-            ++p;
-        } else {
-            const unsigned t = p[1];
-            const char16_t u =
-                isTrail(t) ? kDoubleByteTable[kLeadRows[c] * kTrailCount + (t - kTrailFirst)] : 0;
-            if (u != 0) {
-                *dst++ = u;
-                p += 2;
-            } else {
-                // A pair that names nothing is one loss, as browsers read it;
-                // but an ASCII follower (the "@" of an address, a TAB, a line
-                // end) is never taken along: it is read again as itself.
-                *dst++ = kReplacement;
-                p += t < 0x80 ? 1 : 2;
-            }
-        }
-    }
+    walk(
+        data, size, [&dst](char16_t u) { *dst++ = u; },
+        [&dst](const unsigned char*, int) { *dst++ = kReplacement; });
     out.resize(dst - begin);
+    return out;
+}
+
+QString decodeShowingBytes(const char* data, qsizetype size) {
+    QString out;
+    walk(
+        data, size, [&out](char16_t u) { out += QChar(u); },
+        [&out](const unsigned char* bytes, int count) {
+            out += u'<';
+            for (int i = 0; i < count; ++i) {
+                out += (i > 0 ? QStringLiteral(" ") : QString()) +
+                       QStringLiteral("%1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
+            }
+            out += u'>';
+        });
     return out;
 }
 

@@ -17,6 +17,10 @@ inline QString decode(const QByteArray& bytes) {
     return decode(bytes.constData(), bytes.size());
 }
 
+// The same text, but each byte or pair that decode() reads as U+FFFD shown
+// as its hex codes ("<81 7F>"): what a report says of a broken value.
+QString decodeShowingBytes(const char* data, qsizetype size);
+
 // Never fails: a character the code page cannot hold is written as "?", as the
 // Windows conversion does. Where the code page has two codes for a character,
 // the one Windows writes is chosen (髙 gives FB FC); a character it holds only

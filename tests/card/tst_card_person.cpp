@@ -101,13 +101,21 @@ private slots:
             << u"VERSION: 2.1 \r\nFN:C:\\temp\\new\r\nN:a\\;b;c\r\nNOTE:x\\,y\r\nORG:A\\;B;C\\D"_qs
             << QStringList{u"name=C:\\temp\\new"_qs, u"fn=C:\\temp\\new"_qs, u"n=a;b;c;;;"_qs,
                            u"org=[A;B|C\\D]"_qs, u"note=x\\,y"_qs};
+        QTest::newRow("bytes CP932 has no character for, reported in hex")
+            << QString()
+            << QStringList{u"name=a\uFFFD\u007Fb\uFFFD@"_qs, u"fn=a\uFFFD\u007Fb\uFFFD@"_qs,
+                           u"uncarried=FN:a<81>\u007Fb<85>@, X-A:<A0><81 FD>"_qs};
         QTest::newRow("3.0 escapes undone in every value")
             << u"VERSION:3.0\r\nFN:Smith\\, John\r\nNOTE:a\\nb\\;c\\\\"_qs
             << QStringList{u"name=Smith, John"_qs, u"fn=Smith, John"_qs, u"note=a↵b;c\\"_qs};
     }
     void interpret() {
         QFETCH(QString, card);
-        QTEST(shown(zt::interpretCard(zt::cp932::encode(card))), "expected");
+        const QByteArray bytes = card.isNull() ? QByteArray(
+                                                     "FN:a\x81\x7F"
+                                                     "b\x85\x40\r\nX-A:\xA0\x81\xFD")
+                                               : zt::cp932::encode(card);
+        QTEST(shown(zt::interpretCard(bytes)), "expected");
     }
 };
 
