@@ -1,6 +1,8 @@
 #include "formats/person_losses.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <initializer_list>
 
 #include "card/property_families.h"
 #include "formats/control_characters.h"
@@ -32,9 +34,13 @@ void reportStrayControls(LossReport& losses, const Person& p) {
             losses.add(p.shownName, field, value);
         }
     };
+    // The item's name is made only for a value that holds one: every
+    // person's every value passes here in each of the four writers.
     const auto checkAll = [&](const QString& sort, const QList<TypedValue>& values) {
         for (qsizetype i = 0; i < values.size(); ++i) {
-            check(nthItem(sort, i), values[i].value);
+            if (holdsStrayControl(values[i].value)) {
+                losses.add(p.shownName, nthItem(sort, i), values[i].value);
+            }
         }
     };
     check(u"名前"_s, p.shownName);
@@ -54,7 +60,12 @@ void reportStrayControls(LossReport& losses, const Person& p) {
     check(u"役職"_s, p.title);
     checkAll(u"電話"_s, p.phones);
     for (qsizetype i = 0; i < p.postalAddresses.size(); ++i) {
-        check(nthItem(u"住所"_s, i), postalText(p.postalAddresses[i]));
+        const PostalAddress& a = p.postalAddresses[i];
+        const std::initializer_list<QStringView> parts{a.poBox,  a.extended, a.street, a.locality,
+                                                       a.region, a.code,     a.country};
+        if (std::any_of(parts.begin(), parts.end(), holdsStrayControl)) {
+            check(nthItem(u"住所"_s, i), postalText(a));
+        }
     }
     checkAll(u"ホームページ"_s, p.webPages);
     check(u"メモ"_s, p.note);
