@@ -9,12 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void setIfEmpty(QString& field, const QString& value) {
-    if (field.isEmpty()) {
-        field = value;
-    }
-}
-
 // Company, department and title from one place on the card, its first ORG
 // and first TITLE, its escapes undone, where the stored fields keep a line as
 // it stands; the stored ones for a card without them. A title the index file
@@ -89,8 +83,7 @@ bool settleNameless(Person& p) {
 // program can hold. The card's FN comes before the stored name, which keeps
 // its line as it stands, escapes and all.
 bool settleName(Person& p, const StoredEntry& stored, const CardPerson* card) {
-    QString name = card != nullptr ? card->fn : QString();
-    setIfEmpty(name, QString::fromUtf8(stored.name));
+    QString name = card != nullptr && !card->fn.isEmpty() ? card->fn : QString::fromUtf8(stored.name);
     if (name.isEmpty() && card != nullptr) {
         name = card->name();
     }
