@@ -102,10 +102,9 @@ public:
     std::unique_ptr<zt::Database> db;
 };
 
-// Makes a working database what version 2 made: no 解釈 or 取込記録.
+// Makes a working database what version 2 made: no 人物記録 or 取込記録.
 inline void makeVersion2(zt::Database& db) {
-    for (const char* sql :
-         {"ALTER TABLE アドレス情報 DROP COLUMN 解釈", "DROP TABLE 取込記録", "PRAGMA user_version = 2"}) {
+    for (const char* sql : {"DROP TABLE 人物記録", "DROP TABLE 取込記録", "PRAGMA user_version = 2"}) {
         db.Execute(QString::fromUtf8(sql));
     }
 }

@@ -293,6 +293,7 @@ ImportSummary importAddressBook(Database& db, const QString& folderPath, const S
     SetAside aside;
     Transaction transaction(db);
     db.Execute(QStringLiteral("DELETE FROM アドレス情報"));
+    db.Execute(QStringLiteral("DELETE FROM 人物記録"));
     db.Execute(QStringLiteral("DELETE FROM グループ情報"));
     ImportStatements store(db);
     for (const DirectoryEntry& group : groups) {

@@ -23,8 +23,9 @@ struct PeopleQueries {
               db.OpenRecordset(QStringLiteral("SELECT rowid FROM アドレス情報 WHERE 人物 = ? ORDER BY rowid"),
                                {QByteArray()})),
           entry(db.OpenRecordset(
-              QStringLiteral("SELECT e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.解釈, e.人物, e.所属, "
+              QStringLiteral("SELECT e.名前, e.アドレス, e.会社名, e.部署名, e.役職, r.解釈, e.人物, e.所属, "
                              "m.rowid, m.グループ FROM アドレス情報 AS e "
+                             "LEFT JOIN 人物記録 AS r ON r.項目 = e.rowid "
                              "LEFT JOIN グループ情報 AS m ON m.rowid = e.所属 WHERE e.rowid = ?"),
               {qint64(0)})),
           pairMemberships(db.OpenRecordset(

@@ -47,16 +47,20 @@ void interpretStoredCards(Database& db) {
         rows.emplace_back(entries.Integer(0),
                           interpreted(entries.Bytes(1), entries.Bytes(2), entries.BytesView(3)));
     }
-    Statement store =
-        db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ?, 解釈 = ? WHERE rowid = ?"));
+    Statement who = db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ? WHERE rowid = ?"));
+    Statement record =
+        db.Prepare(QStringLiteral("INSERT OR REPLACE INTO 人物記録 (項目, 解釈) VALUES (?, ?)"));
     for (const auto& [rowid, row] : rows) {
-        store.Execute({nullIfEmpty(row.first), row.second, rowid});
+        who.Execute({nullIfEmpty(row.first), rowid});
+        if (!row.second.isNull()) {
+            record.Execute({rowid, row.second});
+        }
     }
 }
 
 // Version 0 is every file made before the version was kept: the tables
 // without アドレス情報.カード; 1 has カード but not 所属, 人物 or the view
-// 出力人物; 2 has them but not 解釈 or 取込記録. What a file did not keep stays unknown
+// 出力人物; 2 has them but not 人物記録 or 取込記録. What a file did not keep stays unknown
 // (NULL): its cards, which membership each entry was stored with, and where
 // and when its import was made.
 void upgrade(Database& db) {
@@ -80,7 +84,7 @@ void upgrade(Database& db) {
     }
     db.Execute(QStringLiteral("DROP VIEW IF EXISTS 出力人物"));
     create("出力人物");
-    db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 解釈 BLOB"));
+    create("人物記録");
     create("取込記録");
     interpretStoredCards(db);
     db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion()));
@@ -94,7 +98,8 @@ std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
     if (db->formatVersion() < schemaVersion()) {
         upgrade(*db);
     }
-    db->requireSource(QStringLiteral("SELECT カード, 所属, 人物, 解釈 FROM アドレス情報 LIMIT 0"));
+    db->requireSource(QStringLiteral("SELECT カード, 所属, 人物 FROM アドレス情報 LIMIT 0"));
+    db->requireSource(QStringLiteral("SELECT 項目, 解釈 FROM 人物記録 LIMIT 0"));
     db->requireSource(QStringLiteral("SELECT 項目, 人物, 件数 FROM 出力人物 LIMIT 0"));
     db->requireSource(QStringLiteral("SELECT フォルダ, 日時 FROM 取込記録 LIMIT 0"));
     return db;
@@ -105,9 +110,10 @@ CardStore::CardStore(Database& db)
       membership_(
           db.Prepare(QStringLiteral("INSERT INTO グループ情報 (グループ, 名前, アドレス) VALUES (?, ?, ?)"))),
       // Run straight after its membership, whose rowid is then the last one inserted.
-      entry_(db.Prepare(QStringLiteral(
-          "INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 解釈, 所属) "
-          "VALUES (?, ?, ?, ?, ?, ?, ?, last_insert_rowid())"))) {}
+      entry_(db.Prepare(
+          QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 所属) "
+                         "VALUES (?, ?, ?, ?, ?, ?, last_insert_rowid())"))),
+      record_(db.Prepare(QStringLiteral("INSERT INTO 人物記録 (項目, 解釈) VALUES (?, ?)"))) {}
 
 StoredCard CardStore::add(const QString& group, const Card& card) {
     const CardFields& f = card.fields;
@@ -117,9 +123,10 @@ StoredCard CardStore::add(const QString& group, const Card& card) {
     const auto utf8 = [](const QString& text) { return text.isEmpty() ? QByteArray("") : text.toUtf8(); };
     CardPerson interpretation;
     const auto [who, record] = interpreted(utf8(*name), utf8(*address), card.bytes, &interpretation);
-    entry_.Execute(
-        {name, address, text(f.company), text(f.department), card.bytes, nullIfEmpty(who), record});
-    return {db_.lastInsertRowid(), interpretation.name(), interpretation.preferredEmail()};
+    entry_.Execute({name, address, text(f.company), text(f.department), card.bytes, nullIfEmpty(who)});
+    const qint64 entry = db_.lastInsertRowid();
+    record_.Execute({entry, record});
+    return {entry, interpretation.name(), interpretation.preferredEmail()};
 }
 
 }  // namespace zt

@@ -31,14 +31,15 @@ public:
     explicit CardStore(Database& db);
     // One card of the group folder `group`: its row of グループ情報, then its
     // entry, which names that row in 所属, says who the card is in 人物 and
-    // keeps the card and what it says of its person. Absent values are stored
-    // as empty texts.
+    // keeps the card; then, in 人物記録, what the card says of its person.
+    // Absent values are stored as empty texts.
     StoredCard add(const QString& group, const Card& card);
 
 private:
     Database& db_;
     Statement membership_;
     Statement entry_;
+    Statement record_;
 };
 
 }  // namespace zt
