@@ -49,7 +49,7 @@ static bool startsWithWord(const QString& line, QLatin1String word) {
 
 // How many of the lines the stored cards hold. A card an AGENT embeds (on
 // the lines after "AGENT:", or from "AGENT:BEGIN:VCARD" on, through its own
-// END:VCARD) is part of its card and gives it nothing.
+// END:VCARD, or up to a BEGIN:VCARD) is part of its card and gives it nothing.
 static qsizetype modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
                             QList<Row>& memberships) {
     QString name, address, company, department;
@@ -66,10 +66,11 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
         const QString& line = lines[i];
         const bool opens = startsWithWord(line, QLatin1String("BEGIN:VCARD"));
         const bool closes = startsWithWord(line, QLatin1String("END:VCARD"));
-        if (depth > 0) {
-            depth += opens ? 1 : closes ? -1 : 0;
+        if (depth > 0 && !opens) {
+            depth -= closes ? 1 : 0;
             continue;
         }
+        depth = 0;  // a BEGIN ends an embedded card that lacked its END
         if (std::exchange(agentBefore, false) && opens) {
             depth = 1;
             continue;

@@ -460,12 +460,14 @@ bool startsWithWord(QByteArrayView line, QByteArrayView word) {
 
 bool EmbeddedCards::inside(QByteArrayView line) {
     if (depth_ > 0) {
-        if (startsWithWord(line, "BEGIN:VCARD")) {
-            ++depth_;
-        } else if (startsWithWord(line, "END:VCARD")) {
-            --depth_;
+        // A BEGIN inside an embedded card means that card, and the one around
+        // it, lacked its END: the next card starts here rather than vanish
+        // into the AGENT.
+        if (!startsWithWord(line, "BEGIN:VCARD")) {
+            depth_ -= startsWithWord(line, "END:VCARD") ? 1 : 0;
+            return true;
         }
-        return true;
+        depth_ = 0;
     }
     if (std::exchange(agentBefore_, false) && startsWithWord(line, "BEGIN:VCARD")) {
         depth_ = 1;

@@ -43,7 +43,8 @@ bool startsWithWord(QByteArrayView line, QByteArrayView word);
 // The cards an AGENT property embeds, followed line by line, so that their
 // lines are never taken for the outer card's: 2.1 writes the embedded card
 // on the lines after "AGENT:" (or from "AGENT:BEGIN:VCARD" on) through its
-// own END:VCARD. (3.0 writes it escaped within the one AGENT line.)
+// own END:VCARD; a BEGIN:VCARD before that ends it, as it ends a card that
+// lacks its END. (3.0 writes it escaped within the one AGENT line.)
 class EmbeddedCards {
 public:
     // True when `line`, the next line of the card, belongs to an embedded
