@@ -181,7 +181,7 @@ void reportGoogleLosses(const Person& p, LossReport& losses) {
 }
 
 qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
-    LossReport losses(QStringLiteral("Google 用 CSV 出力"), path);
+    LossReport losses(kGoogleCsvOutput.toString(), path);
     std::vector<Row> rows;
     std::array<qsizetype, 4> most{1, 1, 1, 1};
     people([&](const Person& p) {

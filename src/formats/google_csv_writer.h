@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include "card/person.h"
 #include "formats/loss_report.h"
 
 namespace zt {
+
+// The output as its loss report names it.
+inline constexpr QStringView kGoogleCsvOutput = u"Google 用 CSV 出力";
 
 // Writes every person of the working database to `path` as the contacts CSV
 // that Google Contacts imports and exports: UTF-8 without a byte-order mark,

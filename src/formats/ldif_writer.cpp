@@ -289,7 +289,7 @@ void reportLdifLosses(const Person& p, LossReport& losses) {
 
 qsizetype writeLdif(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
-    LossReport losses(QStringLiteral("Thunderbird 用 LDIF 出力"), path);
+    LossReport losses(kLdifOutput.toString(), path);
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include "card/person.h"
 #include "formats/loss_report.h"
 
 namespace zt {
+
+// The output as its loss report names it.
+inline constexpr QStringView kLdifOutput = u"Thunderbird 用 LDIF 出力";
 
 // Writes every person `people` hands over to `path` as
 // LDIF the way Thunderbird writes an address book: a record per person with

@@ -1,13 +1,10 @@
 #include "formats/loss_report.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "formats/control_characters.h"
 #include "platform/cp932.h"
-#include "platform/error.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -71,25 +68,11 @@ QString LossReport::pathFor(const QString& outputPath) {
 }
 
 qsizetype LossReport::finish() const {
-    const QString path = pathFor(path_);
-    if (lines_.isEmpty()) {
-        QFile old(path);
-        if (old.exists() && !old.remove()) {
-            throw Error(QStringLiteral("ファイルを削除できません: %1（%2）")
-                            .arg(QDir::toNativeSeparators(path), old.errorString()));
-        }
-        return 0;
-    }
     const QDateTime now = testing ? QDateTime(QDate(2024, 4, 1), QTime(9, 0)) : QDateTime::currentDateTime();
-    QString text = output_ + u'（' + QFileInfo(path_).fileName() +
-                   QStringLiteral("）で出力できなかった項目　") + now.toString(u"yyyy/MM/dd HH:mm") +
-                   QStringLiteral("\r\n");
-    for (const QString& line : lines_) {
-        text += line + QStringLiteral("\r\n");
-    }
-    TextFileWriter out(path);
-    out.writeBytes(text.toUtf8());
-    out.commit();
+    replaceReport(pathFor(path_),
+                  output_ + u'（' + QFileInfo(path_).fileName() +
+                      QStringLiteral("）で出力できなかった項目　") + now.toString(u"yyyy/MM/dd HH:mm"),
+                  lines_);
     return lines_.size();
 }
 

@@ -143,7 +143,7 @@ void reportOutlookLosses(const Person& p, LossReport& losses) {
 
 qsizetype writeOutlookCsv(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
-    LossReport losses(QStringLiteral("Outlook 用 CSV 出力"), path);
+    LossReport losses(kOutlookCsvOutput.toString(), path);
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include "card/person.h"
 #include "formats/loss_report.h"
 
 namespace zt {
+
+// The output as its loss report names it.
+inline constexpr QStringView kOutlookCsvOutput = u"Outlook 用 CSV 出力";
 
 // Writes every person `people` hands over to `path` as
 // the contacts CSV that Outlook and Outlook.com import: UTF-8 with a

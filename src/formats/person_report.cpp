@@ -9,10 +9,10 @@ namespace zt {
 
 QList<ReportedLoss> reportedLosses(const Person& p) {
     // The reports are only gathered, never finished: no file is named or written.
-    LossReport reports[] = {{QStringLiteral("vCard 出力"), QString()},
-                            {QStringLiteral("Outlook 用 CSV 出力"), QString()},
-                            {QStringLiteral("Thunderbird 用 LDIF 出力"), QString()},
-                            {QStringLiteral("Google 用 CSV 出力"), QString()}};
+    LossReport reports[] = {{kVCardOutput.toString(), QString()},
+                            {kOutlookCsvOutput.toString(), QString()},
+                            {kLdifOutput.toString(), QString()},
+                            {kGoogleCsvOutput.toString(), QString()}};
     reportVCardLosses(p, reports[0]);
     reportOutlookLosses(p, reports[1]);
     reportLdifLosses(p, reports[2]);

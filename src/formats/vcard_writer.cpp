@@ -204,7 +204,7 @@ void reportVCardLosses(const Person& p, LossReport& losses) {
 
 qsizetype writeVCard(const PersonSource& people, const QString& path) {
     TextFileWriter out(path);
-    LossReport losses(QStringLiteral("vCard 出力"), path);
+    LossReport losses(kVCardOutput.toString(), path);
     people([&](const Person& p) {
         QString card = u"BEGIN:VCARD\r\nVERSION:3.0\r\n"_s;
         addNames(card, p);

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include "card/person.h"
 #include "formats/loss_report.h"
 
 namespace zt {
+
+// The output as its loss report names it.
+inline constexpr QStringView kVCardOutput = u"vCard 出力";
 
 // Writes every person `people` hands over to `path` as
 // vCard 3.0 cards that today's mail programs and phones import: each with all

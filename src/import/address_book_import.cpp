@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
@@ -32,12 +31,6 @@ void report(const StatusCallback& status, const QString& text) {
     if (status) {
         status(text);
     }
-}
-
-// Absent card values are stored as empty texts: NULL is kept for the one
-// field the import leaves unset, the job title of an entry no index names.
-FieldValue text(const QString& value) {
-    return value.isNull() ? QStringLiteral("") : value;
 }
 
 // The address books come from a system whose directory listings order names
@@ -149,23 +142,11 @@ QDateTime now() {
 
 void writeImportReport(const QString& path, const QString& folderPath, const SetAside& aside,
                        const QDateTime& when) {
-    if (aside.lines.isEmpty()) {
-        QFile old(path);
-        if (old.exists() && !old.remove()) {
-            throw Error(QStringLiteral("ファイルを削除できません: %1（%2）")
-                            .arg(QDir::toNativeSeparators(path), old.errorString()));
-        }
-        return;
-    }
-    QString text = QStringLiteral("アドレス帳 %1 の取り込みで読み込まなかったもの　")
-                       .arg(QDir::toNativeSeparators(folderPath)) +
-                   when.toString(u"yyyy/MM/dd HH:mm") + QStringLiteral("\r\n");
-    for (const QString& line : aside.lines) {
-        text += line + QStringLiteral("\r\n");
-    }
-    TextFileWriter out(path);
-    out.writeBytes(text.toUtf8());
-    out.commit();
+    replaceReport(path,
+                  QStringLiteral("アドレス帳 %1 の取り込みで読み込まなかったもの　")
+                          .arg(QDir::toNativeSeparators(folderPath)) +
+                      when.toString(u"yyyy/MM/dd HH:mm"),
+                  aside.lines);
 }
 
 const DirectoryEntry* findIndexFile(const std::vector<DirectoryEntry>& files) {
@@ -239,9 +220,9 @@ qsizetype ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group
         // Without a sixth field the line names no title; looking up its name
         // and address could only match by accident.
         if (SplitTabFields(reader->readLine(), fields) >= 6 &&
-            store.title.Execute({text(fields[5]), text(fields[3]), text(fields[4])}) == 0) {
+            store.title.Execute({storedText(fields[5]), storedText(fields[3]), storedText(fields[4])}) == 0) {
             if (const qint64 entry = named.value({fields[3], fields[4]}); entry != 0) {
-                store.ownTitle.Execute({text(fields[5]), entry});
+                store.ownTitle.Execute({storedText(fields[5]), entry});
             }
         }
     }

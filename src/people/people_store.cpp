@@ -10,25 +10,24 @@ namespace zt {
 
 namespace {
 
-// NULL is kept for the one field the import leaves unset, the job title of
-// an entry no index names.
-FieldValue text(const QString& value) {
-    return value.isNull() ? QStringLiteral("") : value;
-}
+// What the store keeps of one entry: who it is, and its card interpreted
+// and as a record (none for an entry without a card).
+struct Interpreted {
+    QByteArray key;
+    CardPerson card;
+    QByteArray record;
+};
 
-// Who an entry is and its card's record, for the entry's card as stored and
-// its name and address (NULL a null QByteArray); `card` what the card says.
-std::pair<QByteArray, QByteArray> interpreted(const QByteArray& name, const QByteArray& address,
-                                              QByteArrayView cardBytes, CardPerson* card = nullptr) {
+// The entry with this name and address (NULL a null QByteArray) and card.
+Interpreted interpreted(const QByteArray& name, const QByteArray& address, QByteArrayView cardBytes) {
     if (cardBytes.isNull()) {
-        return {personKey(name, address, nullptr, {}), QByteArray()};
+        return {personKey(name, address, nullptr, {}), {}, {}};
     }
-    CardPerson own;
-    CardPerson& c = card != nullptr ? *card : own;
-    c = interpretCard(cardBytes);
-    const QByteArray key = personKey(name, address, &c, cardBytes);
-    c.person.uid = personUid(name, address, &c, cardBytes);
-    return {key, cardRecord(c)};
+    Interpreted entry{{}, interpretCard(cardBytes), {}};
+    entry.key = personKey(name, address, &entry.card, cardBytes);
+    entry.card.person.uid = personUid(name, address, &entry.card, cardBytes);
+    entry.record = cardRecord(entry.card);
+    return entry;
 }
 
 QByteArray nullIfEmpty(const QByteArray& bytes) {
@@ -44,8 +43,8 @@ void interpretStoredCards(Database& db) {
     // under its own reader undefined.
     std::vector<std::pair<qint64, std::pair<QByteArray, QByteArray>>> rows;
     for (; !entries.Eof(); entries.MoveNext()) {
-        rows.emplace_back(entries.Integer(0),
-                          interpreted(entries.Bytes(1), entries.Bytes(2), entries.BytesView(3)));
+        Interpreted entry = interpreted(entries.Bytes(1), entries.Bytes(2), entries.BytesView(3));
+        rows.emplace_back(entries.Integer(0), std::pair(std::move(entry.key), std::move(entry.record)));
     }
     Statement who = db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ? WHERE rowid = ?"));
     Statement record =
@@ -93,6 +92,10 @@ void upgrade(Database& db) {
 
 }  // namespace
 
+FieldValue storedText(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
 std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
     std::unique_ptr<Database> db = Database::open(path);
     if (db->formatVersion() < schemaVersion()) {
@@ -117,16 +120,16 @@ CardStore::CardStore(Database& db)
 
 StoredCard CardStore::add(const QString& group, const Card& card) {
     const CardFields& f = card.fields;
-    const FieldValue name = text(f.name), address = text(f.address);
-    membership_.Execute({text(group), name, address});
+    const FieldValue name = storedText(f.name), address = storedText(f.address);
+    membership_.Execute({storedText(group), name, address});
     // Never NULL, so never apart from empty.
     const auto utf8 = [](const QString& text) { return text.isEmpty() ? QByteArray("") : text.toUtf8(); };
-    CardPerson interpretation;
-    const auto [who, record] = interpreted(utf8(*name), utf8(*address), card.bytes, &interpretation);
-    entry_.Execute({name, address, text(f.company), text(f.department), card.bytes, nullIfEmpty(who)});
+    const Interpreted stored = interpreted(utf8(*name), utf8(*address), card.bytes);
+    entry_.Execute({name, address, storedText(f.company), storedText(f.department), card.bytes,
+                    nullIfEmpty(stored.key)});
     const qint64 entry = db_.lastInsertRowid();
-    record_.Execute({entry, record});
-    return {entry, interpretation.name(), interpretation.preferredEmail()};
+    record_.Execute({entry, stored.record});
+    return {entry, stored.card.name(), stored.card.preferredEmail()};
 }
 
 }  // namespace zt

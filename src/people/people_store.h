@@ -25,6 +25,11 @@ struct StoredCard {
     QString address;
 };
 
+// A card's value as the import stores it: absent as the empty text, NULL
+// being kept for the one field the import leaves unset, the job title of an
+// entry no index names.
+FieldValue storedText(const QString& value);
+
 // Stores cards, through statements prepared once for a whole import.
 class CardStore {
 public:

@@ -1,6 +1,10 @@
 #include "platform/text_file_writer.h"
 
+#include <QDir>
+#include <QFile>
+
 #include "platform/cp932.h"
+#include "platform/error.h"
 #include "platform/replacement_file.h"
 
 namespace zt {
@@ -40,6 +44,24 @@ void TextFileWriter::commit() {
     d_->file.write(d_->pending);
     d_->pending.clear();
     d_->file.commit();
+}
+
+void replaceReport(const QString& path, const QString& heading, const QStringList& lines) {
+    if (lines.isEmpty()) {
+        QFile old(path);
+        if (old.exists() && !old.remove()) {
+            throw Error(QStringLiteral("ファイルを削除できません: %1（%2）")
+                            .arg(QDir::toNativeSeparators(path), old.errorString()));
+        }
+        return;
+    }
+    QString text = heading + QStringLiteral("\r\n");
+    for (const QString& line : lines) {
+        text += line + QStringLiteral("\r\n");
+    }
+    TextFileWriter out(path);
+    out.writeBytes(text.toUtf8());
+    out.commit();
 }
 
 }  // namespace zt

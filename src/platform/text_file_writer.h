@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <memory>
 
@@ -35,5 +36,11 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d_;
 };
+
+// A report beside what it speaks of: `heading` and then each of `lines`, in
+// UTF-8 with CR LF, put in place whole at `path`; with no lines, an earlier
+// report there is removed instead, so that a report never speaks of another
+// run. Throws zt::Error when it can do neither.
+void replaceReport(const QString& path, const QString& heading, const QStringList& lines);
 
 }  // namespace zt
