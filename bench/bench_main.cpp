@@ -98,7 +98,11 @@ SizeResult runSize(const QString& folder, int cards) {
          outputRows},
         {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF03.vcf")); },
          outputRows},
-        {"outlook", [&] { zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF04.csv")); },
+        {"outlook",
+         [&] {
+             zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF04.csv"),
+                                 zt::OutlookLayout::Windows);
+         },
          outputRows},
         {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF07.ldif")); },
          outputRows},
@@ -152,7 +156,11 @@ void runLongCard(const QString& folder) {
     const std::pair<const char*, std::function<void()>> phases[] = {
         {"people", [&] { zt::forEachPerson(*db, [](const zt::Person&) {}); }},
         {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), folder + QStringLiteral("/long.vcf")); }},
-        {"outlook", [&] { zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.csv")); }},
+        {"outlook",
+         [&] {
+             zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.csv"),
+                                 zt::OutlookLayout::Windows);
+         }},
         {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), folder + QStringLiteral("/long.ldif")); }},
         {"google",
          [&] { zt::writeGoogleCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.google.csv")); }},

@@ -56,9 +56,12 @@ void OutputJobWindow::runJob() {
     if (output_.opensOnDesktop) {
         zt::Desktop::openWithDefaultApp(this, OutputPath);
     } else {
-        const QString done = output_.choices ? output_.done
-                                             : QDir::toNativeSeparators(OutputPath) +
-                                                   QStringLiteral("\r\nに出力しました。\r\n") + output_.done;
+        const bool itemTexts = output_.choices && !output_.choices->done.isEmpty();
+        const QString done =
+            output_.choices && !itemTexts
+                ? output_.done
+                : QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力しました。\r\n") +
+                      (itemTexts ? output_.choices->done.value(list_->currentIndex()) : output_.done);
         zt::MessageBox::show(this, done, QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
                              zt::MessageBox::Icon::Information);
     }

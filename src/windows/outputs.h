@@ -25,6 +25,9 @@ struct ChoiceList {
     int listWidth;
     int statusWidth;
     int buttonLeft;
+    // Each item's completion text, in the items' order, shown after the file
+    // written; none: the output's own text alone.
+    QStringList done{};
 };
 
 // One output the program writes, and everything about it that the main menu,
@@ -36,9 +39,10 @@ struct Output {
     QChar key;              // the menu button's number and access key
     QString command;        // its name on the command line: ZTADRCNV --write <command>
     QString fileName;       // written in the output folder
-    QString description{};  // the status text's first line: what the file holds (none with a choice list)
-    // The completion box's text. A window with a choice list shows it alone;
-    // any other puts the file written and "に出力しました。" before it.
+    QString description{};  // the status text's first line: what the file holds
+    // The completion box's text. A window with a choice list without texts
+    // of its own shows it alone; any other puts the file written and
+    // "に出力しました。" before it.
     QString done{};
     // Writes the file at `path`; `choice` is the chosen item's digit (none
     // without a list). Returns the number of losses, as the writers do.

@@ -95,7 +95,9 @@ private slots:
         QTest::newRow("vcard") << "vcard"
                                << "ZTAdrF03" << -1;
         QTest::newRow("outlook") << "outlook"
-                                 << "ZTAdrF04" << -1;
+                                 << "ZTAdrF04" << 0;
+        QTest::newRow("outlook:2") << "Outlook:2"
+                                   << "ZTAdrF04" << 1;
         QTest::newRow("edmax") << "edmax"
                                << "ZTAdrF05" << 0;
         QTest::newRow("edmax:3") << "edmax:3"
@@ -168,7 +170,7 @@ private slots:
         QTest::newRow("unknown output")
             << QStringList{"--write", "pdf"} << 2
             << wrong +
-                   "知らない出力です: pdf（csv、vcard、outlook、edmax[:N]、tsurukame[:N]、ldif、google "
+                   "知らない出力です: pdf（csv、vcard、outlook[:N]、edmax[:N]、tsurukame[:N]、ldif、google "
                    "のどれかです）";
         QTest::newRow("number past the list")
             << QStringList{"--write", "edmax:9"} << 2 << wrong + "出力 edmax の番号は 1 から 8 です: edmax:9";
