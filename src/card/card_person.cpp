@@ -197,8 +197,12 @@ QString CardPerson::preferredEmail() const {
 }
 
 CardPerson interpretCard(QByteArrayView bytes) {
+    return interpretProperties(readCardProperties(bytes));
+}
+
+CardPerson interpretProperties(const std::vector<CardProperty>& properties) {
     CardPerson card;
-    for (const CardProperty& property : readCardProperties(bytes)) {
+    for (const CardProperty& property : properties) {
         const Family family = familyOf(property.name);
         // A value carried with bytes lost to U+FFFD is reported with those bytes.
         if (!property.shownBytes.isEmpty() && family != Family::Uncarried && family != Family::Bookkeeping) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "card/card_properties.h"
 #include "card/person.h"
 
 // Card → person: what one card says of its person, read once, when the card
@@ -38,5 +39,7 @@ struct CardPerson {
 // describes. Never fails: what cannot be read is left out as
 // readCardProperties leaves it.
 CardPerson interpretCard(QByteArrayView card);
+// The same of a card already read.
+CardPerson interpretProperties(const std::vector<CardProperty>& properties);
 
 }  // namespace zt
