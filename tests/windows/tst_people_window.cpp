@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 
+#include "import/address_book_import.h"
 #include "test_support.h"
 #include "windows/people_model.h"
 #include "windows/people_window.h"
@@ -46,6 +47,7 @@ const QList<Person>& searched() {
         taro.company = u"山田商事"_qs;
         Person hanako = person(u"佐藤 花子"_qs, {u"hanako@example.jp"_qs}, {u"(045)987-6543"_qs});
         hanako.phoneticFamily = u"さとう"_qs;
+        hanako.groups = {u"同窓会"_qs};
         Person ken = person(u"Ken Ito"_qs, {u"ken@example.com"_qs, u"ken.home@example.jp"_qs});
         ken.company = u"太郎商店"_qs;
         return QList<Person>{taro, hanako, ken};
@@ -127,15 +129,15 @@ private slots:
         QCOMPARE(model.markedCount(), shown.startsWith(u'！') ? 1 : 0);
     }
 
-    // Every word typed must be in the name, the reading, an e-mail address or
-    // a phone, whatever the case, the width and the kana.
+    // Every word typed must be in the name, the reading, an e-mail address, a
+    // phone, the company or a group, whatever the case, the width and the kana.
     void search_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("shown");
         const QString taro = u"山田 太郎"_qs, hanako = u"佐藤 花子"_qs, ken = u"Ken Ito"_qs;
         QTest::newRow("nothing typed") << QString() << QStringList{taro, hanako, ken};
         QTest::newRow("spaces only") << u"  \u3000"_qs << QStringList{taro, hanako, ken};
-        QTest::newRow("part of a name") << u"太郎"_qs << QStringList{taro};
+        QTest::newRow("part of a name or company") << u"太郎"_qs << QStringList{taro, ken};
         QTest::newRow("an address in another case") << u"TARO@example"_qs << QStringList{taro};
         QTest::newRow("full-width letters") << u"ｈａｎａｋｏ"_qs << QStringList{hanako};
         QTest::newRow("a katakana reading typed in hiragana") << u"やまだ"_qs << QStringList{taro};
@@ -147,7 +149,8 @@ private slots:
         QTest::newRow("every word, in any field") << u"ken example.jp"_qs << QStringList{ken};
         QTest::newRow("words parted by an ideographic space") << u"山田\u3000taro"_qs << QStringList{taro};
         QTest::newRow("one word missing") << u"ken 花子"_qs << QStringList{};
-        QTest::newRow("the company is not searched") << u"商"_qs << QStringList{};
+        QTest::newRow("a company") << u"商事"_qs << QStringList{taro};
+        QTest::newRow("a group") << u"同窓"_qs << QStringList{hanako};
         QTest::newRow("a part of the address") << u"example."_qs << QStringList{taro, hanako, ken};
     }
     void search() {
@@ -185,7 +188,7 @@ private slots:
 
         QTest::keyClicks(window->Search, u"example"_qs);
         QCOMPARE(window->Count->text(), u"3 人中 3 人を表示"_qs);
-        QTest::keyClicks(window->Search, u".jp h"_qs);
+        QTest::keyClicks(window->Search, u".jp ha"_qs);
         QCOMPARE(window->Count->text(), u"3 人中 1 人を表示"_qs);
         QTest::keyClick(window->Search, Qt::Key_Down);
         QCOMPARE(QApplication::focusWidget(), window->Search);
@@ -194,6 +197,15 @@ private slots:
             window->Model->data(window->List->currentIndex().siblingAtColumn(PeopleModel::Name)).toString(),
             u"佐藤 花子"_qs);
         QCOMPARE(window->Losses->toPlainText(), QString());
+
+        // An import later: the list reads what it left, the search kept.
+        QTest::keyClick(window->Search, Qt::Key_Backspace);
+        zt::importAddressBook(*work->db, testData(u"AddrBook/picked"_qs));
+        window->reload();
+        QTRY_VERIFY(!window->isLoading());
+        QCOMPARE(window->Count->text(), u"2 人中 0 人を表示"_qs);
+        window->Search->setText(u"x"_qs);
+        QCOMPARE(window->Count->text(), u"2 人中 2 人を表示"_qs);
 
         QTest::keyClick(window->Search, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
