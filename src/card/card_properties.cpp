@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "card/property_families.h"
 #include "platform/cp932.h"
 
 // Everything here works on the card's bytes and decodes only values. That is
@@ -306,7 +307,9 @@ void unescape(QString&& text, CardProperty& property) {
 // 2.1 knows no escapes but "\;" inside a value of parts; any other backslash
 // is text, a Windows path's for one.
 bool hasParts21(const QString& name) {
-    return name == u"N" || name == u"ADR" || name == u"ORG" || name == u"SOUND";
+    const Family family = familyOf(name);
+    return family == Family::StructuredName || family == Family::PostalAddress ||
+           family == Family::Organisation || family == Family::Sound;
 }
 
 void split21(CardProperty& property) {
@@ -377,9 +380,9 @@ struct LogicalLine {
 };
 
 void splitOrganisation(const QString& org, CardFields& fields) {
-    QStringList units = organisationUnits(org.split(u';'));
-    fields.company = units.takeFirst();
-    fields.department = units.join(u';');
+    Organisation parts = organisation(org.split(u';'));
+    fields.company = std::move(parts.company);
+    fields.department = std::move(parts.department);
 }
 
 QString decodedFrom(QByteArrayView line, qsizetype from) {
@@ -388,11 +391,13 @@ QString decodedFrom(QByteArrayView line, qsizetype from) {
 
 }  // namespace
 
-QStringList organisationUnits(QStringList units) {
-    while (units.size() > 1 && units.last().isEmpty()) {
-        units.removeLast();
+Organisation organisation(QStringList parts) {
+    while (parts.size() > 1 && parts.last().isEmpty()) {
+        parts.removeLast();
     }
-    return units;
+    Organisation o{parts.value(0), parts.mid(1), {}};
+    o.department = o.units.join(u';');
+    return o;
 }
 
 bool startsWithWord(QByteArrayView line, QByteArrayView word) {

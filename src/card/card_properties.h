@@ -57,16 +57,23 @@ private:
     bool agentBefore_ = false;  // the line before was "AGENT:" with no value
 };
 
-// An organisation as its company and then its units, without the empty
-// units at its end: some writers end ORG with a ';' or more that names no
-// unit. The company stays, empty or not.
-QStringList organisationUnits(QStringList units);
+// An organisation as the stored tables and the outputs hold it: the company,
+// the units after it without the empty ones at the end (some writers end ORG
+// with a ';' or more that names no unit), and those units joined by ';' as
+// its department.
+struct Organisation {
+    QString company;
+    QStringList units;
+    QString department;
+};
+// The organisation of ORG's parts, the company first.
+Organisation organisation(QStringList parts);
 
 // What the stored tables keep of a card: the text of its last line of each
 // kind that starts "FN:", "ORG:" or "EMAIL;PREF:", as it stands on that line
 // (no fold joined, no escape or encoding undone, a line after a soft line
 // break read as a line of its own), lines of an embedded card left out. ORG
-// gives company ';' department, its units as organisationUnits leaves them.
+// gives the company and department its organisation() has.
 struct CardFields {
     QString name;
     QString address;

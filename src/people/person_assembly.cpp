@@ -25,10 +25,10 @@ void settleWork(Person& p, const CardPerson& card) {
         }
         p.title = card.title;
     }
-    if (!card.org.isEmpty()) {
-        p.company = card.org.first();
-        p.units = card.org.mid(1);
-        p.department = p.units.join(u';');
+    if (card.org) {
+        p.company = card.org->company;
+        p.units = card.org->units;
+        p.department = card.org->department;
     }
 }
 
@@ -85,13 +85,10 @@ bool settleNameless(Person& p) {
 }
 
 // Settles the person's name and shown name; false when it has nothing a mail
-// program can hold. The card's FN comes before the stored name, which keeps
-// its line as it stands, escapes and all.
+// program can hold.
 bool settleName(Person& p, const StoredEntry& stored, const CardPerson* card) {
-    QString name = card != nullptr && !card->fn.isEmpty() ? card->fn : QString::fromUtf8(stored.name);
-    if (name.isEmpty() && card != nullptr) {
-        name = card->name();
-    }
+    const QString storedName = QString::fromUtf8(stored.name);
+    const QString name = card != nullptr ? card->name(storedName) : storedName;
     const QString address = p.emails.isEmpty() ? QString() : p.emails.first().value;
     const QString phone = p.phones.isEmpty() ? QString() : p.phones.first().value;
     for (const QString& candidate : {name, address, p.company, phone}) {
