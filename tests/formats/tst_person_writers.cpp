@@ -14,48 +14,6 @@ Q_DECLARE_METATYPE(zt::Person)
 
 namespace {
 
-// RFC 4180 read strictly: a quote opens a field or stands doubled inside one,
-// and only CR LF outside quotes ends a record. Anything else fails the test.
-QList<QStringList> strictCsv(const QString& text) {
-    QList<QStringList> records{{QString()}};
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        QString& field = records.last().last();
-        if (quoted) {
-            if (c != u'"') {
-                field += c;
-            } else if (i + 1 < text.size() && text[i + 1] == u'"') {
-                field += c;
-                ++i;
-            } else {
-                quoted = false;
-                if (i + 1 < text.size() && text[i + 1] != u',' && text[i + 1] != u'\r') {
-                    qWarning("text after a closing quote at %lld", i);
-                    return {};
-                }
-            }
-        } else if (c == u'"' && field.isEmpty()) {
-            quoted = true;
-        } else if (c == u',') {
-            records.last() << QString();
-        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            records << QStringList{QString()};
-            ++i;
-        } else if (c == u'"' || c == u'\r' || c == u'\n') {
-            qWarning("stray quote or line break at %lld", i);
-            return {};
-        } else {
-            field += c;
-        }
-    }
-    if (quoted || records.last() != QStringList{QString()}) {
-        return {};  // an open quote, or no CR LF after the last record
-    }
-    records.removeLast();
-    return records;
-}
-
 zt::Person person(const QString& shown) {
     zt::Person p;
     p.shownName = shown;
@@ -146,36 +104,6 @@ private slots:
         }
     }
 
-    // Escaped once on the way out, the units after the company one unit; and dns that differ in
-    // case only are two dns to a directory that compares them without it.
-    void writtenLines_data() {
-        QTest::addColumn<Write>("write");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("vcf") << Write(zt::writeVCard)
-                             << QStringList{u"FN:O'Brien\\, Pat"_qs, u"ORG:A;Sales\\;Support\\;Unit"_qs,
-                                            u"URL:http://example.com/a,b"_qs};
-        QTest::newRow("ldif") << Write(zt::writeLdif)
-                              << QStringList{u"dn: cn=Ann,mail=ann@example.com"_qs,
-                                             u"dn: cn=ANN (2),mail=ANN@example.com"_qs};
-    }
-    void writtenLines() {
-        QFETCH(Write, write);
-        QFETCH(QStringList, lines);
-        QTemporaryDir book;
-        QDir(book.path()).mkdir(u"g"_qs);
-        writeFile(book.filePath(u"g/c.nrk"_qs),
-                  "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:O'Brien\\, Pat\r\nORG:A;Sales\\;Support;Unit\r\n"
-                  "URL:http\\://example.com/a\\,b\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nFN:Ann\r\nEMAIL;PREF:ann@example.com\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nFN:ANN\r\nEMAIL;PREF:ANN@example.com\r\nEND:VCARD\r\n");
-        zt::importAddressBook(*work->db, book.path());
-        write(zt::peopleOf(*work->db), work->out(u"out"_qs));
-        const QStringList written = QString::fromUtf8(fileBytes(work->out(u"out"_qs))).split(u"\r\n"_qs);
-        for (const QString& line : lines) {
-            QVERIFY2(written.contains(line), qPrintable(line));
-        }
-    }
-
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
@@ -200,29 +128,6 @@ private slots:
         }
         compareOutput(work->outDir(), QString::fromLatin1(QTest::currentDataTag()),
                       [&](const QString& path) { return write(zt::peopleOf(*work->db), path); });
-    }
-
-    // Google's CSV read back strictly: every row as wide as the header, whose
-    // repeated columns the fullest person sets, and the labels are the groups.
-    void googleCsvReadsBack() {
-        zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
-        zt::writeGoogleCsv(zt::peopleOf(*work->db), work->out(u"g.csv"_qs));
-        const QList<QStringList> rows = strictCsv(QString::fromUtf8(fileBytes(work->out(u"g.csv"_qs))));
-        const std::vector<zt::Person> people = zt::readPeople(*work->db);
-        QCOMPARE(rows.size(), qsizetype(people.size()) + 1);
-        qsizetype most = 1;
-        for (const zt::Person& p : people) {
-            most = std::max(most, p.postalAddresses.size());
-        }
-        QVERIFY(rows[0].contains(u"Address %1 - Extended Address"_qs.arg(most)));
-        QVERIFY(!rows[0].contains(u"Address %1 - Label"_qs.arg(most + 1)));
-        const qsizetype labels = rows[0].indexOf(u"Labels"_qs);
-        for (qsizetype i = 1; i < rows.size(); ++i) {
-            QCOMPARE(rows[i].size(), rows[0].size());
-            QStringList groups = rows[i][labels].split(u" ::: "_qs);
-            QCOMPARE(groups.takeFirst(), u"* myContacts"_qs);
-            QCOMPARE(groups, people[size_t(i - 1)].groups);
-        }
     }
 };
 

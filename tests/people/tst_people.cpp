@@ -60,15 +60,6 @@ private slots:
             QCOMPARE(f.size(), 4);
             QTest::newRow(qPrintable(f[0])) << f[1] << f[2] << f[3];
         }
-        // The ends of each kanji and kana range, and their neighbours outside.
-        for (const char16_t c :
-             {0x3040, 0x30FF, 0x3400, 0x4DBF, 0x4E00, 0x9FFF, 0xF900, 0xFAFF, 0xFF66, 0xFF9F}) {
-            QTest::addRow("U+%04X family first", c) << QChar(c) + u" x"_qs << QString(QChar(c)) << u"x"_qs;
-        }
-        for (const char16_t c :
-             {0x303F, 0x3100, 0x33FF, 0x4DC0, 0x4DFF, 0xA000, 0xF8FF, 0xFB00, 0xFF65, 0xFFA0}) {
-            QTest::addRow("U+%04X given first", c) << QChar(c) + u" x"_qs << u"x"_qs << QString(QChar(c));
-        }
     }
     void nameRule() {
         QFETCH(QString, shown);
