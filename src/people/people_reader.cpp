@@ -9,11 +9,9 @@ namespace zt {
 
 void forEachPerson(Database& db, const PersonSink& take) {
     // One statement, whose read lasts the loop: the records and the rows the
-    // fallbacks read are of one snapshot. A record counts only for the
-    // number of entries it was made from.
+    // fallbacks read are of one snapshot.
     Recordset people = db.OpenRecordset(QStringLiteral(
-        "SELECT 項目, (SELECT 記録 FROM 人物記録 AS r WHERE r.人物 = p.人物 AND r.件数 = p.件数) "
-        "FROM 出力人物 AS p"));
+        "SELECT 項目, (SELECT 記録 FROM 人物記録 AS r WHERE r.人物 = p.人物) FROM 出力人物 AS p"));
     std::optional<PeopleOfFields> ofFields;
     for (; !people.Eof(); people.MoveNext()) {
         if (const QByteArrayView record = people.BytesView(1); !record.isNull()) {

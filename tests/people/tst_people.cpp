@@ -192,6 +192,12 @@ private slots:
             << QStringList{u"田中 太郎|tanaka@example.jp||0||||||a|"_qs,
                            u"佐藤|sato@example.jp[PREF]|045-2|0||||||a|"_qs}
             << u"a,田中 太郎,tanaka@example.jp,,,"_qs << u"-03-1"_qs;
+        QTest::newRow("a row copied without who it is")
+            << u"INSERT INTO アドレス情報 (名前, アドレス) SELECT 名前, アドレス FROM アドレス情報 WHERE rowid = 2"_qs
+            << QStringList{u"田中 太郎|tanaka@example.jp[PREF]|03-1|0||||||a,b|"_qs,
+                           u"佐藤|sato@example.jp[PREF]|045-2|0||||||a|"_qs,
+                           u"佐藤|sato@example.jp||0||||||a|"_qs}
+            << u"a,佐藤,sato@example.jp,,,"_qs << u"03-1"_qs;
         QTest::newRow("a name changed")
             << u"UPDATE アドレス情報 SET 名前 = '田中 次郎' WHERE rowid = 1"_qs
             << QStringList{u"田中 太郎|tanaka@example.jp[PREF]|03-1|0||||||a,b|"_qs,
@@ -217,10 +223,13 @@ private slots:
             work->db->Execute(statement);
         }
         QStringList people;
+        QSet<QUuid> uids;
         for (const zt::Person& p : zt::readPeople(*work->db)) {
             people << personRow(p);
+            uids.insert(p.uid);
         }
         QTEST(people, "people");
+        QCOMPARE(uids.size(), people.size());
         // The vCard holds every phone; none of the person outputs one that is gone.
         const bool gone = phone.startsWith(u'-');
         for (const auto write : {zt::writeVCard, zt::writeOutlookCsv, zt::writeLdif, zt::writeGoogleCsv}) {
