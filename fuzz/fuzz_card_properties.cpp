@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // LF alone and CR LF end a line alike.
     if (!card.contains('\r')) {
         const QByteArray crlf = card.toByteArray().replace("\n", "\r\n");
-        const zt::CardFields fields = zt::readCardFields(card), crlfFields = zt::readCardFields(crlf);
+        const zt::CardFields fields = zt::parseCard(card).fields, crlfFields = zt::parseCard(crlf).fields;
         if (!same(properties, zt::readCardProperties(crlf)) || fields.name != crlfFields.name ||
             fields.address != crlfFields.address || fields.company != crlfFields.company ||
             fields.department != crlfFields.department) {

@@ -1,9 +1,12 @@
 // An import of two groups against a model. The input, cut at 0x1E, gives each
 // group's card file and Group.idx; a missing part is a missing file. A title
 // goes to the first-stored entry of the pair an index line of six or more
-// fields names; the last such line wins. A card ends at END:VCARD in any case
-// or before a second BEGIN:VCARD. The stored cards' bytes, in order, are each
-// card file up to the end of the last line a stored card holds.
+// fields names, or where none has that plain pair, to the first entry of the
+// line's folder whose card, read on its own, gives that name and address in
+// any form; the last such line wins. A card ends at END:VCARD in any case or
+// before a second BEGIN:VCARD. The stored cards' bytes, in order, are each
+// card file up to the end of the last line a stored card holds. Every stored
+// card is in exactly one committed person, and every person reads back.
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -13,8 +16,10 @@
 #include <cstdlib>
 #include <utility>
 
+#include "card/card_person.h"
 #include "db/database.h"
 #include "import/address_book_import.h"
+#include "people/people_reader.h"
 #include "platform/cp932.h"
 
 using Row = QList<zt::FieldValue>;
@@ -51,11 +56,14 @@ static bool startsWithWord(const QString& line, QLatin1String word) {
 // the lines after "AGENT:", or from "AGENT:BEGIN:VCARD" on, through its own
 // END:VCARD, or up to a BEGIN:VCARD) is part of its card and gives it nothing.
 static qsizetype modelCards(const QStringList& lines, const QString& group, QList<Row>& entries,
-                            QList<Row>& memberships) {
+                            QList<Row>& memberships, QList<std::pair<qsizetype, qsizetype>>& spans) {
     QString name, address, company, department;
-    const auto store = [&] {
+    qsizetype first = 0;  // the line the card being read starts at
+    const auto store = [&](qsizetype end) {
         entries << Row{name, address, company, department, std::nullopt};
         memberships << Row{group, name, address};
+        spans << std::pair(first, end);
+        first = end;
         name = address = company = department = QString();
     };
     qsizetype held = 0;
@@ -83,12 +91,12 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
             depth = value.compare(QStringLiteral("BEGIN:VCARD"), Qt::CaseInsensitive) == 0 ? 1 : 0;
         }
         if (closes) {
-            store();
+            store(i + 1);
             held = i + 1;
             begun = false;
         } else if (opens) {
             if (begun) {
-                store();
+                store(i);
                 held = i;
             }
             begun = true;
@@ -109,7 +117,7 @@ static qsizetype modelCards(const QStringList& lines, const QString& group, QLis
     for (qsizetype i = held; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
         if (!line.isEmpty() && !startsWithWord(line, QLatin1String("BEGIN:VCARD"))) {
-            store();
+            store(lines.size());
             return lines.size();
         }
     }
@@ -168,15 +176,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QString folder = picked + u'/' + kGroups[g];
         place(folder + QStringLiteral("/c.nrk"), part(2 * g));
         place(folder + QStringLiteral("/Group.idx"), part(2 * g + 1));
+        QList<std::pair<qsizetype, qsizetype>> spans;
+        const qsizetype before = entries.size();
         cards += modelCardBytes(part(2 * g),
-                                modelCards(modelLines(part(2 * g)), kGroups[g], entries, memberships));
+                                modelCards(modelLines(part(2 * g)), kGroups[g], entries, memberships, spans));
+        // This folder's entries by the name and address their cards give.
+        QList<std::pair<QString, QString>> named;
+        for (const auto& [first, end] : spans) {
+            const qsizetype from = modelCardBytes(part(2 * g), first).size();
+            const zt::CardPerson card = zt::interpretCard(modelCardBytes(part(2 * g), end).sliced(from));
+            named << std::pair(card.name(), card.preferredEmail());
+        }
         for (const QString& line : modelLines(part(2 * g + 1))) {
             const QStringList f = line.split(QLatin1Char('\t'));
-            const auto named = std::find_if(entries.begin(), entries.end(), [&](const Row& e) {
-                return f.size() >= 6 && e[0] == f[3] && e[1] == f[4];
-            });
-            if (named != entries.end()) {
-                (*named)[4] = f[5];
+            if (f.size() < 6) {
+                continue;
+            }
+            const auto plain = std::find_if(entries.begin(), entries.end(),
+                                            [&](const Row& e) { return e[0] == f[3] && e[1] == f[4]; });
+            if (plain != entries.end()) {
+                (*plain)[4] = f[5];
+            } else if (const qsizetype own = named.indexOf(std::pair(f[3], f[4])); own >= 0) {
+                entries[before + own][4] = f[5];
             }
         }
     }
@@ -191,8 +212,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (summary.groups != 2 || summary.cards != entries.size() || summary.setAside != 0 || stored != cards ||
         tableRows(*db, "SELECT 名前, アドレス, 会社名, 部署名, 役職 FROM アドレス情報 ORDER BY rowid") !=
             entries ||
-        tableRows(*db, "SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid") != memberships) {
+        tableRows(*db, "SELECT グループ, 名前, アドレス FROM グループ情報 ORDER BY rowid") != memberships ||
+        tableRows(*db,
+                  "SELECT count(*) FROM アドレス情報 AS e WHERE NOT EXISTS (SELECT 1 FROM 人物記録 AS r "
+                  "WHERE r.人物 = e.人物 AND r.件数 = (SELECT count(*) FROM アドレス情報 AS x "
+                  "WHERE x.人物 = e.人物)) UNION ALL SELECT count(*) FROM 人物記録 AS r "
+                  "WHERE NOT EXISTS (SELECT 1 FROM アドレス情報 AS e WHERE e.人物 = r.人物)") !=
+            QList<Row>{{QStringLiteral("0")}, {QStringLiteral("0")}}) {
         std::abort();
     }
+    zt::forEachPerson(*db, [](const zt::Person&) {});
     return 0;
 }

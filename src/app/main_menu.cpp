@@ -274,10 +274,18 @@ void ZTAdrF00::Command_Click(int number) {
             if (!slot) {
                 return;
             }
-            // Whatever the import did, it is over once its window is gone.
+            // Whatever the import did, it is over once its window is gone:
+            // the summary and an open list of the people read what it left.
             if (window == u"ZTAdrF01") {
-                connect(slot, &QObject::destroyed, this,
-                        [this] { zt::runGuarded(this, [this] { showSummary(); }); });
+                connect(slot, &QObject::destroyed, this, [this] {
+                    zt::runGuarded(this, [this] { showSummary(); });
+                    for (const Job& job : std::as_const(jobs_)) {
+                        if (auto* list = qobject_cast<ZTAdrF09*>(job.open.data());
+                            list && list->isVisible()) {
+                            list->reload();
+                        }
+                    }
+                });
             }
         }
         bringToFront(slot);

@@ -145,8 +145,8 @@ void readTheRest(Family family, const CardProperty& property, CardPerson& card) 
             }
             break;
         case Family::Organisation:
-            if (card.org.isEmpty() && !value.isEmpty()) {
-                card.org = organisationUnits(QStringList{property.part(0)} + property.parts.mid(1));
+            if (!card.org && !value.isEmpty()) {
+                card.org = organisation(QStringList{property.part(0)} + property.parts.mid(1));
             } else {
                 addSecond(property, p);
             }
@@ -184,8 +184,8 @@ bool CardPerson::hasN() const {
     return n.size() == 5 && !(n[0].isEmpty() && n[1].isEmpty());
 }
 
-QString CardPerson::name() const {
-    return !fn.isEmpty() ? fn : hasN() ? joinedName(n[0], n[1]) : QString();
+QString CardPerson::name(const QString& stored) const {
+    return !fn.isEmpty() ? fn : !stored.isEmpty() ? stored : hasN() ? joinedName(n[0], n[1]) : QString();
 }
 
 QString CardPerson::preferredEmail() const {
@@ -196,8 +196,12 @@ QString CardPerson::preferredEmail() const {
 }
 
 CardPerson interpretCard(QByteArrayView bytes) {
+    return interpretProperties(readCardProperties(bytes));
+}
+
+CardPerson interpretProperties(const std::vector<CardProperty>& properties) {
     CardPerson card;
-    for (const CardProperty& property : readCardProperties(bytes)) {
+    for (const CardProperty& property : properties) {
         const Family family = familyOf(property.name);
         // A value carried with bytes lost to U+FFFD is reported with those bytes.
         if (!property.shownBytes.isEmpty() && family != Family::Uncarried && family != Family::Bookkeeping) {

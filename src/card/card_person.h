@@ -4,7 +4,9 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
+#include "card/card_properties.h"
 #include "card/person.h"
 
 // Card → person: what one card says of its person, read once, when the card
@@ -19,17 +21,18 @@ struct CardPerson {
     // does not read as a date. Names, work and UID are settled once the stored
     // fields are weighed (people/person_assembly.h), from the facts below.
     Person person;
-    QString fn;       // the first FN with a value, escapes and encodings undone
-    QStringList n;    // N: family, given, middle, prefix, suffix; empty when the card has none
-    QString title;    // the first TITLE with a value
-    QStringList org;  // the first ORG with a value: its company, then its units, none empty at the end
-    QString uid;      // the first UID, trimmed
+    QString fn;     // the first FN with a value, escapes and encodings undone
+    QStringList n;  // N: family, given, middle, prefix, suffix; empty when the card has none
+    QString title;  // the first TITLE with a value
+    std::optional<Organisation> org;  // the first ORG with a value
+    QString uid;                      // the first UID, trimmed
 
     // N gives a family or a given name.
     bool hasN() const;
-    // The name the card gives in any form: its first FN, else its N joined
-    // as splitName would split it back; empty when it gives neither.
-    QString name() const;
+    // The name of the card's person: its first FN, else `stored` (the
+    // tables' name, the plain FN line as it stands), else its N joined as
+    // splitName would split it back; empty when it gives none.
+    QString name(const QString& stored = {}) const;
     // The card's own e-mail address: its first one typed PREF, else its
     // first; empty when it has none.
     QString preferredEmail() const;
@@ -39,6 +42,8 @@ struct CardPerson {
 // describes. Never fails: what cannot be read is left out as
 // readCardProperties leaves it.
 CardPerson interpretCard(QByteArrayView card);
+// The same of a card already read.
+CardPerson interpretProperties(const std::vector<CardProperty>& properties);
 
 // A date as a card writes one (a birthday, an anniversary): YYYYMMDD or
 // YYYY-MM-DD, a time after it telling nothing more; null when it reads as none.

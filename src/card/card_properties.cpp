@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "card/property_families.h"
 #include "platform/cp932.h"
 
 // Everything here works on the card's bytes and decodes only values. That is
@@ -306,7 +307,9 @@ void unescape(QString&& text, CardProperty& property) {
 // 2.1 knows no escapes but "\;" inside a value of parts; any other backslash
 // is text, a Windows path's for one.
 bool hasParts21(const QString& name) {
-    return name == u"N" || name == u"ADR" || name == u"ORG" || name == u"SOUND";
+    const Family family = familyOf(name);
+    return family == Family::StructuredName || family == Family::PostalAddress ||
+           family == Family::Organisation || family == Family::Sound;
 }
 
 void split21(CardProperty& property) {
@@ -364,7 +367,7 @@ bool isBlank(char c) {
 // One line of a card as its properties are read: the physical lines that
 // continue it joined to its first.
 struct LogicalLine {
-    QByteArrayView text;  // valid until the next line is read
+    QByteArrayView text;  // valid as long as the lines it was made of
     qsizetype colon = -1;
     std::optional<Header> header;
 
@@ -376,69 +379,10 @@ struct LogicalLine {
     }
 };
 
-class LogicalLines {
-public:
-    explicit LogicalLines(QByteArrayView card) : lines_(card) {}
-
-    bool read(LogicalLine& line) {
-        if (lines_.atEnd()) {
-            return false;
-        }
-        line = LogicalLine();
-        line.text = lines_.current();
-        lines_.advance();
-        ColonScan scan;
-        findColon(line, scan);
-        while (!lines_.atEnd() && continues(line, lines_.current())) {
-            join(line, lines_.current());
-            lines_.advance();
-            if (line.colon < 0) {
-                findColon(line, scan);
-            }
-        }
-        if (line.colon < 0) {
-            scan.settle();
-            setColon(line, scan.colon);
-        }
-        return true;
-    }
-
-private:
-    static bool continues(const LogicalLine& line, QByteArrayView next) {
-        return (line.endsInSoftBreak() && !startsWithWord(next, "END:VCARD")) ||
-               (!next.isEmpty() && isBlank(next.front()));
-    }
-    void join(LogicalLine& line, QByteArrayView next) {
-        if (line.text.data() != joined_.constData()) {
-            joined_ = line.text.toByteArray();
-        }
-        if (line.endsInSoftBreak()) {
-            joined_.chop(1);
-            joined_.append(next);
-        } else {
-            joined_.append(next.sliced(1));
-        }
-        line.text = joined_;
-    }
-    static void findColon(LogicalLine& line, ColonScan& scan) {
-        scan.scan(line.text);
-        setColon(line, scan.colon);
-    }
-    static void setColon(LogicalLine& line, qsizetype colon) {
-        line.colon = colon;
-        if (colon >= 0) {
-            line.header = readHeader(line.text.first(colon));
-        }
-    }
-
-    Lines lines_;
-    QByteArray joined_;
-};
-
 void splitOrganisation(const QString& org, CardFields& fields) {
-    QStringList units = organisationUnits(org.split(u';'));
-    fields.company = units.takeFirst();
-    fields.department = units.join(u';');
+    Organisation parts = organisation(org.split(u';'));
+    fields.company = std::move(parts.company);
+    fields.department = std::move(parts.department);
 }
 
 QString decodedFrom(QByteArrayView line, qsizetype from) {
@@ -447,11 +391,13 @@ QString decodedFrom(QByteArrayView line, qsizetype from) {
 
 }  // namespace
 
-QStringList organisationUnits(QStringList units) {
-    while (units.size() > 1 && units.last().isEmpty()) {
-        units.removeLast();
+Organisation organisation(QStringList parts) {
+    while (parts.size() > 1 && parts.last().isEmpty()) {
+        parts.removeLast();
     }
-    return units;
+    Organisation o{parts.value(0), parts.mid(1), {}};
+    o.department = o.units.join(u';');
+    return o;
 }
 
 bool startsWithWord(QByteArrayView line, QByteArrayView word) {
@@ -484,49 +430,61 @@ bool EmbeddedCards::inside(QByteArrayView line) {
     return false;
 }
 
-std::vector<CardProperty> readCardProperties(QByteArrayView card) {
+// What a card has read so far: its properties, whether each holds an
+// embedded card (its escapes its own), the logical line still open, and the
+// fields of the stored tables.
+struct CardParser::State {
     std::vector<CardProperty> properties;
-    std::vector<bool> embeds;  // whether each property holds an embedded card, its escapes its own
-    LogicalLines lines(card);
-    EmbeddedCards embedded;
-    for (LogicalLine line; lines.read(line);) {
-        if (embedded.inside(line.text)) {
-            if (!properties.empty() && properties.back().name == u"AGENT") {
-                CardProperty& agent = properties.back();
-                agent.value +=
-                    (agent.value.isEmpty() ? QString() : QString(u'\n')) + decodedFrom(line.text, 0);
-                embeds.back() = true;
-            }
-        } else if (line.header) {
-            properties.push_back(readProperty(std::move(*line.header), line.text.sliced(line.colon + 1)));
+    std::vector<bool> embeds;
+    LogicalLine open;
+    bool isOpen = false;
+    ColonScan scan;
+    QByteArray joined;  // the open line's physical lines joined, once it has more than one
+    CardFields fields;
+
+    void findColon() {
+        scan.scan(open.text);
+        setColon(scan.colon);
+    }
+    void setColon(qsizetype colon) {
+        open.colon = colon;
+        if (colon >= 0) {
+            open.header = readHeader(open.text.first(colon));
+        }
+    }
+    bool continues(QByteArrayView next) const {
+        return (open.endsInSoftBreak() && !startsWithWord(next, "END:VCARD")) ||
+               (!next.isEmpty() && isBlank(next.front()));
+    }
+    void join(QByteArrayView next) {
+        if (open.text.data() != joined.constData()) {
+            joined = open.text.toByteArray();
+        }
+        if (open.endsInSoftBreak()) {
+            joined.chop(1);
+            joined.append(next);
+        } else {
+            joined.append(next.sliced(1));
+        }
+        open.text = joined;
+    }
+    void close() {
+        if (!std::exchange(isOpen, false)) {
+            return;
+        }
+        if (open.colon < 0) {
+            scan.settle();
+            setColon(scan.colon);
+        }
+        if (open.header) {
+            properties.push_back(readProperty(std::move(*open.header), open.text.sliced(open.colon + 1)));
             embeds.push_back(false);
         }
     }
-    const bool version21 = isVersion21(properties);
-    for (std::size_t i = 0; i < properties.size(); ++i) {
-        if (embeds[i]) {
-            continue;
-        }
-        if (version21) {
-            split21(properties[i]);
-        } else {
-            unescape(std::move(properties[i].value), properties[i]);
-        }
-    }
-    return properties;
-}
-
-CardFields readCardFields(QByteArrayView card) {
-    CardFields fields;
-    EmbeddedCards embedded;
-    for (Lines lines(card); !lines.atEnd(); lines.advance()) {
-        // The keys are ASCII, and a CP932 line starts with ASCII bytes exactly
-        // when its text starts with those characters (no double-byte code
-        // decodes to ASCII), so the key is matched on the bytes.
-        const QByteArrayView line = lines.current();
-        if (embedded.inside(line)) {
-            continue;
-        }
+    // The keys are ASCII, and a CP932 line starts with ASCII bytes exactly
+    // when its text starts with those characters (no double-byte code decodes
+    // to ASCII), so the key is matched on the bytes.
+    void readField(QByteArrayView line) {
         if (line.startsWith("FN:")) {
             fields.name = decodedFrom(line, 3);
         } else if (line.startsWith("ORG:")) {
@@ -535,7 +493,68 @@ CardFields readCardFields(QByteArrayView card) {
             fields.address = decodedFrom(line, 11);
         }
     }
-    return fields;
+};
+
+CardParser::CardParser() : state_(std::make_unique<State>()) {}
+CardParser::~CardParser() = default;
+
+void CardParser::add(QByteArrayView line, bool embedded) {
+    State& s = *state_;
+    if (embedded) {
+        s.close();
+        if (!s.properties.empty() && s.properties.back().name == u"AGENT") {
+            CardProperty& agent = s.properties.back();
+            agent.value += (agent.value.isEmpty() ? QString() : QString(u'\n')) + decodedFrom(line, 0);
+            s.embeds.back() = true;
+        }
+        return;
+    }
+    s.readField(line);
+    if (s.isOpen && s.continues(line)) {
+        s.join(line);
+        if (s.open.colon < 0) {
+            s.findColon();
+        }
+        return;
+    }
+    s.close();
+    s.open = LogicalLine();
+    s.open.text = line;
+    s.isOpen = true;
+    s.scan = ColonScan();
+    s.findColon();
+}
+
+ParsedCard CardParser::finish() {
+    State& s = *state_;
+    s.close();
+    const bool version21 = isVersion21(s.properties);
+    for (std::size_t i = 0; i < s.properties.size(); ++i) {
+        if (s.embeds[i]) {
+            continue;
+        }
+        if (version21) {
+            split21(s.properties[i]);
+        } else {
+            unescape(std::move(s.properties[i].value), s.properties[i]);
+        }
+    }
+    ParsedCard card{std::move(s.fields), std::move(s.properties)};
+    state_ = std::make_unique<State>();
+    return card;
+}
+
+ParsedCard parseCard(QByteArrayView card) {
+    CardParser parser;
+    EmbeddedCards embedded;
+    for (Lines lines(card); !lines.atEnd(); lines.advance()) {
+        parser.add(lines.current(), embedded.inside(lines.current()));
+    }
+    return parser.finish();
+}
+
+std::vector<CardProperty> readCardProperties(QByteArrayView card) {
+    return parseCard(card).properties;
 }
 
 }  // namespace zt

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 // The properties of one stored card, as the programs of the past wrote them:
@@ -56,26 +57,23 @@ private:
     bool agentBefore_ = false;  // the line before was "AGENT:" with no value
 };
 
-// Every property of `card` (its bytes from the first line through END:VCARD),
-// in card order, BEGIN, VERSION and END included. A line that starts with a
-// blank or TAB continues the one before; a quoted-printable value that ends in
-// '=' continues on the next line as it stands, unless that line is the card's
-// END. A card embedded by AGENT is that AGENT's value, its lines as written
-// (line breaks as LF), no property of the outer card. A card that names no
-// VERSION is read as 2.1, as the programs that left it out wrote it. The time taken grows linearly
-// with the card's size, however its lines are folded or broken.
-std::vector<CardProperty> readCardProperties(QByteArrayView card);
-
-// An organisation as its company and then its units, without the empty
-// units at its end: some writers end ORG with a ';' or more that names no
-// unit. The company stays, empty or not.
-QStringList organisationUnits(QStringList units);
+// An organisation as the stored tables and the outputs hold it: the company,
+// the units after it without the empty ones at the end (some writers end ORG
+// with a ';' or more that names no unit), and those units joined by ';' as
+// its department.
+struct Organisation {
+    QString company;
+    QStringList units;
+    QString department;
+};
+// The organisation of ORG's parts, the company first.
+Organisation organisation(QStringList parts);
 
 // What the stored tables keep of a card: the text of its last line of each
 // kind that starts "FN:", "ORG:" or "EMAIL;PREF:", as it stands on that line
 // (no fold joined, no escape or encoding undone, a line after a soft line
-// break read as a line of its own). ORG gives company ';' department, its
-// units as organisationUnits leaves them.
+// break read as a line of its own), lines of an embedded card left out. ORG
+// gives the company and department its organisation() has.
 struct CardFields {
     QString name;
     QString address;
@@ -87,7 +85,43 @@ struct CardFields {
     }
 };
 
-// The fields of `card`, over the same lines as readCardProperties.
-CardFields readCardFields(QByteArrayView card);
+// A card read: the fields of the stored tables and every property, in card
+// order, BEGIN, VERSION and END included. A line that starts with a blank or
+// TAB continues the one before; a quoted-printable value that ends in '='
+// continues on the next line as it stands, unless that line is the card's
+// END. A card embedded by AGENT is that AGENT's value, its lines as written
+// (line breaks as LF), no property or field of the outer card. A card that
+// names no VERSION is read as 2.1, as the programs that left it out wrote it.
+struct ParsedCard {
+    CardFields fields;
+    std::vector<CardProperty> properties;
+};
+
+// Reads a card from its physical lines, once, for the table fields and the
+// properties together. Which lines an embedded card holds is the caller's
+// EmbeddedCards' answer, the one the card's bounds were found by. The time
+// taken grows linearly with the card's size, however its lines are folded or
+// broken.
+class CardParser {
+public:
+    CardParser();
+    ~CardParser();
+    CardParser(const CardParser&) = delete;
+    CardParser& operator=(const CardParser&) = delete;
+
+    // The card's next line, without its line end; it must stay valid until
+    // finish(). `embedded` when it belongs to a card an AGENT embeds.
+    void add(QByteArrayView line, bool embedded);
+    // The card read so far, and a parser ready for the next one.
+    ParsedCard finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// `card` (its bytes from the first line through END:VCARD) read whole.
+ParsedCard parseCard(QByteArrayView card);
+std::vector<CardProperty> readCardProperties(QByteArrayView card);
 
 }  // namespace zt

@@ -26,14 +26,18 @@ bool holdsAnything(QByteArrayView bytes) {
 
 }  // namespace
 
-std::vector<Card> readCards(AnsiTextReader& reader) {
-    std::vector<Card> cards;
+qsizetype readCards(AnsiTextReader& reader, const std::function<void(Card&&)>& take) {
+    qsizetype count = 0;
+    CardParser parser;
     // A card's bytes are one slice of the file, taken once its end is known.
     qsizetype cardStart = reader.position();
     const auto cardUpTo = [&](qsizetype end) {
-        const QByteArrayView bytes = reader.slice(cardStart, end);
+        ParsedCard parsed = parser.finish();
+        Card card{std::move(parsed.fields), reader.slice(cardStart, end).toByteArray(),
+                  interpretProperties(parsed.properties)};
         cardStart = end;
-        return Card{readCardFields(bytes), bytes.toByteArray()};
+        ++count;
+        take(std::move(card));
     };
     // Whether the card being read has had its BEGIN line: a second one means
     // its END was left out, and the card ends before it rather than taking in
@@ -43,23 +47,21 @@ std::vector<Card> readCards(AnsiTextReader& reader) {
     while (!reader.atEnd()) {
         const qsizetype lineStart = reader.position();
         const QByteArrayView line = reader.readLineBytes();
-        if (embedded.inside(line)) {
-            continue;
+        const bool inside = embedded.inside(line);
+        const bool begins = !inside && startsWithWord(line, "BEGIN:VCARD");
+        if (begins && std::exchange(begun, true)) {
+            cardUpTo(lineStart);
         }
-        if (startsWithWord(line, "END:VCARD")) {
-            cards.push_back(cardUpTo(reader.position()));
+        parser.add(line, inside);
+        if (!inside && startsWithWord(line, "END:VCARD")) {
+            cardUpTo(reader.position());
             begun = false;
-        } else if (startsWithWord(line, "BEGIN:VCARD")) {
-            if (begun) {
-                cards.push_back(cardUpTo(lineStart));
-            }
-            begun = true;
         }
     }
     if (holdsAnything(reader.slice(cardStart, reader.position()))) {
-        cards.push_back(cardUpTo(reader.position()));
+        cardUpTo(reader.position());
     }
-    return cards;
+    return count;
 }
 
 int SplitTabFields(QStringView line, TabFields& fields) {

@@ -46,7 +46,7 @@ enum class PlaceKind { Work, Home, Other };
 PlaceKind placeKind(const QStringList& types);
 
 // A person as the mail programs' formats hold one: the entries whose cards
-// give one name and address (people.h), with what their cards say beyond the
+// give one name and address (people/identity.h), with what their cards say beyond the
 // tables, the first-stored card's single values first.
 struct Person {
     QString shownName;  // the first of: its name, its e-mail address, its company, its first phone;

@@ -357,25 +357,4 @@ void Transaction::commit() {
     open_ = false;
 }
 
-ReadTransaction::ReadTransaction(Database& db) : db_(db) {
-    if (sqlite3_get_autocommit(db_.db_.get()) != 0) {
-        db_.Execute(QStringLiteral("BEGIN"));
-        open_ = true;
-    }
-}
-
-ReadTransaction::~ReadTransaction() {
-    if (open_) {
-        // Nothing was written, so either ends it; a transaction left open
-        // would keep the next one from beginning.
-        for (const char* end : {"COMMIT", "ROLLBACK"}) {
-            try {
-                db_.Execute(QString::fromLatin1(end));
-                break;
-            } catch (const Error&) {
-            }
-        }
-    }
-}
-
 }  // namespace zt

@@ -112,7 +112,6 @@ public:
     QString path() const { return path_; }
 
 private:
-    friend class ReadTransaction;
     Database(const QString& path, detail::Connection db);
     QString path_;
     detail::Connection db_;
@@ -130,22 +129,6 @@ public:
 private:
     Database& db_;
     bool open_ = true;
-};
-
-// Several queries read as one: they see the same rows, and the file is locked
-// and checked for changes once instead of once per query, which a loop of
-// small queries would otherwise pay each time. Inside a transaction already
-// open it does nothing, that one giving the same.
-class ReadTransaction {
-public:
-    explicit ReadTransaction(Database& db);
-    ~ReadTransaction();
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
-
-private:
-    Database& db_;
-    bool open_ = false;
 };
 
 }  // namespace zt

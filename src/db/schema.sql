@@ -7,8 +7,8 @@
 -- a person of its own, in its own folder's group. NULL in rows stored before
 -- it was kept, which find their groups by name and address. 人物 is who the
 -- entry is, as the program works it out from the card when storing it: the
--- entries of one person share it, and it is NULL for a card that gives neither
--- a name nor an address, which is a person of its own.
+-- entries of one person share it. NULL in a row another program stored, which
+-- is a person of its own.
 CREATE TABLE アドレス情報 (
     名前     TEXT,
     アドレス TEXT,
@@ -20,14 +20,30 @@ CREATE TABLE アドレス情報 (
     人物     BLOB
 );
 
--- What each entry's card says of its person (項目 is the entry's rowid), read
--- once when it was stored, in the store's own versioned record: nothing after
--- the import reads カード again. A table of its own, so that the rows the
--- fixed outputs read stay as small as they were.
+-- The people as the import (or the upgrade of an older file) put them
+-- together, once the last Group.idx line was applied: one row per 人物, the
+-- person of its 件数 entries in the store's own versioned record (a zero-length
+-- one for a person with nothing a mail program holds). A table of its own, so
+-- that the rows the fixed outputs read stay as small as they were. A record
+-- belongs to the rows it was made from: another program that deletes, adds or
+-- re-keys an entry of a person takes the person's record with it (the triggers
+-- below), and its entries are then written from their fields, as an entry
+-- stored without a card is.
 CREATE TABLE 人物記録 (
-    項目 INTEGER PRIMARY KEY,
-    解釈 BLOB
+    人物 BLOB PRIMARY KEY,
+    件数 INTEGER,
+    記録 BLOB
 );
+
+CREATE TRIGGER 人物記録_項目削除 AFTER DELETE ON アドレス情報 BEGIN
+    DELETE FROM 人物記録 WHERE 人物 = old.人物;
+END;
+CREATE TRIGGER 人物記録_項目追加 AFTER INSERT ON アドレス情報 BEGIN
+    DELETE FROM 人物記録 WHERE 人物 = new.人物;
+END;
+CREATE TRIGGER 人物記録_人物変更 AFTER UPDATE OF 人物 ON アドレス情報 BEGIN
+    DELETE FROM 人物記録 WHERE 人物 = old.人物 OR 人物 = new.人物;
+END;
 
 -- The last import: the folder it read (as the user chose it) and when it
 -- ended (ISO 8601, local time). One row, or none before the first import and
@@ -112,4 +128,4 @@ FROM (
 
 -- The layout's version: 0 is every file made before it was kept; an upgrade
 -- brings an older file up to this one.
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;

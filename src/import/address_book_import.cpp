@@ -199,14 +199,12 @@ qsizetype ReadGroupFolder(const QString& folderPath, const DirectoryEntry& group
     // form, for an index line that names a card whose plain lines do not.
     QHash<std::pair<QString, QString>, qint64> named;
     if (auto reader = cardFile ? openOrSetAside(groupFolder + '/' + cardFile->name, aside) : std::nullopt) {
-        const std::vector<Card> cards = readCards(*reader);
-        read = qsizetype(cards.size());
-        for (const Card& card : cards) {
-            const StoredCard stored = store.cards.add(group.text, card);
+        read = readCards(*reader, [&](Card&& card) {
+            const StoredCard stored = store.cards.add(group.text, std::move(card));
             if (const std::pair who{stored.name, stored.address}; !named.contains(who)) {
                 named.insert(who, stored.entry);  // the first-stored one
             }
-        }
+        });
     }
 
     report(status, QDir::toNativeSeparators(folderPath) + kReadingFrom);
@@ -273,14 +271,15 @@ ImportSummary importAddressBook(Database& db, const QString& folderPath, const S
     ImportSummary summary;
     SetAside aside;
     Transaction transaction(db);
-    db.Execute(QStringLiteral("DELETE FROM アドレス情報"));
     db.Execute(QStringLiteral("DELETE FROM 人物記録"));
+    db.Execute(QStringLiteral("DELETE FROM アドレス情報"));
     db.Execute(QStringLiteral("DELETE FROM グループ情報"));
     ImportStatements store(db);
     for (const DirectoryEntry& group : groups) {
         report(status, group.text + kReadingFrom);
         summary.cards += ReadGroupFolder(folderPath, group, store, aside, status);
     }
+    store.cards.commitPeople();
     const QDateTime finished = now();
     db.Execute(QStringLiteral("DELETE FROM 取込記録"));
     db.Execute(QStringLiteral("INSERT INTO 取込記録 (フォルダ, 日時) VALUES (?, ?)"),

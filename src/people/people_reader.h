@@ -6,20 +6,18 @@
 #include "db/database.h"
 
 // The reader of people: every person of the working database, one at a time,
-// for the writers of the mail programs' formats. It reads what the import
-// stored of each card and parses no card.
+// for the writers of the mail programs' formats and the list. It reads the
+// people the import committed (people/person_assembly.h) and decodes them; it
+// parses no card and puts nothing together.
 namespace zt {
 
-// Every person of the stored entries that has a name, an e-mail address, a
-// company or a phone, handed to `take` one at a time, so that a writer holds
-// one whole person at a time however large the address book. Entries are one
-// person when they share the 人物 the import stored (personKey); any other
-// entry is a person of its own; 出力人物 lists them in the outputs' order. A
-// person is its first-stored entry (assemblePerson) with what its later
-// entries add (PersonMerge) and the groups of all their memberships: the one
-// stored with each card, or for an entry stored before that was kept, every
-// one of its name and address. No two people share a UID. Throws zt::Error
-// as the database does.
+// Every person of 出力人物, in its order, that has a name, an e-mail address,
+// a company or a phone, handed to `take` one at a time, so that a writer
+// holds one whole person at a time however large the address book: the
+// person as committed, or for one without its record (another program's
+// entry, or one whose record went with a row another program changed) its
+// first entry's fields. No two people share a UID. Throws zt::Error as the
+// database does.
 void forEachPerson(Database& db, const PersonSink& take);
 
 // The same people, all at once.

@@ -10,58 +10,40 @@ namespace zt {
 
 namespace {
 
-// What the store keeps of one entry: who it is, and its card interpreted
-// and as a record (none for an entry without a card).
-struct Interpreted {
-    QByteArray key;
-    CardPerson card;
-    QByteArray record;
-};
-
-// The entry with this name and address (NULL a null QByteArray) and card.
-Interpreted interpreted(const QByteArray& name, const QByteArray& address, QByteArrayView cardBytes) {
-    if (cardBytes.isNull()) {
-        return {personKey(name, address, nullptr, {}), {}, {}};
-    }
-    Interpreted entry{{}, interpretCard(cardBytes), {}};
-    entry.key = personKey(name, address, &entry.card, cardBytes);
-    entry.card.person.uid = personUid(name, address, &entry.card, cardBytes);
-    entry.record = cardRecord(entry.card);
-    return entry;
-}
-
-QByteArray nullIfEmpty(const QByteArray& bytes) {
-    return bytes.isEmpty() ? QByteArray() : bytes;
-}
-
-// Who every entry is and what its card says, as the import of today stores
-// them, for a file stored before they were kept.
+// Who every entry is and what its card says, as the import of today reads
+// them, and the people committed, for a file stored before they were kept.
 void interpretStoredCards(Database& db) {
     Recordset entries =
         db.OpenRecordset(QStringLiteral("SELECT rowid, 名前, アドレス, カード FROM アドレス情報"));
     // Written once the reading is done: the engine leaves a table changed
     // under its own reader undefined.
-    std::vector<std::pair<qint64, std::pair<QByteArray, QByteArray>>> rows;
+    std::vector<std::pair<qint64, QByteArray>> keys;
+    EntryCards cards;
     for (; !entries.Eof(); entries.MoveNext()) {
-        Interpreted entry = interpreted(entries.Bytes(1), entries.Bytes(2), entries.BytesView(3));
-        rows.emplace_back(entries.Integer(0), std::pair(std::move(entry.key), std::move(entry.record)));
+        const QByteArray name = entries.Bytes(1), address = entries.Bytes(2);
+        const QByteArrayView bytes = entries.BytesView(3);
+        if (bytes.isNull()) {
+            keys.emplace_back(entries.Integer(0), personKey(name, address, nullptr, {}));
+            continue;
+        }
+        CardPerson card = interpretCard(bytes);
+        keys.emplace_back(entries.Integer(0), personKey(name, address, &card, bytes));
+        card.person.uid = personUid(name, address, &card, bytes);
+        cards.insert(entries.Integer(0), cardRecord(card));
     }
     Statement who = db.Prepare(QStringLiteral("UPDATE アドレス情報 SET 人物 = ? WHERE rowid = ?"));
-    Statement record =
-        db.Prepare(QStringLiteral("INSERT OR REPLACE INTO 人物記録 (項目, 解釈) VALUES (?, ?)"));
-    for (const auto& [rowid, row] : rows) {
-        who.Execute({nullIfEmpty(row.first), rowid});
-        if (!row.second.isNull()) {
-            record.Execute({rowid, row.second});
-        }
+    for (const auto& [rowid, key] : keys) {
+        who.Execute({key, rowid});
     }
+    commitPeople(db, cards);
 }
 
 // Version 0 is every file made before the version was kept: the tables
 // without アドレス情報.カード; 1 has カード but not 所属, 人物 or the view
-// 出力人物; 2 has them but not 人物記録 or 取込記録. What a file did not keep stays unknown
-// (NULL): its cards, which membership each entry was stored with, and where
-// and when its import was made.
+// 出力人物; 2 has them but not 人物記録 or 取込記録; 3 kept each card's
+// interpretation in 人物記録 where today's keeps each person. What a file did
+// not keep stays unknown (NULL): its cards, which membership each entry was
+// stored with, and where and when its import was made.
 void upgrade(Database& db) {
     Transaction transaction(db);
     // Read inside the transaction: another start-up may have upgraded it while this one waited.
@@ -81,10 +63,17 @@ void upgrade(Database& db) {
         db.Execute(QStringLiteral("ALTER TABLE アドレス情報 ADD COLUMN 人物 BLOB"));
         create("アドレス情報_人物");
     }
+    if (version < 3) {
+        create("取込記録");
+    }
     db.Execute(QStringLiteral("DROP VIEW IF EXISTS 出力人物"));
+    db.Execute(QStringLiteral("DROP TABLE IF EXISTS 人物記録"));
     create("出力人物");
     create("人物記録");
-    create("取込記録");
+    for (const char* trigger : {"人物記録_項目削除", "人物記録_項目追加", "人物記録_人物変更"}) {
+        db.Execute(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(QString::fromUtf8(trigger)));
+        create(trigger);
+    }
     interpretStoredCards(db);
     db.Execute(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion()));
     transaction.commit();
@@ -102,7 +91,7 @@ std::unique_ptr<Database> openWorkingDatabase(const QString& path) {
         upgrade(*db);
     }
     db->requireSource(QStringLiteral("SELECT カード, 所属, 人物 FROM アドレス情報 LIMIT 0"));
-    db->requireSource(QStringLiteral("SELECT 項目, 解釈 FROM 人物記録 LIMIT 0"));
+    db->requireSource(QStringLiteral("SELECT 人物, 件数, 記録 FROM 人物記録 LIMIT 0"));
     db->requireSource(QStringLiteral("SELECT 項目, 人物, 件数 FROM 出力人物 LIMIT 0"));
     db->requireSource(QStringLiteral("SELECT フォルダ, 日時 FROM 取込記録 LIMIT 0"));
     return db;
@@ -115,21 +104,26 @@ CardStore::CardStore(Database& db)
       // Run straight after its membership, whose rowid is then the last one inserted.
       entry_(db.Prepare(
           QStringLiteral("INSERT INTO アドレス情報 (名前, アドレス, 会社名, 部署名, カード, 人物, 所属) "
-                         "VALUES (?, ?, ?, ?, ?, ?, last_insert_rowid())"))),
-      record_(db.Prepare(QStringLiteral("INSERT INTO 人物記録 (項目, 解釈) VALUES (?, ?)"))) {}
+                         "VALUES (?, ?, ?, ?, ?, ?, last_insert_rowid())"))) {}
 
-StoredCard CardStore::add(const QString& group, const Card& card) {
+StoredCard CardStore::add(const QString& group, Card&& card) {
     const CardFields& f = card.fields;
     const FieldValue name = storedText(f.name), address = storedText(f.address);
     membership_.Execute({storedText(group), name, address});
     // Never NULL, so never apart from empty.
     const auto utf8 = [](const QString& text) { return text.isEmpty() ? QByteArray("") : text.toUtf8(); };
-    const Interpreted stored = interpreted(utf8(*name), utf8(*address), card.bytes);
+    const QByteArray storedName = utf8(*name), storedAddress = utf8(*address);
+    CardPerson& person = card.person;
     entry_.Execute({name, address, storedText(f.company), storedText(f.department), card.bytes,
-                    nullIfEmpty(stored.key)});
+                    personKey(storedName, storedAddress, &person, card.bytes)});
     const qint64 entry = db_.lastInsertRowid();
-    record_.Execute({entry, stored.record});
-    return {entry, stored.card.name(), stored.card.preferredEmail()};
+    person.person.uid = personUid(storedName, storedAddress, &person, card.bytes);
+    cards_.insert(entry, cardRecord(person));
+    return {entry, person.name(), person.preferredEmail()};
+}
+
+void CardStore::commitPeople() {
+    zt::commitPeople(db_, std::exchange(cards_, {}));
 }
 
 }  // namespace zt

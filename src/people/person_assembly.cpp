@@ -1,6 +1,11 @@
 #include "people/person_assembly.h"
 
+#include <QSet>
+#include <algorithm>
+#include <optional>
+
 #include "card/name_rule.h"
+#include "people/card_record.h"
 #include "people/identity.h"
 
 namespace zt {
@@ -20,10 +25,10 @@ void settleWork(Person& p, const CardPerson& card) {
         }
         p.title = card.title;
     }
-    if (!card.org.isEmpty()) {
-        p.company = card.org.first();
-        p.units = card.org.mid(1);
-        p.department = p.units.join(u';');
+    if (card.org) {
+        p.company = card.org->company;
+        p.units = card.org->units;
+        p.department = card.org->department;
     }
 }
 
@@ -80,13 +85,10 @@ bool settleNameless(Person& p) {
 }
 
 // Settles the person's name and shown name; false when it has nothing a mail
-// program can hold. The card's FN comes before the stored name, which keeps
-// its line as it stands, escapes and all.
+// program can hold.
 bool settleName(Person& p, const StoredEntry& stored, const CardPerson* card) {
-    QString name = card != nullptr && !card->fn.isEmpty() ? card->fn : QString::fromUtf8(stored.name);
-    if (name.isEmpty() && card != nullptr) {
-        name = card->name();
-    }
+    const QString storedName = QString::fromUtf8(stored.name);
+    const QString name = card != nullptr ? card->name(storedName) : storedName;
     const QString address = p.emails.isEmpty() ? QString() : p.emails.first().value;
     const QString phone = p.phones.isEmpty() ? QString() : p.phones.first().value;
     for (const QString& candidate : {name, address, p.company, phone}) {
@@ -190,6 +192,85 @@ QString nameParts(const Person& p) {
     return QStringList{p.familyName, p.givenName, p.middleName, p.prefix, p.suffix}.join(u';');
 }
 
+using Memberships = std::vector<std::pair<qint64, QString>>;  // rowid and group
+
+// The groups of every entry, each once, in the order their memberships were
+// stored. An empty group names no group, any more than NULL does.
+void setGroups(Person& p, Memberships& memberships) {
+    std::stable_sort(memberships.begin(), memberships.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QSet<QString> seen;
+    for (const auto& [rowid, group] : memberships) {
+        if (!group.isEmpty() && !seen.contains(group)) {
+            seen.insert(group);
+            p.groups.append(group);
+        }
+    }
+}
+
+// Each UID once: a UID already given is followed by one made from it, and
+// that by one made from it, until one is free. Where each UID's chain has got
+// to is kept, so that many people of one UID take linear time.
+class UniqueUids {
+public:
+    QUuid unique(const QUuid& uid) {
+        auto [last, again] = chains_.value(uid, {uid, 0});
+        while (given_.contains(last)) {
+            last = QUuid::createUuidV5(last, QByteArray::number(++again));
+        }
+        chains_.insert(uid, {last, again});
+        given_.insert(last);
+        return last;
+    }
+
+private:
+    QSet<QUuid> given_;
+    QHash<QUuid, std::pair<QUuid, int>> chains_;
+};
+
+// What one entry's row holds, with its membership: the one stored with it,
+// else (an entry stored before that was kept) every one of its name and
+// address. Prepared once and run again for each entry.
+class EntryRows {
+public:
+    explicit EntryRows(Database& db)
+        : entry_(db.OpenRecordset(
+              QStringLiteral(
+                  "SELECT e.名前, e.アドレス, e.会社名, e.部署名, e.役職, e.所属, m.rowid, m.グループ "
+                  "FROM アドレス情報 AS e LEFT JOIN グループ情報 AS m ON m.rowid = e.所属 "
+                  "WHERE e.rowid = ?"),
+              {qint64(0)})),
+          pairMemberships_(db.OpenRecordset(
+              QStringLiteral(
+                  "SELECT m.rowid, m.グループ FROM アドレス情報 AS e JOIN グループ情報 AS m "
+                  "ON m.名前 IS e.名前 AND m.アドレス IS e.アドレス WHERE e.rowid = ? ORDER BY m.rowid"),
+              {qint64(0)})) {}
+
+    // The entry at `rowid`, its memberships added to `memberships`.
+    StoredEntry read(qint64 rowid, Memberships& memberships) {
+        enum { Name, Address, Company, Department, Title, Own, Membership, Group };
+        Recordset& e = entry_;
+        e.Requery({rowid});
+        if (e.Eof()) {
+            return {};
+        }
+        if (!e.BytesView(Own).isNull()) {
+            if (!e.BytesView(Membership).isNull()) {
+                memberships.emplace_back(e.Integer(Membership), e.Text(Group));
+            }
+        } else {
+            for (pairMemberships_.Requery({rowid}); !pairMemberships_.Eof(); pairMemberships_.MoveNext()) {
+                memberships.emplace_back(pairMemberships_.Integer(0), pairMemberships_.Text(1));
+            }
+        }
+        return {e.Bytes(Name), e.Bytes(Address), e.Text(Company), e.Text(Department), e.Text(Title)};
+    }
+
+private:
+    Recordset entry_;
+    Recordset pairMemberships_;
+};
+
 }  // namespace
 
 bool assemblePerson(const StoredEntry& stored, const CardPerson* card, Person& p) {
@@ -251,6 +332,80 @@ void PersonMerge::add(const Person& later) {
         into.uncarried.append({u"BDAY"_s, later.birthday.toString(Qt::ISODate)});
     }
     into.uncarried += later.uncarried;
+}
+
+void commitPeople(Database& db, const EntryCards& cards) {
+    db.Execute(QStringLiteral("DELETE FROM 人物記録"));
+    Recordset people = db.OpenRecordset(QStringLiteral("SELECT 項目, 人物, 件数 FROM 出力人物"));
+    Recordset entriesOf = db.OpenRecordset(
+        QStringLiteral("SELECT rowid FROM アドレス情報 WHERE 人物 = ? ORDER BY rowid"), {QByteArray()});
+    EntryRows rows(db);
+    Statement store = db.Prepare(QStringLiteral("INSERT INTO 人物記録 (人物, 件数, 記録) VALUES (?, ?, ?)"));
+    UniqueUids uids;
+    std::vector<qint64> entries;
+    // The person one entry describes on its own, with its memberships.
+    const auto readEntry = [&](qint64 rowid, Memberships& memberships, Person& p) {
+        const StoredEntry stored = rows.read(rowid, memberships);
+        std::optional<CardPerson> card;
+        if (const auto found = cards.constFind(rowid); found != cards.cend()) {
+            card = fromCardRecord(*found);
+        }
+        return assemblePerson(stored, card ? &*card : nullptr, p);
+    };
+    for (; !people.Eof(); people.MoveNext()) {
+        const QByteArray key = people.Bytes(1);
+        if (key.isNull()) {
+            continue;  // another program's entry: written from its fields
+        }
+        entries.clear();
+        if (people.Integer(2) == 1) {
+            entries.push_back(people.Integer(0));
+        } else {
+            for (entriesOf.Requery({key}); !entriesOf.Eof(); entriesOf.MoveNext()) {
+                entries.push_back(entriesOf.Integer(0));
+            }
+        }
+        Memberships memberships;
+        Person p;
+        QByteArray record("");  // a person with nothing a mail program holds
+        if (readEntry(entries.front(), memberships, p)) {
+            // The first entry is the person, as it has always been; later
+            // ones add what they hold.
+            PersonMerge merge(p);
+            for (auto rowid = entries.begin() + 1; rowid != entries.end(); ++rowid) {
+                if (Person later; readEntry(*rowid, memberships, later)) {
+                    merge.add(later);
+                }
+            }
+            setGroups(p, memberships);
+            // Two people may bring one UID: two cards copied with their own,
+            // or two identical cards of nobody. The later takes one made from it.
+            p.uid = uids.unique(p.uid);
+            record = personRecord(p);
+        }
+        store.Execute({key, qint64(entries.size()), record});
+    }
+}
+
+struct PeopleOfFields::State {
+    EntryRows rows;
+    UniqueUids uids;
+};
+
+PeopleOfFields::PeopleOfFields(Database& db) : state_(std::make_unique<State>(State{EntryRows(db), {}})) {}
+PeopleOfFields::~PeopleOfFields() = default;
+
+bool PeopleOfFields::read(qint64 rowid, Person& p) {
+    Memberships memberships;
+    const StoredEntry stored = state_->rows.read(rowid, memberships);
+    if (!assemblePerson(stored, nullptr, p)) {
+        return false;
+    }
+    setGroups(p, memberships);
+    // Apart from every UID a record gives, which may be made from the same
+    // name and address.
+    p.uid = state_->uids.unique(QUuid::createUuidV5(p.uid, QByteArrayLiteral("fields")));
+    return true;
 }
 
 }  // namespace zt

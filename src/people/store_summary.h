@@ -18,7 +18,7 @@ struct StoreSummary {
     QDateTime importedAt;   // when it ended, in local time; invalid where the stored text is not a time
 };
 
-// Reads the summary in one read transaction, so the numbers belong together.
+// Reads the summary in one statement, so the numbers belong together.
 // Throws zt::Error as the database does.
 StoreSummary readStoreSummary(Database& db);
 

@@ -78,7 +78,7 @@ PeopleModel::Row PeopleModel::rowOf(const zt::Person& p) {
     row.columns[Company] = p.company;
     row.columns[Groups] = p.groups.join(u", "_s);
     QString search = row.columns[Name] + u'\n' + row.columns[Reading] + u'\n' + row.columns[Emails] + u'\n' +
-                     row.columns[Phones];
+                     row.columns[Phones] + u'\n' + row.columns[Company] + u'\n' + p.groups.join(u'\n');
     for (const zt::TypedValue& phone : p.phones) {
         search += u'\n' + digitsOf(phone.value);
     }

@@ -10,7 +10,7 @@
 // The people as the four person outputs write them, one row each, read once
 // and kept as the texts the list shows, with a mark on each person a loss
 // report would name and a filter that keeps the rows whose name, reading,
-// e-mail addresses or phones hold every word typed. Read-only.
+// e-mail addresses, phones, company or groups hold every word typed. Read-only.
 class PeopleModel : public QAbstractTableModel {
     Q_OBJECT
 public:

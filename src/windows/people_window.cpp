@@ -82,7 +82,8 @@ ZTAdrF09::ZTAdrF09(zt::Database& db)
     auto* searchLabel = new QLabel(QStringLiteral("検索(&S)"), this);
     Search = new QLineEdit(this);
     Search->setObjectName(QStringLiteral("Search"));
-    Search->setPlaceholderText(QStringLiteral("名前、ふりがな、メールアドレス、電話番号の一部"));
+    Search->setPlaceholderText(
+        QStringLiteral("名前、ふりがな、メールアドレス、電話番号、会社名、グループの一部"));
     Search->setClearButtonEnabled(true);
     searchLabel->setBuddy(Search);
     Count = new QLabel(this);
@@ -147,15 +148,34 @@ ZTAdrF09::ZTAdrF09(zt::Database& db)
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
     Search->setFocus();
 
-    loader_ = new Loader(db.path(), Model, this);
-    connect(loader_, &QThread::finished, this, &ZTAdrF09::loadingEnded);
-    showCount();
-    loader_->start();
+    dbPath_ = db.path();
+    startLoading();
 }
 
 ZTAdrF09::~ZTAdrF09() {
     loader_->stop();
     loader_->wait();
+}
+
+void ZTAdrF09::startLoading() {
+    loading_ = true;
+    loader_ = new Loader(dbPath_, Model, this);
+    connect(loader_, &QThread::finished, this, &ZTAdrF09::loadingEnded);
+    showCount();
+    loader_->start();
+}
+
+void ZTAdrF09::reload() {
+    // The rows of the earlier reading still on their way are dropped with it.
+    loader_->disconnect(this);
+    loader_->stop();
+    loader_->wait();
+    QCoreApplication::removePostedEvents(Model, QEvent::MetaCall);
+    delete loader_;
+    const QString typed = Model->filter();
+    Model->load([](const zt::PersonSink&) {});
+    Model->setFilter(typed);
+    startLoading();
 }
 
 bool ZTAdrF09::isLoading() const {

@@ -15,7 +15,8 @@ class Database;
 // The list of the people (人物一覧): every person as the vCard, Outlook, LDIF
 // and Google outputs will write them, a mark on each one their loss reports
 // will name, and a search field that narrows the list as one types. It reads
-// the working database once, when made, and changes nothing. Like the job
+// the working database when made and again after each import (reload), and
+// changes nothing. Like the job
 // windows it stands beside the main menu, unowned, and is gone once closed
 // (Esc or the close box).
 //
@@ -39,6 +40,9 @@ public:
     PeopleModel* Model;
 
     bool isLoading() const;
+    // Reads the people again, as the working database now holds them; the
+    // search typed stays.
+    void reload();
 
 signals:
     // Every person is in the list (or reading failed, which has been reported).
@@ -53,7 +57,10 @@ private:
     void loadingEnded();
 
     class Loader;
-    Loader* loader_;
+    void startLoading();
+
+    QString dbPath_;
+    Loader* loader_ = nullptr;
     bool loading_ = true;
     QLabel* legend_;
 };

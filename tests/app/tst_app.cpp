@@ -66,7 +66,7 @@ class TestApp : public GuiTest {
             old->Execute(setup.contains(u'v') ? u"DROP VIEW 出力情報"_qs
                                               : u"INSERT INTO アドレス情報 (名前) VALUES ('kept')"_qs);
             if (setup.contains(u'2')) {
-                old->Execute(u"PRAGMA user_version = 4"_qs);
+                old->Execute(u"PRAGMA user_version = 5"_qs);
             }
             if (setup.contains(u'0')) {
                 makeVersion0(*old);

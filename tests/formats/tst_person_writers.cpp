@@ -182,36 +182,6 @@ private slots:
         }
     }
 
-    // Escaped once on the way out, the units after the company one unit; and dns that differ in
-    // case only are two dns to a directory that compares them without it.
-    void writtenLines_data() {
-        QTest::addColumn<Write>("write");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("vcf") << Write(zt::writeVCard)
-                             << QStringList{u"FN:O'Brien\\, Pat"_qs, u"ORG:A;Sales\\;Support\\;Unit"_qs,
-                                            u"URL:http://example.com/a,b"_qs};
-        QTest::newRow("ldif") << Write(zt::writeLdif)
-                              << QStringList{u"dn: cn=Ann,mail=ann@example.com"_qs,
-                                             u"dn: cn=ANN (2),mail=ANN@example.com"_qs};
-    }
-    void writtenLines() {
-        QFETCH(Write, write);
-        QFETCH(QStringList, lines);
-        QTemporaryDir book;
-        QDir(book.path()).mkdir(u"g"_qs);
-        writeFile(book.filePath(u"g/c.nrk"_qs),
-                  "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:O'Brien\\, Pat\r\nORG:A;Sales\\;Support;Unit\r\n"
-                  "URL:http\\://example.com/a\\,b\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nFN:Ann\r\nEMAIL;PREF:ann@example.com\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nFN:ANN\r\nEMAIL;PREF:ANN@example.com\r\nEND:VCARD\r\n");
-        zt::importAddressBook(*work->db, book.path());
-        write(zt::peopleOf(*work->db), work->out(u"out"_qs));
-        const QStringList written = QString::fromUtf8(fileBytes(work->out(u"out"_qs))).split(u"\r\n"_qs);
-        for (const QString& line : lines) {
-            QVERIFY2(written.contains(line), qPrintable(line));
-        }
-    }
-
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
@@ -435,29 +405,6 @@ private slots:
         }
         QCOMPARE(reported, losses);
         QCOMPARE(listed, losses);
-    }
-
-    // Google's CSV read back strictly: every row as wide as the header, whose
-    // repeated columns the fullest person sets, and the labels are the groups.
-    void googleCsvReadsBack() {
-        zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
-        zt::writeGoogleCsv(zt::peopleOf(*work->db), work->out(u"g.csv"_qs));
-        const QList<QStringList> rows = strictCsv(QString::fromUtf8(fileBytes(work->out(u"g.csv"_qs))));
-        const std::vector<zt::Person> people = zt::readPeople(*work->db);
-        QCOMPARE(rows.size(), qsizetype(people.size()) + 1);
-        qsizetype most = 1;
-        for (const zt::Person& p : people) {
-            most = std::max(most, p.postalAddresses.size());
-        }
-        QVERIFY(rows[0].contains(u"Address %1 - Extended Address"_qs.arg(most)));
-        QVERIFY(!rows[0].contains(u"Address %1 - Label"_qs.arg(most + 1)));
-        const qsizetype labels = rows[0].indexOf(u"Labels"_qs);
-        for (qsizetype i = 1; i < rows.size(); ++i) {
-            QCOMPARE(rows[i].size(), rows[0].size());
-            QStringList groups = rows[i][labels].split(u" ::: "_qs);
-            QCOMPARE(groups.takeFirst(), u"* myContacts"_qs);
-            QCOMPARE(groups, people[size_t(i - 1)].groups);
-        }
     }
 };
 

@@ -210,7 +210,11 @@ private slots:
         QVERIFY(QDir(book.path()).mkpath(group));
         writeFile(book.filePath(group + u"/名簿①.nrk"_qs), "FN:A\r\nEMAIL;PREF:a@x\r\nEND:VCARD\r\n");
         writeFile(book.filePath(group + u"/Group.idx"_qs), "\t\t\tA\ta@x\t\x89\xdb\x92\xb7\r\n");
-        QCOMPARE(zt::importAddressBook(*work->db, book.path()).groups, 1);
+        QStringList status;
+        QCOMPARE(zt::importAddressBook(*work->db, book.path(), [&](const QString& s) { status << s; }).groups,
+                 1);
+        const QString reading = QDir::toNativeSeparators(book.path()) + u"\r\nから読み込み"_qs;
+        QCOMPARE(status, (QStringList{group + u"\r\nから読み込み"_qs, reading, reading}));
         QCOMPARE(membershipRows(*work->db), QStringList{group + u"|A|a@x"_qs});
         QCOMPARE(entryRows(*work->db), QStringList{u"A|a@x|||課長"_qs});
     }
