@@ -39,12 +39,12 @@ QString QuoteCsvField(const FieldValue& value) {
     return value ? quoteCsv(*value, u"\",") : QString();
 }
 
-qsizetype writeCsv(Database& db, const QString& path) {
+qsizetype writeCsv(Database& db, const OutputTarget& target) {
     Recordset rows = db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報"));
     const auto fields = fieldPositions(rows, kOutputFields);
 
-    TextFileWriter out(path);
-    LossReport losses(QStringLiteral("CSV 出力"), path);
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     for (; !rows.Eof(); rows.MoveNext()) {
         std::array<QString, kOutputFields.size()> as, texts;
         QStringList line;
@@ -63,8 +63,7 @@ qsizetype writeCsv(Database& db, const QString& path) {
             }
         }
     }
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

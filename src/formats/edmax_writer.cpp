@@ -136,10 +136,10 @@ void writeEntries(Database& db, TextFileWriter& out, LossReport& losses, QChar l
 
 }  // namespace
 
-qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
+qsizetype writeEdMax(Database& db, const OutputTarget& target, QChar layout,
                      const std::function<void(EdMaxPass)>& onPass) {
-    TextFileWriter out(path);
-    LossReport losses(QStringLiteral("EdMax アドレス帳作成"), path);
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     if (onPass) {
         onPass(EdMaxPass::Groups);
     }
@@ -148,8 +148,7 @@ qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
         onPass(EdMaxPass::Entries);
     }
     writeEntries(db, out, losses, layout);
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -21,7 +21,7 @@ inline constexpr QStringView kLdifOutput = u"Thunderbird 用 LDIF 出力";
 // report beside the file (zt::LossReport), with what the card holds that no
 // output carries; returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
-qsizetype writeLdif(const PersonSource& people, const QString& path);
+qsizetype writeLdif(const PersonSource& people, const OutputTarget& target);
 
 // What writeLdif reports of `p`, added to `losses` as it adds it there.
 void reportLdifLosses(const Person& p, LossReport& losses);

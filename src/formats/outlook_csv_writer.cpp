@@ -141,16 +141,15 @@ void reportOutlookLosses(const Person& p, LossReport& losses) {
     personRow(p, losses);
 }
 
-qsizetype writeOutlookCsv(const PersonSource& people, const QString& path) {
-    TextFileWriter out(path);
-    LossReport losses(kOutlookCsvOutput.toString(), path);
+qsizetype writeOutlookCsv(const PersonSource& people, const OutputTarget& target) {
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     // Excel and classic Outlook take a file without it for the ANSI code page.
     out.writeBytes("\xEF\xBB\xBF");
     out.writeBytes(QByteArray(kHeader) + "\r\n");
     people(
         [&](const Person& p) { out.writeBytes((rfc4180Fields(personRow(p, losses)) + u"\r\n"_s).toUtf8()); });
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -20,7 +20,7 @@ inline constexpr QStringView kOutlookCsvOutput = u"Outlook 用 CSV 出力";
 // (zt::LossReport), with what the card holds that no output carries; returns
 // the number of losses. Throws zt::Error on any failure; the file at `path`
 // is then left as it was.
-qsizetype writeOutlookCsv(const PersonSource& people, const QString& path);
+qsizetype writeOutlookCsv(const PersonSource& people, const OutputTarget& target);
 
 // What writeOutlookCsv reports of `p`, added to `losses` as it adds it there.
 void reportOutlookLosses(const Person& p, LossReport& losses);

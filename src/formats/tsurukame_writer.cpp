@@ -71,10 +71,10 @@ void writeEntries(TextFileWriter& out, LossReport& losses, Recordset rows, QChar
 
 }  // namespace
 
-qsizetype writeTsurukame(Database& db, const QString& path, QChar choice,
+qsizetype writeTsurukame(Database& db, const OutputTarget& target, QChar choice,
                          const std::function<QDate()>& today) {
-    TextFileWriter out(path);
-    LossReport losses(QStringLiteral("鶴亀アドレス帳作成"), path);
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     writeEntries(out, losses,
                  db.OpenRecordset(
                      QStringLiteral("SELECT * FROM 出力情報 WHERE グループ IS NULL ORDER BY 名前,アドレス")),
@@ -91,8 +91,7 @@ qsizetype writeTsurukame(Database& db, const QString& path, QChar choice,
         writeEntries(out, losses, db.OpenRecordset(groupSql, {group}), choice, today,
                      lost ? group : QString());
     }
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -1,6 +1,7 @@
 #include "windows/outputs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <stdexcept>
 
 #include "formats/csv_writer.h"
@@ -11,7 +12,10 @@
 #include "formats/outlook_csv_writer.h"
 #include "formats/tsurukame_writer.h"
 #include "formats/vcard_writer.h"
+#include "import/address_book_import.h"
 #include "people/people_reader.h"
+#include "platform/replacement_file.h"
+#include "platform/text_file_writer.h"
 #include "windows/output_window.h"
 
 using namespace Qt::StringLiterals;
@@ -19,28 +23,71 @@ using namespace Qt::StringLiterals;
 namespace zt {
 namespace {
 
-template <qsizetype (*writer)(Database&, const QString&)>
-qsizetype writeWhole(Database& db, const QString& path, QChar, const Progress& progress) {
+template <qsizetype (*writer)(Database&, const OutputTarget&)>
+qsizetype writeWhole(Database& db, const OutputTarget& target, QChar, const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writer(db, path);
+    return writer(db, target);
 }
 
-template <qsizetype (*writer)(const PersonSource&, const QString&)>
-qsizetype writePeople(Database& db, const QString& path, QChar, const Progress& progress) {
+template <qsizetype (*writer)(const PersonSource&, const OutputTarget&)>
+qsizetype writePeople(Database& db, const OutputTarget& target, QChar, const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writer(peopleOf(db), path);
+    return writer(peopleOf(db), target);
 }
 
-qsizetype writeEdMaxByPasses(Database& db, const QString& path, QChar layout, const Progress& progress) {
-    return writeEdMax(db, path, layout, [&progress](EdMaxPass pass) {
+qsizetype writeEdMaxByPasses(Database& db, const OutputTarget& target, QChar layout,
+                             const Progress& progress) {
+    return writeEdMax(db, target, layout, [&progress](EdMaxPass pass) {
         progress(pass == EdMaxPass::Groups ? QStringLiteral("グループ出力中")
                                            : QStringLiteral("アドレス出力中"));
     });
 }
 
-qsizetype writeTsurukameDated(Database& db, const QString& path, QChar choice, const Progress& progress) {
+qsizetype writeTsurukameDated(Database& db, const OutputTarget& target, QChar choice,
+                              const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writeTsurukame(db, path, choice);
+    return writeTsurukame(db, target, choice);
+}
+
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
+#endif
+
+// The file `path` names once links are followed, whether or not it exists.
+QString realPath(const QString& path, int depth = 0) {
+    const QFileInfo info(path);
+    if (const QString canonical = info.canonicalFilePath(); !canonical.isEmpty()) {
+        return canonical;
+    }
+    if (info.isSymbolicLink() && depth < 40) {
+        return realPath(info.symLinkTarget(), depth + 1);
+    }
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+}
+
+QString fileRefusal(Database& db, const QString& path) {
+    if (path.isEmpty() || path == kStandardOutput) {
+        return {};
+    }
+    const QString real = realPath(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString database = realPath(db.path());
+    if (real.compare(database, kNameCase) == 0 || real.compare(database + QStringLiteral("-journal"), kNameCase) == 0) {
+        return QStringLiteral("%1 は作業用データベースです。").arg(shown);
+    }
+    if (real.compare(realPath(importReportPath(db.path())), kNameCase) == 0) {
+        return QStringLiteral("%1 は取り込みの報告です。").arg(shown);
+    }
+    Recordset imported = db.OpenRecordset(QStringLiteral("SELECT フォルダ FROM 取込記録"));
+    if (!imported.Eof() && !imported.Text(0).isEmpty() &&
+        real.startsWith(realPath(imported.Text(0)) + u'/', kNameCase)) {
+        return QStringLiteral("%1 は取り込んだアドレス帳 %2 の中にあります。")
+            .arg(shown, QDir::toNativeSeparators(imported.Text(0)));
+    }
+    return {};
 }
 
 const QList<Output> rows{
@@ -163,12 +210,43 @@ const Output& output(QStringView window) {
     throw std::out_of_range("no output window " + window.toString().toStdString());
 }
 
-QString lossesText(qsizetype losses, const QString& outputPath) {
+QString Output::pathIn(const QString& folder) const {
+    return folder + u'/' + fileName;
+}
+
+OutputTarget Output::target(const Database& db, const QString& path) const {
+    // Standard output holds the output alone: its report goes beside the
+    // working database, named after the file the output's window writes.
+    return {path, caption,
+            path == kStandardOutput ? reportPathFor(pathIn(QFileInfo(db.path()).absolutePath())) : QString()};
+}
+
+QString Output::completion(const QString& path) const {
+    if (choices && QFileInfo(path).fileName() == fileName) {
+        return done;
+    }
+    const QString shown =
+        path == kStandardOutput ? QStringLiteral("標準出力") : QDir::toNativeSeparators(path);
+    return shown + QStringLiteral("\r\nに出力しました。") +
+           (choices || done.isEmpty() ? QString() : QStringLiteral("\r\n") + done);
+}
+
+QString lossesText(qsizetype losses, const OutputTarget& target) {
     if (losses == 0) {
         return {};
     }
     return QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
-           QDir::toNativeSeparators(LossReport::pathFor(outputPath)) + QStringLiteral("を確認してください。");
+           QDir::toNativeSeparators(target.report()) + QStringLiteral("を確認してください。");
+}
+
+QString targetRefusal(Database& db, const OutputTarget& target) {
+    QString why = fileRefusal(db, target.path);
+    if (why.isEmpty()) {
+        why = fileRefusal(db, target.report());
+    }
+    return why.isEmpty()
+               ? why
+               : why + QStringLiteral("\r\n別のファイルを指定してください。処理をキャンセルします。");
 }
 
 JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder) {

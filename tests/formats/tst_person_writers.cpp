@@ -8,7 +8,7 @@
 #include "people/people_reader.h"
 #include "test_support.h"
 
-using Write = qsizetype (*)(const zt::PersonSource&, const QString&);
+using Write = qsizetype (*)(const zt::PersonSource&, const zt::OutputTarget&);
 Q_DECLARE_METATYPE(Write)
 Q_DECLARE_METATYPE(zt::Person)
 
@@ -136,7 +136,7 @@ private slots:
         QFETCH(Write, write);
         QFETCH(zt::Person, person);
         QFETCH(QStringList, lines);
-        write(sourceOf({person}), work->out(u"out"_qs));
+        write(sourceOf({person}), {work->out(u"out"_qs), {}, {}});
         const QStringList written = QString::fromUtf8(fileBytes(work->out(u"out"_qs))).split(u"\r\n"_qs);
         qsizetype at = 0;
         for (const QString& line : lines) {
@@ -169,7 +169,7 @@ private slots:
                   "BEGIN:VCARD\r\nFN:Ann\r\nEMAIL;PREF:ann@example.com\r\nEND:VCARD\r\n"
                   "BEGIN:VCARD\r\nFN:ANN\r\nEMAIL;PREF:ANN@example.com\r\nEND:VCARD\r\n");
         zt::importAddressBook(*work->db, book.path());
-        write(zt::peopleOf(*work->db), work->out(u"out"_qs));
+        write(zt::peopleOf(*work->db), {work->out(u"out"_qs), {}, {}});
         const QStringList written = QString::fromUtf8(fileBytes(work->out(u"out"_qs))).split(u"\r\n"_qs);
         for (const QString& line : lines) {
             QVERIFY2(written.contains(line), qPrintable(line));
@@ -179,14 +179,16 @@ private slots:
     void files_data() {
         QTest::addColumn<Write>("write");
         QTest::addColumn<QString>("rows");
-        const std::pair<const char*, Write> writers[] = {{"vcf", zt::writeVCard},
-                                                         {"csv", zt::writeOutlookCsv},
-                                                         {"ldif", zt::writeLdif},
-                                                         {"google.csv", zt::writeGoogleCsv}};
-        for (const auto& [extension, write] : writers) {
+        QTest::addColumn<QString>("caption");  // heads the report
+        const std::tuple<const char*, Write, QString> writers[] = {
+            {"vcf", zt::writeVCard, u"vCard 出力"_qs},
+            {"csv", zt::writeOutlookCsv, u"Outlook 用 CSV 出力"_qs},
+            {"ldif", zt::writeLdif, u"Thunderbird 用 LDIF 出力"_qs},
+            {"google.csv", zt::writeGoogleCsv, u"Google 用 CSV 出力"_qs}};
+        for (const auto& [extension, write, caption] : writers) {
             for (const char* rows : {"vcard_worked_example", "csv_worked_example", "people_hostile",
                                      "people_empty", "full_cards"}) {
-                QTest::addRow("%s.%s", rows, extension) << write << QString::fromLatin1(rows);
+                QTest::addRow("%s.%s", rows, extension) << write << QString::fromLatin1(rows) << caption;
             }
         }
     }
@@ -198,15 +200,17 @@ private slots:
         } else {
             storeRows(*work, rows);
         }
-        compareOutput(work->outDir(), QString::fromLatin1(QTest::currentDataTag()),
-                      [&](const QString& path) { return write(zt::peopleOf(*work->db), path); });
+        QFETCH(QString, caption);
+        compareOutput(work->outDir(), QString::fromLatin1(QTest::currentDataTag()), [&](const QString& path) {
+            return write(zt::peopleOf(*work->db), {path, caption, {}});
+        });
     }
 
     // Google's CSV read back strictly: every row as wide as the header, whose
     // repeated columns the fullest person sets, and the labels are the groups.
     void googleCsvReadsBack() {
         zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
-        zt::writeGoogleCsv(zt::peopleOf(*work->db), work->out(u"g.csv"_qs));
+        zt::writeGoogleCsv(zt::peopleOf(*work->db), {work->out(u"g.csv"_qs), {}, {}});
         const QList<QStringList> rows = strictCsv(QString::fromUtf8(fileBytes(work->out(u"g.csv"_qs))));
         const std::vector<zt::Person> people = zt::readPeople(*work->db);
         QCOMPARE(rows.size(), qsizetype(people.size()) + 1);

@@ -14,6 +14,7 @@
 #include "people/people_reader.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
+#include "platform/text_file_writer.h"
 #include "test_support.h"
 
 enum class Writer { Csv, EdMax, Tsurukame, VCard, Ldif, OutlookCsv, GoogleCsv };
@@ -21,22 +22,24 @@ Q_DECLARE_METATYPE(Writer)
 
 namespace {
 
+// The reports are headed as their golden files are.
 qsizetype write(Writer writer, zt::Database& db, const QString& path, QChar choice) {
     switch (writer) {
         case Writer::Csv:
-            return zt::writeCsv(db, path);
+            return zt::writeCsv(db, {path, u"CSV 出力"_qs, {}});
         case Writer::EdMax:
-            return zt::writeEdMax(db, path, choice);
+            return zt::writeEdMax(db, {path, u"EdMax アドレス帳作成"_qs, {}}, choice);
         case Writer::Tsurukame:
-            return zt::writeTsurukame(db, path, choice, [] { return QDate(2024, 4, 1); });
+            return zt::writeTsurukame(db, {path, u"鶴亀アドレス帳作成"_qs, {}}, choice,
+                                      [] { return QDate(2024, 4, 1); });
         case Writer::VCard:
-            return zt::writeVCard(zt::peopleOf(db), path);
+            return zt::writeVCard(zt::peopleOf(db), {path, {}, {}});
         case Writer::Ldif:
-            return zt::writeLdif(zt::peopleOf(db), path);
+            return zt::writeLdif(zt::peopleOf(db), {path, {}, {}});
         case Writer::OutlookCsv:
-            return zt::writeOutlookCsv(zt::peopleOf(db), path);
+            return zt::writeOutlookCsv(zt::peopleOf(db), {path, {}, {}});
         case Writer::GoogleCsv:
-            return zt::writeGoogleCsv(zt::peopleOf(db), path);
+            return zt::writeGoogleCsv(zt::peopleOf(db), {path, {}, {}});
     }
     return 0;
 }
@@ -199,7 +202,7 @@ private slots:
             QVERIFY2(c >= u' ' ? c != QChar(0x7F) : c == u'\t' || c == u'\r' || c == u'\n',
                      qPrintable(QString::number(c.unicode(), 16)));
         }
-        QStringList report = QString::fromUtf8(fileBytes(zt::LossReport::pathFor(path))).split(u"\r\n"_qs);
+        QStringList report = QString::fromUtf8(fileBytes(zt::reportPathFor(path))).split(u"\r\n"_qs);
         report = report.size() < 2 ? QStringList{} : report.mid(1, report.size() - 2);
         QTEST(report, "report");
         QCOMPARE(losses, report.size());

@@ -3,7 +3,6 @@
 #include <QComboBox>
 
 #include "faults.h"
-#include "formats/loss_report.h"
 #include "import/address_book_import.h"
 #include "platform/desktop.h"
 #include "shell/status_label.h"
@@ -103,21 +102,6 @@ private slots:
                  QString::fromUtf8(fileBytes(testData(QTest::currentDataTag() + u".shown"_qs))));
         // Only the CSV file goes to the desktop, and only once it is complete.
         QCOMPARE(zt::Desktop::opened(), window == u"ZTAdrF02"_qs ? QStringList{path} : QStringList{});
-    }
-
-    // Every output's loss report is headed with its window's caption and its
-    // file's name.
-    void reportsNameTheirOutput() {
-        zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
-        work->person("G", u"𠮷野"_qs, u"y@example.jp"_qs, "c", "d", "t");
-        for (const zt::Output& output : zt::outputs()) {
-            const QString path = work->out(output.fileName);
-            QVERIFY2(output.write(*work->db, path, u'1', [](const QString&) {}) > 0,
-                     qPrintable(output.window));
-            const QString report = QString::fromUtf8(fileBytes(zt::LossReport::pathFor(path)));
-            QVERIFY2(report.startsWith(output.caption + u'（' + output.fileName + u'）'),
-                     qPrintable(report.section(u'\r', 0, 0)));
-        }
     }
 
     // However deep the folder, the status label shows its text whole, in lines
