@@ -168,7 +168,8 @@ struct ReplacementFile::Impl {
             return 0;
         }
         if (removing) {
-            return ::unlink(path.constData()) == 0 || errno == ENOENT ? 0 : errno;
+            // A folder of that name is no earlier report.
+            return ::unlink(path.constData()) == 0 || errno == ENOENT || errno == EISDIR ? 0 : errno;
         }
         if (kind == Kind::New) {
             // Both refuse a name that is taken.

@@ -108,6 +108,11 @@ struct ReplacementFile::Impl {
             return ERROR_SUCCESS;
         }
         if (removing) {
+            // A folder of that name is no earlier report.
+            const DWORD attributes = ::GetFileAttributesW(win32::wide(target).c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                return ERROR_SUCCESS;
+            }
             const bool gone =
                 ::DeleteFileW(win32::wide(target).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
             return gone ? ERROR_SUCCESS : ::GetLastError();

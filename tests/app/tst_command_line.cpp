@@ -4,6 +4,10 @@
 #include <QComboBox>
 #include <QProcess>
 
+#ifndef Q_OS_WIN
+#include <cstdio>
+#endif
+
 #include "app/startup.h"
 #include "test_support.h"
 #include "windows/outputs.h"
@@ -21,7 +25,12 @@ class TestCommandLine : public GuiTest {
 
     // Runs the copy with `arguments` from `folder` (the program folder when empty).
     Ran ztadrcnv(QStringList arguments, const QString& folder = {}) {
-        arguments.replaceInStrings(u"{book}"_qs, book).replaceInStrings(u"{root}"_qs, root->path());
+        return run(program + u"/ZTADRCNV"_qs, arguments, folder);
+    }
+    Ran run(const QString& executable, QStringList arguments, const QString& folder = {}) {
+        arguments.replaceInStrings(u"{book}"_qs, book)
+            .replaceInStrings(u"{root}"_qs, root->path())
+            .replaceInStrings(u"{program}"_qs, program);
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // A start of the windows would fail here.
@@ -30,7 +39,7 @@ class TestCommandLine : public GuiTest {
         environment.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder.isEmpty() ? program : folder);
-        process.start(program + u"/ZTADRCNV"_qs, arguments);
+        process.start(executable, arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
             return {-1, {}, process.errorString()};
         }
@@ -152,6 +161,8 @@ private slots:
             << QStringList{"--write", "edmax:9"} << 2 << wrong + "出力 edmax の番号は 1 から 8 です: edmax:9";
         QTest::newRow("number to a plain output")
             << QStringList{"--write", "csv:1"} << 2 << wrong + "出力 csv は番号を取りません: csv:1";
+        QTest::newRow("standard output twice") << QStringList{"--write", "csv", "-", "--write", "vcard", "-"}
+                                               << 2 << wrong + "標準出力（-）に書き出せる出力は一つだけです";
         QTest::newRow("extra argument")
             << QStringList{"--write", "csv", "a.txt", "b.txt"} << 2 << wrong + "余分な引数です: b.txt";
         QTest::newRow("group folder")
@@ -185,6 +196,72 @@ private slots:
             QVERIFY(ran.err.contains(u"\n\n使い方: ztadrcnv"_qs));
         }
     }
+
+    // An output never goes over the working database, its journal, the import report or a file of the
+    // book just imported, links followed: refused before anything is written, the file as it was.
+    void refusedTargets_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("said");  // after the target's path
+        QTest::newRow("database") << "{program}/ZTADRCNV.mdb"
+                                  << " は作業用データベースです。";
+        QTest::newRow("journal") << "{program}/ZTADRCNV.mdb-journal"
+                                 << " は作業用データベースです。";
+        QTest::newRow("import report") << "{program}/ZTADRCNV.mdb.report.txt"
+                                       << " は取り込みの報告です。";
+        QTest::newRow("card file") << "{book}/仕事/c.nrk"
+                                   << " は取り込んだアドレス帳 {book} の中にあります。";
+        QTest::newRow("Group.idx") << "{book}/仕事/Group.idx"
+                                   << " は取り込んだアドレス帳 {book} の中にあります。";
+        QTest::newRow("link to the database") << "{root}/link"
+                                              << " は作業用データベースです。";
+        QTest::newRow("its report over a card file") << "{book}/仕事/c.nrk.report.txt"
+                                                     << " は取り込んだアドレス帳 {book} の中にあります。";
+    }
+    void refusedTargets() {
+        QFETCH(QString, target);
+        QFETCH(QString, said);
+        QCOMPARE(ztadrcnv({u"--import"_qs, u"{book}"_qs}).status, 0);
+        QVERIFY(QFile::link(program + u"/ZTADRCNV.mdb"_qs, root->filePath(u"link"_qs)));
+        const QString path = target.replace(u"{program}"_qs, program)
+                                 .replace(u"{book}"_qs, book)
+                                 .replace(u"{root}"_qs, root->path());
+        const QByteArray before = fileBytes(path);
+        const Ran ran = ztadrcnv({u"--write"_qs, u"csv"_qs, path});
+        QCOMPARE(ran.err.section(u'\n', 0, 0),
+                 QDir::toNativeSeparators(path) + said.replace(u"{book}"_qs, QDir::toNativeSeparators(book)));
+        QCOMPARE(ran.status, 1);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(written(), QStringList());
+    }
+
+    // "-" is standard output, which then carries the output alone: its report goes beside the working
+    // database, and the report's path to standard error.
+    void standardOutput() {
+        const Ran ran = ztadrcnv({u"--import"_qs, u"{book}"_qs, u"--write"_qs, u"vcard"_qs, u"-"_qs,
+                                  u"--write=vcard"_qs, u"{root}"_qs});
+        QCOMPARE(ran.status, 0);
+        QCOMPARE(ran.out.toUtf8(), fileBytes(root->filePath(u"ZTAdrF03.vcf"_qs)));
+        const QString report = QDir::toNativeSeparators(program + u"/ZTAdrF03.vcf.report.txt"_qs);
+        QVERIFY(ran.err.contains(u"標準出力\nに出力しました。"_qs));
+        QVERIFY(ran.err.contains(u'\n' + report + u'\n'));
+        QCOMPARE(written(), QStringList{u"ZTAdrF03.vcf.report.txt"_qs});
+    }
+
+#ifndef Q_OS_WIN
+    // A book whose folder's name is CP932 bytes, as a copy from Windows keeps it, is found by the bytes the
+    // shell passes.
+    void windowsNamedBook() {
+        QVERIFY(::rename(QFile::encodeName(book).constData(),
+                         QFile::encodeName(root->filePath(u"AddrBook/"_qs)) + "\x83\x65\x83\x58\x83\x67") ==
+                0);
+        const Ran ran =
+            run(u"/bin/sh"_qs,
+                {u"-c"_qs, u"exec \"$0\" --import \"$1/AddrBook/$(printf '\\203e\\203X\\203g')\""_qs,
+                 program + u"/ZTADRCNV"_qs, root->path()});
+        QCOMPARE(ran.err, u" 2 個のグループを処理しました。\nカード 8 枚を読み込み、7 人になりました。\n"_qs);
+        QCOMPARE(ran.status, 0);
+    }
+#endif
 
     // --help lists every output by its command, caption and file.
     void helpListsEveryOutput() {
