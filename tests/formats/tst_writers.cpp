@@ -104,6 +104,7 @@ private slots:
         QTest::newRow("cp932_losses_tsurukame.txt") << Writer::Tsurukame << QChar('1') << "cp932_losses";
         // Only what the layout writes: here no title, there no department.
         QTest::newRow("cp932_losses_department.adr") << Writer::EdMax << QChar('6') << "cp932_losses";
+        QTest::newRow("cp932_losses_title.adr") << Writer::EdMax << QChar('3') << "cp932_losses";
         QTest::newRow("cp932_losses_title.txt") << Writer::Tsurukame << QChar('3') << "cp932_losses";
     }
 
