@@ -92,8 +92,7 @@ QString usage() {
                "            2 コマンドラインの誤り\n"
                "メッセージは標準エラー出力に、報告ファイルのパスは標準出力に出ます。\n")
         .arg(QStringLiteral(ZT_APP_TITLE),
-             QDir::toNativeSeparators(WorkingFolderFor(appPath) + u'/' + ExecutableBaseName(executable) +
-                                      QStringLiteral(".mdb")),
+             QDir::toNativeSeparators(DatabasePathIn(WorkingFolderFor(appPath), ExecutableBaseName(executable))),
              QDir::toNativeSeparators(OutputFolderFor(appPath)), outputsHelp());
 }
 

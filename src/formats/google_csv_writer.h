@@ -8,7 +8,7 @@
 
 namespace zt {
 
-// The output as its loss report names it.
+// The output as its window, its loss report and the list of people name it.
 inline constexpr QStringView kGoogleCsvOutput = u"Google 用 CSV 出力";
 
 // Writes every person of the working database to `path` as the contacts CSV

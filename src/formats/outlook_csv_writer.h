@@ -8,7 +8,7 @@
 
 namespace zt {
 
-// The output as its loss report names it.
+// The output as its window, its loss report and the list of people name it.
 inline constexpr QStringView kOutlookCsvOutput = u"Outlook 用 CSV 出力";
 
 // Writes every person `people` hands over to `path` as

@@ -105,7 +105,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF03"_s,
-        .caption = u"vCard 出力"_s,
+        .caption = kVCardOutput.toString(),
         .key = u'3',
         .command = u"vcard"_s,
         .fileName = u"ZTAdrF03.vcf"_s,
@@ -117,7 +117,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF04"_s,
-        .caption = u"Outlook 用 CSV 出力"_s,
+        .caption = kOutlookCsvOutput.toString(),
         .key = u'4',
         .command = u"outlook"_s,
         .fileName = u"ZTAdrF04.csv"_s,
@@ -173,7 +173,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF07"_s,
-        .caption = u"Thunderbird 用 LDIF 出力"_s,
+        .caption = kLdifOutput.toString(),
         .key = u'7',
         .command = u"ldif"_s,
         .fileName = u"ZTAdrF07.ldif"_s,
@@ -184,7 +184,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF08"_s,
-        .caption = u"Google 用 CSV 出力"_s,
+        .caption = kGoogleCsvOutput.toString(),
         .key = u'8',
         .command = u"google"_s,
         .fileName = u"ZTAdrF08.csv"_s,

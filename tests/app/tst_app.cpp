@@ -19,7 +19,6 @@
 #include "shell/status_label.h"
 #include "test_support.h"
 #include "windows/import_window.h"
-#include "windows/outputs.h"
 #include "windows/people_window.h"
 
 static bool onWindows() {
@@ -269,11 +268,15 @@ private slots:
     // The buttons show their number as access key and line up in one column.
     void captions() {
         QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
-        QStringList captions{ZTAdrF01::Caption};
-        for (const zt::Output& output : zt::outputs()) {
-            captions << output.caption;
-        }
-        captions << u"人物一覧"_qs;
+        const QStringList captions{u"アドレス帳データを取り込み"_qs,
+                                   u"CSV 出力"_qs,
+                                   u"vCard 出力"_qs,
+                                   u"Outlook 用 CSV 出力"_qs,
+                                   u"EdMax アドレス帳作成"_qs,
+                                   u"鶴亀アドレス帳作成"_qs,
+                                   u"Thunderbird 用 LDIF 出力"_qs,
+                                   u"Google 用 CSV 出力"_qs,
+                                   u"人物一覧"_qs};
         for (int i = 1; i <= captions.size(); ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
             QCOMPARE(button, menu->Command(i));

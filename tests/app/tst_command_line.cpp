@@ -8,9 +8,7 @@
 #include <cstdio>
 #endif
 
-#include "app/startup.h"
 #include "test_support.h"
-#include "windows/outputs.h"
 
 class TestCommandLine : public GuiTest {
     Q_OBJECT
@@ -262,17 +260,6 @@ private slots:
         QCOMPARE(ran.status, 0);
     }
 #endif
-
-    // --help lists every output by its command, caption and file.
-    void helpListsEveryOutput() {
-        const Ran ran = ztadrcnv({u"--help"_qs});
-        QCOMPARE(ran.status, 0);
-        for (const zt::Output& output : zt::outputs()) {
-            QVERIFY2(ran.out.contains(u"    "_qs + output.command) &&
-                         ran.out.contains(output.caption + u'（' + output.fileName + u'）'),
-                     qPrintable(output.command));
-        }
-    }
 };
 
 QTEST_MAIN(TestCommandLine)
