@@ -64,8 +64,6 @@ void importCards(WorkDb& w, const QString& folder, const QString& card) {
     zt::importAddressBook(*w.db, book.path());
 }
 
-const QByteArray kOldRun("an earlier run\r\n");
-
 }  // namespace
 
 class TestWriters : public QObject {
@@ -207,39 +205,6 @@ private slots:
         report = report.size() < 2 ? QStringList{} : report.mid(1, report.size() - 2);
         QTEST(report, "report");
         QCOMPARE(losses, report.size());
-    }
-
-    // An empty database replaces an earlier file with an empty one; a run that
-    // fails part way puts no partly written file in place of the earlier one
-    // or where there was none, and leaves no temporary file beside it.
-    void oldFile_data() {
-        QTest::addColumn<Writer>("writer");
-        QTest::addColumn<bool>("fails");
-        const std::pair<const char*, Writer> writers[] = {{"CSV", Writer::Csv},
-                                                          {"EdMax", Writer::EdMax},
-                                                          {"Tsurukame", Writer::Tsurukame},
-                                                          {"vCard", Writer::VCard}};
-        for (const auto& [name, writer] : writers) {
-            QTest::addRow("%s, empty database", name) << writer << false;
-            QTest::addRow("%s, failing", name) << writer << true;
-        }
-    }
-
-    void oldFile() {
-        QFETCH(Writer, writer);
-        QFETCH(bool, fails);
-        WorkDb w;
-        writeFile(w.out("book.txt"), kOldRun);
-        if (fails) {
-            w.person("G", "n", "a", "c", "d", "t");
-            w.db->Execute(u"DROP TABLE グループ情報"_qs);
-            QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("book.txt"), u'1'));
-            QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("new.txt"), u'1'));
-        } else {
-            write(writer, *w.db, w.out("book.txt"), u'1');
-        }
-        QCOMPARE(fileBytes(w.out("book.txt")), fails ? kOldRun : QByteArray(""));
-        QCOMPARE(w.outFiles(), QStringList{"book.txt"});
     }
 };
 

@@ -161,6 +161,22 @@ private slots:
         }
     }
 
+    // A window whose file would land in the book just imported says so and writes nothing.
+    void refusedInsideTheBook() {
+        QTemporaryDir book;
+        QVERIFY(QDir(book.path()).mkdir(u"g"_qs));
+        writeFile(book.filePath(u"g/c.nrk"_qs), "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n");
+        zt::importAddressBook(*work->db, book.path());
+        JobWindow* job = openWindow(u"ZTAdrF03"_qs, *work->db, book.filePath(u"g"_qs));
+        show(job);
+        QVERIFY(run(job));
+        QCOMPARE(boxes(), QStringList{u"処理中断|!|Ok|%1 は取り込んだアドレス帳 %2 の中にあります。\r\n"_qs
+                                      u"別のファイルを指定してください。処理をキャンセルします。"_qs.arg(
+                                          QDir::toNativeSeparators(book.filePath(u"g/ZTAdrF03.vcf"_qs)),
+                                          QDir::toNativeSeparators(book.path()))});
+        QCOMPARE(QDir(book.filePath(u"g"_qs)).entryList(QDir::Files), QStringList{u"c.nrk"_qs});
+    }
+
     void unwritableTarget_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<Fault>("fault");
