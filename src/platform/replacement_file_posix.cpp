@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include "platform/directory_listing.h"
 #include "platform/error.h"
@@ -75,6 +74,11 @@ int connectSocket(const QByteArray& path) {
         return -1;
     }
     return fd;
+}
+
+// Whether a new file's name was taken meanwhile.
+bool nameTaken(int error) {
+    return error == EEXIST;
 }
 
 }  // namespace
@@ -284,47 +288,6 @@ void ReplacementFile::write(QByteArrayView bytes) {
     }
 }
 
-bool ReplacementFile::commit() {
-    if (d_->kind == Kind::New) {
-        d_->prepare();
-        const int error = d_->place();
-        if (error == EEXIST) {
-            d_->discard();
-            return false;
-        }
-        if (error != 0) {
-            d_->fail("ファイルを保存できません: %1（%2）", error);
-        }
-        d_->finish();
-        return true;
-    }
-    commitTogether({this});
-    return true;
-}
-
-void commitTogether(std::initializer_list<ReplacementFile*> files) {
-    for (ReplacementFile* file : files) {
-        file->d_->prepare();
-    }
-    for (ReplacementFile* file : files) {
-        file->d_->keepOld();
-    }
-    std::vector<ReplacementFile::Impl*> placed;
-    for (ReplacementFile* file : files) {
-        if (const int error = file->d_->place(); error != 0) {
-            for (ReplacementFile::Impl* earlier : placed) {
-                earlier->restore();
-            }
-            for (ReplacementFile* each : files) {
-                each->d_->dropKept();
-            }
-            file->d_->fail("ファイルを保存できません: %1（%2）", error);
-        }
-        placed.push_back(file->d_.get());
-    }
-    for (ReplacementFile* file : files) {
-        file->d_->finish();
-    }
-}
-
 }  // namespace zt
+
+#include "platform/replacement_commit.h"

@@ -1,6 +1,5 @@
 #include <QFileInfo>
 #include <algorithm>
-#include <vector>
 
 #include "platform/error.h"
 #include "platform/replacement_file.h"
@@ -53,6 +52,11 @@ QString followLinks(QString path) {
         path = QFileInfo(path).symLinkTarget();
     }
     return path;
+}
+
+// Whether a new file's name was taken meanwhile.
+bool nameTaken(DWORD error) {
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
 }
 
 }  // namespace
@@ -225,47 +229,6 @@ void ReplacementFile::write(QByteArrayView bytes) {
     }
 }
 
-bool ReplacementFile::commit() {
-    if (d_->kind == Kind::New) {
-        d_->prepare();
-        const DWORD error = d_->place();
-        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
-            d_->discard();
-            return false;
-        }
-        if (error != ERROR_SUCCESS) {
-            d_->fail("ファイルを保存できません: %1（%2）", error);
-        }
-        d_->finish();
-        return true;
-    }
-    commitTogether({this});
-    return true;
-}
-
-void commitTogether(std::initializer_list<ReplacementFile*> files) {
-    for (ReplacementFile* file : files) {
-        file->d_->prepare();
-    }
-    for (ReplacementFile* file : files) {
-        file->d_->keepOld();
-    }
-    std::vector<ReplacementFile::Impl*> placed;
-    for (ReplacementFile* file : files) {
-        if (const DWORD error = file->d_->place(); error != ERROR_SUCCESS) {
-            for (ReplacementFile::Impl* earlier : placed) {
-                earlier->restore();
-            }
-            for (ReplacementFile* each : files) {
-                each->d_->dropKept();
-            }
-            file->d_->fail("ファイルを保存できません: %1（%2）", error);
-        }
-        placed.push_back(file->d_.get());
-    }
-    for (ReplacementFile* file : files) {
-        file->d_->finish();
-    }
-}
-
 }  // namespace zt
+
+#include "platform/replacement_commit.h"
