@@ -228,8 +228,8 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
     CommandLine line;
     bool help = false;
     bool version = false;
-    bool optionsEnded = false;
-    bool toStandardOutput = false;  // by "--": what follows is a file or a folder, whatever its name
+    bool optionsEnded = false;  // by "--": what follows is a file or a folder, whatever its name
+    bool toStandardOutput = false;
     QString wrong;
     // The folder or file after an option: the next argument unless it is an
     // option; "-" is standard output.

@@ -39,8 +39,9 @@ public:
     // commitTogether() of this file alone. False only for a Kind::New file
     // whose name another program took meanwhile; it is then discarded.
     bool commit();
-    // Whether the bytes go straight where they are written (see above).
-    bool isStream() const;
+    // Whether what is written for `target` goes straight where it is written
+    // (see above), with no temporary.
+    static bool goesStraight(const QString& target);
 
     struct Impl;
 

@@ -268,8 +268,11 @@ ReplacementFile::~ReplacementFile() {
     d_->discard();
 }
 
-bool ReplacementFile::isStream() const {
-    return d_->stream;
+bool ReplacementFile::goesStraight(const QString& target) {
+    struct stat info {};
+    return target == kStandardOutput ||
+           (::stat(followLinks(encodeFileName(target)).constData(), &info) == 0 &&
+            (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode) || S_ISSOCK(info.st_mode)));
 }
 
 void ReplacementFile::write(QByteArrayView bytes) {

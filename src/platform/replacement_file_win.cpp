@@ -207,8 +207,8 @@ ReplacementFile::~ReplacementFile() {
     d_->discard();
 }
 
-bool ReplacementFile::isStream() const {
-    return d_->stream;
+bool ReplacementFile::goesStraight(const QString& target) {
+    return target == kStandardOutput || isDeviceName(followLinks(target));
 }
 
 void ReplacementFile::write(QByteArrayView bytes) {

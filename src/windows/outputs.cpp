@@ -75,7 +75,8 @@ QString fileRefusal(Database& db, const QString& path) {
     const QString real = realPath(path);
     const QString shown = QDir::toNativeSeparators(path);
     const QString database = realPath(db.path());
-    if (real.compare(database, kNameCase) == 0 || real.compare(database + QStringLiteral("-journal"), kNameCase) == 0) {
+    if (real.compare(database, kNameCase) == 0 ||
+        real.compare(database + QStringLiteral("-journal"), kNameCase) == 0) {
         return QStringLiteral("%1 は作業用データベースです。").arg(shown);
     }
     if (real.compare(realPath(importReportPath(db.path())), kNameCase) == 0) {
@@ -215,10 +216,12 @@ QString Output::pathIn(const QString& folder) const {
 }
 
 OutputTarget Output::target(const Database& db, const QString& path) const {
-    // Standard output holds the output alone: its report goes beside the
-    // working database, named after the file the output's window writes.
+    // Standard output holds the output alone, and a device or a FIFO has no
+    // folder of its own to hold a report: the report goes beside the working
+    // database, named after the file the output's window writes.
     return {path, caption,
-            path == kStandardOutput ? reportPathFor(pathIn(QFileInfo(db.path()).absolutePath())) : QString()};
+            ReplacementFile::goesStraight(path) ? reportPathFor(pathIn(QFileInfo(db.path()).absolutePath()))
+                                                : QString()};
 }
 
 QString Output::completion(const QString& path) const {

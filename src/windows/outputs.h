@@ -52,7 +52,8 @@ struct Output {
     // The file it writes in `folder`.
     QString pathIn(const QString& folder) const;
     // Where the output at `path` (kStandardOutput included) and its report go
-    // when written from the working database `db`.
+    // when written from the working database `db`: the report beside the
+    // file, or beside the database for what is written straight into.
     OutputTarget target(const Database& db, const QString& path) const;
     // What the completion box says once the output is at `path`.
     QString completion(const QString& path) const;

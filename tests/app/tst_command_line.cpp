@@ -5,7 +5,9 @@
 #include <QProcess>
 
 #ifndef Q_OS_WIN
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "test_support.h"
@@ -227,6 +229,15 @@ private slots:
         QVERIFY(ran.err.contains(u"標準出力\nに出力しました。"_qs));
         QVERIFY(ran.err.contains(u'\n' + report + u'\n'));
         QCOMPARE(written(), QStringList{u"ZTAdrF03.vcf.report.txt"_qs});
+#ifndef Q_OS_WIN
+        // So for a FIFO, which has no folder of its own for a report.
+        const QByteArray fifo = QFile::encodeName(root->filePath(u"fifo"_qs));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+        QCOMPARE(ztadrcnv({u"--write"_qs, u"ldif"_qs, u"{root}/fifo"_qs}).status, 0);
+        ::close(reader);
+        QCOMPARE(written(), (QStringList{u"ZTAdrF03.vcf.report.txt"_qs, u"ZTAdrF07.ldif.report.txt"_qs}));
+#endif
     }
 
 #ifndef Q_OS_WIN
