@@ -198,14 +198,15 @@ private slots:
                                    << " は取り込んだアドレス帳 {book} の中にあります。";
         QTest::newRow("link to the database") << "{root}/link"
                                               << " は作業用データベースです。";
-        QTest::newRow("its report over a card file") << "{book}/仕事/c.nrk.report.txt"
-                                                     << " は取り込んだアドレス帳 {book} の中にあります。";
+        QTest::newRow("its report a link to the database") << "{root}/out.txt"
+                                                           << ".report.txt は作業用データベースです。";
     }
     void refusedTargets() {
         QFETCH(QString, target);
         QFETCH(QString, said);
         QCOMPARE(ztadrcnv({u"--import"_qs, u"{book}"_qs}).status, 0);
         QVERIFY(QFile::link(program + u"/ZTADRCNV.mdb"_qs, root->filePath(u"link"_qs)));
+        QVERIFY(QFile::link(program + u"/ZTADRCNV.mdb"_qs, root->filePath(u"out.txt.report.txt"_qs)));
         const QString path = target.replace(u"{program}"_qs, program)
                                  .replace(u"{book}"_qs, book)
                                  .replace(u"{root}"_qs, root->path());
