@@ -268,15 +268,10 @@ private slots:
     // The buttons show their number as access key and line up in one column.
     void captions() {
         QCOMPARE(menu->windowTitle(), u"ZTAdrF00：Norrik!アドレス帳移行支援 Ver.1.00.01"_qs);
-        const QStringList captions{u"アドレス帳データを取り込み"_qs,
-                                   u"CSV 出力"_qs,
-                                   u"vCard 出力"_qs,
-                                   u"Outlook 用 CSV 出力"_qs,
-                                   u"EdMax アドレス帳作成"_qs,
-                                   u"鶴亀アドレス帳作成"_qs,
-                                   u"Thunderbird 用 LDIF 出力"_qs,
-                                   u"Google 用 CSV 出力"_qs,
-                                   u"人物一覧"_qs};
+        const QStringList captions =
+            u"アドレス帳データを取り込み|CSV 出力|vCard 出力|Outlook 用 CSV 出力|"
+            u"EdMax アドレス帳作成|鶴亀アドレス帳作成|Thunderbird 用 LDIF 出力|"
+            u"Google 用 CSV 出力|人物一覧"_qs.split(u'|');
         for (int i = 1; i <= captions.size(); ++i) {
             const auto* button = menu->findChild<QPushButton*>(u"Command%1"_qs.arg(i));
             QCOMPARE(button, menu->Command(i));
