@@ -111,7 +111,8 @@ SizeResult runSize(const QString& folder, int cards) {
          outputRows},
         {"outlook",
          [&] {
-             zt::writeOutlookCsv(zt::peopleOf(*db), {folder + QStringLiteral("/ZTAdrF04.csv"), {}, {}});
+             zt::writeOutlookCsv(zt::peopleOf(*db), {folder + QStringLiteral("/ZTAdrF04.csv"), {}, {}},
+                                 zt::OutlookLayout::Windows);
          },
          outputRows},
         {"ldif",
@@ -177,7 +178,8 @@ void runLongCard(const QString& folder) {
          }},
         {"outlook",
          [&] {
-             zt::writeOutlookCsv(zt::peopleOf(*db), {folder + QStringLiteral("/long.csv"), {}, {}});
+             zt::writeOutlookCsv(zt::peopleOf(*db), {folder + QStringLiteral("/long.csv"), {}, {}},
+                                 zt::OutlookLayout::Windows);
          }},
         {"ldif",
          [&] {

@@ -212,7 +212,7 @@ bool writeOutput(zt::Database& db, const Job& job, zt::ConsoleStream reports) {
         return false;
     }
     const qsizetype losses = job.output->write(db, target, job.choice, [](const QString&) {});
-    MessageBox::show(nullptr, job.output->completion(path), QStringLiteral("処理完了"),
+    MessageBox::show(nullptr, job.output->completion(path, job.choice), QStringLiteral("処理完了"),
                      MessageBox::Buttons::Ok, MessageBox::Icon::Information);
     if (losses > 0) {
         MessageBox::show(nullptr, zt::lossesText(losses, target), QStringLiteral("確認"),

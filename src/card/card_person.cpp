@@ -21,23 +21,6 @@ void setIfEmpty(QString& field, const QString& value) {
     }
 }
 
-// A birthday as YYYYMMDD or YYYY-MM-DD; a time after it tells nothing more.
-QDate birthday(QStringView value) {
-    value = value.trimmed();
-    const bool dashed = value.size() >= 10 && value[4] == u'-' && value[7] == u'-';
-    const QStringView written = value.first(std::min<qsizetype>(value.size(), dashed ? 10 : 8));
-    if (value.size() > written.size() && value[written.size()] != u'T') {
-        return {};
-    }
-    const QString digits = dashed ? written.toString().remove(u'-') : written.toString();
-    if (digits.size() != 8 ||
-        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
-        return {};
-    }
-    const QDate date(digits.first(4).toInt(), digits.sliced(4, 2).toInt(), digits.sliced(6).toInt());
-    return date.isValid() ? date : QDate();
-}
-
 // A property no output carries, as the loss report shows it, each
 // occurrence: a binary value (a photo, a sound) by its size, for its bytes
 // mean nothing on a line of text; every picture format starts with a control
@@ -148,7 +131,7 @@ void readTheRest(Family family, const CardProperty& property, CardPerson& card) 
             break;
         case Family::Birthday:
             // One that does not read as a date, or a second one, is reported.
-            if (const QDate date = birthday(value); p.birthday.isNull() && date.isValid()) {
+            if (const QDate date = cardDate(value); p.birthday.isNull() && date.isValid()) {
                 p.birthday = date;
             } else if (date != p.birthday || !date.isValid()) {
                 addSecond(property, p);
@@ -180,6 +163,22 @@ void readTheRest(Family family, const CardProperty& property, CardPerson& card) 
 }
 
 }  // namespace
+
+QDate cardDate(QStringView value) {
+    value = value.trimmed();
+    const bool dashed = value.size() >= 10 && value[4] == u'-' && value[7] == u'-';
+    const QStringView written = value.first(std::min<qsizetype>(value.size(), dashed ? 10 : 8));
+    if (value.size() > written.size() && value[written.size()] != u'T') {
+        return {};
+    }
+    const QString digits = dashed ? written.toString().remove(u'-') : written.toString();
+    if (digits.size() != 8 ||
+        !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return {};
+    }
+    const QDate date(digits.first(4).toInt(), digits.sliced(4, 2).toInt(), digits.sliced(6).toInt());
+    return date.isValid() ? date : QDate();
+}
 
 bool CardPerson::hasN() const {
     return n.size() == 5 && !(n[0].isEmpty() && n[1].isEmpty());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -38,5 +39,9 @@ struct CardPerson {
 // describes. Never fails: what cannot be read is left out as
 // readCardProperties leaves it.
 CardPerson interpretCard(QByteArrayView card);
+
+// A date as a card writes one (a birthday, an anniversary): YYYYMMDD or
+// YYYY-MM-DD, a time after it telling nothing more; null when it reads as none.
+QDate cardDate(QStringView value);
 
 }  // namespace zt

@@ -183,20 +183,31 @@ void addEmails(QByteArray& record, const Person& p, LossReport& losses) {
 }
 
 // The first phone of each kind Thunderbird has an attribute for; a home fax
-// only where there is no work fax.
+// only where there is no work fax. A phone of no kind it names takes the work
+// number where that is free, else the home one.
 void addPhones(QByteArray& record, const Person& p, LossReport& losses) {
     const auto phones = firstOfEach(p.phones, phoneKind);
     const auto phone = [&phones](PhoneKind kind) { return phones[static_cast<std::size_t>(kind)]; };
     const TypedValue* fax = phone(PhoneKind::WorkFax) ? phone(PhoneKind::WorkFax) : phone(PhoneKind::HomeFax);
-    add(record, "telephoneNumber", valueOrEmpty(phone(PhoneKind::Work)));
-    add(record, "homePhone", valueOrEmpty(phone(PhoneKind::Home)));
+    const TypedValue* work = phone(PhoneKind::Work);
+    const TypedValue* home = phone(PhoneKind::Home);
+    for (const TypedValue& other : p.phones) {
+        if (phoneKind(other) != PhoneKind::Other) {
+            continue;
+        }
+        if (work == nullptr) {
+            work = &other;
+        } else if (home == nullptr) {
+            home = &other;
+        }
+    }
+    add(record, "telephoneNumber", valueOrEmpty(work));
+    add(record, "homePhone", valueOrEmpty(home));
     add(record, "mobile", valueOrEmpty(phone(PhoneKind::Mobile)));
     add(record, "facsimileTelephoneNumber", valueOrEmpty(fax));
     add(record, "pager", valueOrEmpty(phone(PhoneKind::Pager)));
-    reportUnheld(p.phones,
-                 {phone(PhoneKind::Work), phone(PhoneKind::Home), phone(PhoneKind::Mobile), fax,
-                  phone(PhoneKind::Pager)},
-                 valueOf, p, u"電話"_s, losses);
+    reportUnheld(p.phones, {work, home, phone(PhoneKind::Mobile), fax, phone(PhoneKind::Pager)}, valueOf, p,
+                 u"電話"_s, losses);
 }
 
 // names: street, second line, locality, region, code, country.

@@ -76,12 +76,15 @@ void reportStrayControls(LossReport& losses, const Person& p) {
 
 }  // namespace
 
-void reportUncarried(LossReport& losses, const Person& p) {
+void reportUncarried(LossReport& losses, const Person& p, const UncarriedProperty* written) {
     if (p.nameless) {
         losses.add(p.shownName, u"名前"_s, u"（名前・メールアドレス・会社名・電話番号のないカード）"_s);
     }
     reportStrayControls(losses, p);
     for (const UncarriedProperty& property : p.uncarried) {
+        if (&property == written) {
+            continue;
+        }
         losses.add(p.shownName, reportedName(property.name), property.value);
     }
 }

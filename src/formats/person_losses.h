@@ -18,7 +18,8 @@ QString postalText(const PostalAddress& a);
 
 // Each value of the person that held a control character no output carries
 // (control_characters.h), and each property of the person's card that no
-// output carries, by the name a user knows it by where it has one.
-void reportUncarried(LossReport& losses, const Person& p);
+// output carries, by the name a user knows it by where it has one; but for
+// `written`, one of them that the output has a field for after all.
+void reportUncarried(LossReport& losses, const Person& p, const UncarriedProperty* written = nullptr);
 
 }  // namespace zt

@@ -13,7 +13,8 @@ QList<ReportedLoss> reportedLosses(const Person& p) {
         LossReport({{}, kVCardOutput.toString(), {}}), LossReport({{}, kOutlookCsvOutput.toString(), {}}),
         LossReport({{}, kLdifOutput.toString(), {}}), LossReport({{}, kGoogleCsvOutput.toString(), {}})};
     reportVCardLosses(p, reports[0]);
-    reportOutlookLosses(p, reports[1]);
+    // The layout its window opens with.
+    reportOutlookLosses(p, OutlookLayout::Windows, reports[1]);
     reportLdifLosses(p, reports[2]);
     reportGoogleLosses(p, reports[3]);
     QList<ReportedLoss> losses;

@@ -57,12 +57,13 @@ void OutputJobWindow::runJob() {
         return;
     }
     const QString chosen = list_ ? list_->currentText() : QString();
-    const qsizetype losses = output_.write(db_, target, chosen.isEmpty() ? QChar() : chosen.at(0),
-                                           [this](const QString& text) { setStatus(text); });
+    const QChar choice = chosen.isEmpty() ? QChar() : chosen.at(0);
+    const qsizetype losses =
+        output_.write(db_, target, choice, [this](const QString& text) { setStatus(text); });
     if (output_.opensOnDesktop) {
         zt::Desktop::openWithDefaultApp(this, OutputPath);
     } else {
-        zt::MessageBox::show(this, output_.completion(OutputPath), QStringLiteral("処理完了"),
+        zt::MessageBox::show(this, output_.completion(OutputPath, choice), QStringLiteral("処理完了"),
                              zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
     }
     if (losses > 0) {

@@ -43,6 +43,13 @@ qsizetype writeEdMaxByPasses(Database& db, const OutputTarget& target, QChar lay
     });
 }
 
+qsizetype writeOutlookLayout(Database& db, const OutputTarget& target, QChar layout,
+                             const Progress& progress) {
+    progress(QStringLiteral("出力中"));
+    return writeOutlookCsv(peopleOf(db), target,
+                           layout == u'1' ? OutlookLayout::Windows : OutlookLayout::New);
+}
+
 qsizetype writeTsurukameDated(Database& db, const OutputTarget& target, QChar choice,
                               const Progress& progress) {
     progress(QStringLiteral("出力中"));
@@ -122,10 +129,25 @@ const QList<Output> rows{
         .key = u'4',
         .command = u"outlook"_s,
         .fileName = u"ZTAdrF04.csv"_s,
-        .description = u"Outlook の連絡先 CSV（UTF-8）の形式で、"_s,
-        .done = u"Outlook では「ファイル」→「開く/エクスポート」→「インポート/エクスポート」、"
-                u"Outlook.com では「連絡先」→「連絡先のインポート」で取り込んでください。"_s,
-        .write = &writePeople<writeOutlookCsv>,
+        .description = u"選んだ Outlook が取り込む連絡先 CSV の形式で、"_s,
+        .write = &writeOutlookLayout,
+        .choices =
+            ChoiceList{
+                .caption = u"Outlook の種類"_s,
+                .name = u"種類選択"_s,
+                .items = {u"1 Outlook（Windows 版）"_s, u"2 新しい Outlook・Outlook.com"_s},
+                .clientWidth = 5400,
+                .listWidth = 3900,
+                .statusWidth = 4800,
+                .buttonLeft = 3400,
+                .done =
+                    {u"Outlook（Windows 版）の形式（CP932）です。Outlook の「ファイル」→「開く/エクスポート」"
+                     u"→「インポート/エクスポート」→「他のプログラムまたはファイルからのインポート」→"
+                     u"「テキスト ファイル (コンマ区切り)」で取り込み、インポート先には「連絡先」フォルダーを"
+                     u"選んでください。"_s,
+                     u"新しい Outlook・Outlook.com の形式（UTF-8）です。「連絡先」→「連絡先の管理」→"
+                     u"「連絡先のインポート」で取り込んでください。"_s},
+            },
     },
     {
         .window = u"ZTAdrF05"_s,
@@ -224,14 +246,21 @@ OutputTarget Output::target(const Database& db, const QString& path) const {
                                                 : QString()};
 }
 
-QString Output::completion(const QString& path) const {
-    if (choices && QFileInfo(path).fileName() == fileName) {
+QString Output::completion(const QString& path, QChar choice) const {
+    const bool itemTexts = choices && !choices->done.isEmpty();
+    if (choices && !itemTexts && QFileInfo(path).fileName() == fileName) {
         return done;
+    }
+    QString more = choices ? QString() : done;
+    for (qsizetype i = 0; itemTexts && i < choices->items.size(); ++i) {
+        if (choices->items[i].startsWith(choice)) {
+            more = choices->done.value(i);
+        }
     }
     const QString shown =
         path == kStandardOutput ? QStringLiteral("標準出力") : QDir::toNativeSeparators(path);
     return shown + QStringLiteral("\r\nに出力しました。") +
-           (choices || done.isEmpty() ? QString() : QStringLiteral("\r\n") + done);
+           (more.isEmpty() ? QString() : QStringLiteral("\r\n") + more);
 }
 
 QString lossesText(qsizetype losses, const OutputTarget& target) {

@@ -27,6 +27,9 @@ struct ChoiceList {
     int listWidth;
     int statusWidth;
     int buttonLeft;
+    // Each item's completion text, in the items' order, shown after the file
+    // written; none: the output's own text alone.
+    QStringList done{};
 };
 
 // One output the program writes, and everything about it that the main menu,
@@ -38,9 +41,9 @@ struct Output {
     QChar key;              // the menu button's number and access key
     QString command;        // its name on the command line: ZTADRCNV --write <command>
     QString fileName;       // written in the output folder
-    QString description{};  // the status text's first line: what the file holds (none with a choice list)
+    QString description{};  // the status text's first line: what the file holds
     // The completion box's text (completion()). The text of an output with a
-    // choice list names its file itself.
+    // choice list without texts of its own names its file itself.
     QString done{};
     // Writes the file and its report; `choice` is the chosen item's digit
     // (none without a list). Returns the number of losses, as the writers do.
@@ -55,8 +58,9 @@ struct Output {
     // when written from the working database `db`: the report beside the
     // file, or beside the database for what is written straight into.
     OutputTarget target(const Database& db, const QString& path) const;
-    // What the completion box says once the output is at `path`.
-    QString completion(const QString& path) const;
+    // What the completion box says once the output is at `path`, written
+    // with the list's item `choice`.
+    QString completion(const QString& path, QChar choice) const;
 };
 
 // Every output, in the main menu's order.

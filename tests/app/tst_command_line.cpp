@@ -127,7 +127,7 @@ private slots:
         QTest::newRow("unknown output")
             << QStringList{"--write", "pdf"} << 2
             << wrong +
-                   "知らない出力です: pdf（csv、vcard、outlook、edmax[:N]、tsurukame[:N]、ldif、google "
+                   "知らない出力です: pdf（csv、vcard、outlook[:N]、edmax[:N]、tsurukame[:N]、ldif、google "
                    "のどれかです）";
         QTest::newRow("number past the list")
             << QStringList{"--write", "edmax:9"} << 2 << wrong + "出力 edmax の番号は 1 から 8 です: edmax:9";

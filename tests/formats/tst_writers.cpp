@@ -37,7 +37,7 @@ qsizetype write(Writer writer, zt::Database& db, const QString& path, QChar choi
         case Writer::Ldif:
             return zt::writeLdif(zt::peopleOf(db), {path, {}, {}});
         case Writer::OutlookCsv:
-            return zt::writeOutlookCsv(zt::peopleOf(db), {path, {}, {}});
+            return zt::writeOutlookCsv(zt::peopleOf(db), {path, {}, {}}, zt::OutlookLayout::New);
         case Writer::GoogleCsv:
             return zt::writeGoogleCsv(zt::peopleOf(db), {path, {}, {}});
     }

@@ -104,8 +104,7 @@ private slots:
         homes.postalAddresses.append({{}, {}, u"2-2"_qs, u"北区"_qs, {}, {}, {}, {u"HOME"_qs}});
         QTest::newRow("two home addresses and a PO box")
             << homes
-            << u"！|H|||||\nOutlook 用 CSV 出力：私書箱　私書箱1\nOutlook 用 CSV 出力：住所 (2 "
-               u"件目)　;;2-2;北区\n"
+            << u"！|H|||||\nOutlook 用 CSV 出力：住所 (2 件目)　;;2-2;北区\n"
                u"Thunderbird 用 LDIF 出力：住所 (2 件目)　;;2-2;北区"_qs;
 
         Person broken = person(u"A\nB"_qs, {u"a\u0001b@x"_qs});

@@ -55,13 +55,13 @@ private slots:
         };
         row("ZTAdrF02", "ZTAdrF02", 0, 0, "csv_worked_example", "csv_worked_example.txt");
         row("ZTAdrF03", "ZTAdrF03", 0, 0, "vcard_worked_example", "vcard_worked_example.vcf");
-        row("ZTAdrF04", "ZTAdrF04", 0, 0, "vcard_worked_example", "vcard_worked_example.csv");
+        row("ZTAdrF04", "ZTAdrF04", 2, 1, "vcard_worked_example", "vcard_worked_example.csv");
         row("ZTAdrF05", "ZTAdrF05", 8, 4, "layouts", "edmax_layout_5.adr");
         row("ZTAdrF06", "ZTAdrF06", 5, 2, "layouts", "tsurukame_choice_3.txt");
         // After the file, and its completion box where there is one, the box
         // that points to the loss report.
         row("ZTAdrF02_losses", "ZTAdrF02", 0, 0, "cp932_losses", "cp932_losses.txt");
-        row("ZTAdrF04_losses", "ZTAdrF04", 0, 0, "full_cards", "full_cards.csv");
+        row("ZTAdrF04_losses", "ZTAdrF04", 2, 0, "full_cards", "full_cards.windows.csv");
         row("ZTAdrF02_one_loss", "ZTAdrF02", 0, 0, "one_loss", "one_loss.txt");
         row("ZTAdrF06_losses", "ZTAdrF06", 5, 0, "cp932_losses", "cp932_losses_tsurukame.txt");
         row("ZTAdrF07", "ZTAdrF07", 0, 0, "vcard_worked_example", "vcard_worked_example.ldif");
