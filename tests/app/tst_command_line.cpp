@@ -131,6 +131,9 @@ private slots:
                    "のどれかです）";
         QTest::newRow("number past the list")
             << QStringList{"--write", "edmax:9"} << 2 << wrong + "出力 edmax の番号は 1 から 8 です: edmax:9";
+        QTest::newRow("Outlook's number past its list")
+            << QStringList{"--write", "Outlook:3"} << 2
+            << wrong + "出力 outlook の番号は 1 から 2 です: Outlook:3";
         QTest::newRow("number to a plain output")
             << QStringList{"--write", "csv:1"} << 2 << wrong + "出力 csv は番号を取りません: csv:1";
         QTest::newRow("standard output twice") << QStringList{"--write", "csv", "-", "--write", "vcard", "-"}
