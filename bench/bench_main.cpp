@@ -89,24 +89,41 @@ SizeResult runSize(const QString& folder, int cards) {
          QStringLiteral("SELECT count(*) FROM アドレス情報")},
         // The reader that the four person outputs share, on its own.
         {"people", [&] { zt::forEachPerson(*db, [](const zt::Person&) {}); }, outputRows},
-        {"csv", [&] { zt::writeCsv(*db, folder + QStringLiteral("/ZTAdrF02.txt")); }, outputRows},
+        {"csv",
+         [&] {
+             zt::writeCsv(*db, {folder + QStringLiteral("/ZTAdrF02.txt"), {}, {}});
+         },
+         outputRows},
         {"edmax",
-         [&] { zt::writeEdMax(*db, folder + QStringLiteral("/常用アドレス.adr"), QLatin1Char('5')); },
+         [&] {
+             zt::writeEdMax(*db, {folder + QStringLiteral("/常用アドレス.adr"), {}, {}}, QLatin1Char('5'));
+         },
          outputRows},
         {"tsurukame",
-         [&] { zt::writeTsurukame(*db, folder + QStringLiteral("/AdrBook.txt"), QLatin1Char('1')); },
+         [&] {
+             zt::writeTsurukame(*db, {folder + QStringLiteral("/AdrBook.txt"), {}, {}}, QLatin1Char('1'));
+         },
          outputRows},
-        {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF03.vcf")); },
+        {"vcard",
+         [&] {
+             zt::writeVCard(zt::peopleOf(*db), {folder + QStringLiteral("/ZTAdrF03.vcf"), {}, {}});
+         },
          outputRows},
         {"outlook",
          [&] {
-             zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF04.csv"),
+             zt::writeOutlookCsv(zt::peopleOf(*db), {folder + QStringLiteral("/ZTAdrF04.csv"), {}, {}},
                                  zt::OutlookLayout::Windows);
          },
          outputRows},
-        {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF07.ldif")); },
+        {"ldif",
+         [&] {
+             zt::writeLdif(zt::peopleOf(*db), {folder + QStringLiteral("/ZTAdrF07.ldif"), {}, {}});
+         },
          outputRows},
-        {"google", [&] { zt::writeGoogleCsv(zt::peopleOf(*db), folder + QStringLiteral("/ZTAdrF08.csv")); },
+        {"google",
+         [&] {
+             zt::writeGoogleCsv(zt::peopleOf(*db), {folder + QStringLiteral("/ZTAdrF08.csv"), {}, {}});
+         },
          outputRows},
         // The list of the people as its window opens (every person read and marked), then one search
         // as typed: an e-mail address's part and a phone number's, which every row is searched for.
@@ -155,15 +172,23 @@ void runLongCard(const QString& folder) {
     zt::importAddressBook(*db, picked);
     const std::pair<const char*, std::function<void()>> phases[] = {
         {"people", [&] { zt::forEachPerson(*db, [](const zt::Person&) {}); }},
-        {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), folder + QStringLiteral("/long.vcf")); }},
+        {"vcard",
+         [&] {
+             zt::writeVCard(zt::peopleOf(*db), {folder + QStringLiteral("/long.vcf"), {}, {}});
+         }},
         {"outlook",
          [&] {
-             zt::writeOutlookCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.csv"),
+             zt::writeOutlookCsv(zt::peopleOf(*db), {folder + QStringLiteral("/long.csv"), {}, {}},
                                  zt::OutlookLayout::Windows);
          }},
-        {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), folder + QStringLiteral("/long.ldif")); }},
+        {"ldif",
+         [&] {
+             zt::writeLdif(zt::peopleOf(*db), {folder + QStringLiteral("/long.ldif"), {}, {}});
+         }},
         {"google",
-         [&] { zt::writeGoogleCsv(zt::peopleOf(*db), folder + QStringLiteral("/long.google.csv")); }},
+         [&] {
+             zt::writeGoogleCsv(zt::peopleOf(*db), {folder + QStringLiteral("/long.google.csv"), {}, {}});
+         }},
     };
     std::printf("long_card emails=%d", kEmails);
     for (const auto& [name, run] : phases) {
@@ -211,8 +236,13 @@ void runCrowds(const QString& folder) {
         zt::importAddressBook(*db, picked);
         std::printf("%s cards=%d", name, count);
         for (const auto& [writer, run] : std::initializer_list<std::pair<const char*, std::function<void()>>>{
-                 {"vcard", [&] { zt::writeVCard(zt::peopleOf(*db), picked + QStringLiteral("/out.vcf")); }},
-                 {"ldif", [&] { zt::writeLdif(zt::peopleOf(*db), picked + QStringLiteral("/out.ldif")); }}}) {
+                 {"vcard",
+                  [&] {
+                      zt::writeVCard(zt::peopleOf(*db), {picked + QStringLiteral("/out.vcf"), {}, {}});
+                  }},
+                 {"ldif", [&] {
+                      zt::writeLdif(zt::peopleOf(*db), {picked + QStringLiteral("/out.ldif"), {}, {}});
+                  }}}) {
             QElapsedTimer timer;
             timer.start();
             run();

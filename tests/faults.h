@@ -36,12 +36,13 @@ inline void setEnvironment(const char* name, const QString& value) {
 #endif
 }
 
-// While it lives, no byte more may be written to any file: a full disk.
-// Returns false where that cannot be arranged.
+// While it lives, no file may grow past `bytes`: a full disk. Returns false
+// where that cannot be arranged.
 class DiskFull {
 public:
-    bool start() {
+    bool start(qint64 bytes = 0) {
 #ifdef Q_OS_WIN
+        Q_UNUSED(bytes);
         return false;
 #else
         rlimit none{};
@@ -49,7 +50,7 @@ public:
             return false;
         }
         none = saved_;
-        none.rlim_cur = 0;
+        none.rlim_cur = rlim_t(bytes);
         std::signal(SIGXFSZ, SIG_IGN);
         return active_ = setrlimit(RLIMIT_FSIZE, &none) == 0;
 #endif

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <utility>
@@ -9,11 +10,11 @@
 #include "app/program_folders.h"
 #include "app/version_caption.h"
 #include "db/database.h"
-#include "formats/loss_report.h"
 #include "import/address_book_import.h"
 #include "platform/console.h"
 #include "platform/fatal_error.h"
 #include "platform/message_box.h"
+#include "platform/replacement_file.h"
 #include "shell/app_state.h"
 #include "version.h"
 #include "windows/outputs.h"
@@ -76,19 +77,22 @@ QString usage() {
                "オプション:\n"
                "  -h, --help               この説明を表示して終わります\n"
                "  -v, --version            バージョンを表示して終わります\n"
+               "  --                       これより後はファイルかフォルダです（- で始まる名前に）\n"
                "  --import フォルダ        AddrBook "
                "の中のアドレス帳フォルダを作業用データベースに読み込みます\n"
-               "                           （今までのデータは置き換わります）\n"
+               "                           （今までのデータは置き換わります。AddrBook の大文字と小文字は、\n"
+               "                           Windows では区別せず、Linux では区別します）\n"
                "  --write 出力 [ファイル]  作業用データベースの内容を書き出します。ファイルを省くと、\n"
-               "                           出力フォルダの画面と同じ名前のファイルに書き出します。出力:\n"
+               "                           出力フォルダの画面と同じ名前のファイルに書き出します。既にある\n"
+               "                           フォルダか区切り文字で終わるパスならその中の同じ名前のファイル、\n"
+               "                           - なら標準出力（報告ファイルのパスは標準エラー出力に）です。出力:\n"
                "%4"
                "\n"
                "終了コード: 0 すべて終わった、1 中断したか失敗した（その処理では何も変わりません）、\n"
                "            2 コマンドラインの誤り\n"
                "メッセージは標準エラー出力に、報告ファイルのパスは標準出力に出ます。\n")
         .arg(QStringLiteral(ZT_APP_TITLE),
-             QDir::toNativeSeparators(WorkingFolderFor(appPath) + u'/' + ExecutableBaseName(executable) +
-                                      QStringLiteral(".mdb")),
+             QDir::toNativeSeparators(DatabasePathIn(WorkingFolderFor(appPath), ExecutableBaseName(executable))),
              QDir::toNativeSeparators(OutputFolderFor(appPath)), outputsHelp());
 }
 
@@ -139,6 +143,18 @@ QString absolutePath(const QString& typed) {
                : QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(typed)));
 }
 
+// The file an output is written to, as typed: "-" is standard output; an
+// existing folder, or a path ending in a separator, means the file the
+// output's window writes, in that folder.
+QString outputPath(const QString& typed, const zt::Output& output) {
+    if (typed == zt::kStandardOutput) {
+        return typed;
+    }
+    const QString path = absolutePath(typed);
+    const QString slashed = QDir::fromNativeSeparators(typed);
+    return slashed.endsWith(u'/') || QFileInfo(path).isDir() ? output.pathIn(path) : path;
+}
+
 // Fills `job` with the output named by `chosen` ("edmax:3"), as its window
 // would write it: a list's first item when no number is given. Returns what
 // is wrong with it, or nothing.
@@ -170,7 +186,7 @@ QString readOutput(const QString& chosen, Job& job) {
     return QStringLiteral("知らない出力です: %1（%2 のどれかです）").arg(chosen, outputList());
 }
 
-bool importBook(zt::Database& db, const QString& folder) {
+bool importBook(zt::Database& db, const QString& folder, zt::ConsoleStream reports) {
     if (const QString refusal = zt::folderRefusal(folder); !refusal.isEmpty()) {
         MessageBox::show(nullptr, refusal, QStringLiteral("処理中断"), MessageBox::Buttons::Ok,
                          MessageBox::Icon::Exclamation);
@@ -180,21 +196,28 @@ bool importBook(zt::Database& db, const QString& folder) {
     MessageBox::show(nullptr, zt::completionText(summary), QStringLiteral("正常終了"),
                      MessageBox::Buttons::Ok, MessageBox::Icon::Information);
     if (!summary.reportPath.isEmpty()) {
-        zt::tellCommandLine(zt::ConsoleStream::Output, QDir::toNativeSeparators(summary.reportPath) + u'\n');
+        zt::tellCommandLine(reports, QDir::toNativeSeparators(summary.reportPath) + u'\n');
     }
     return true;
 }
 
-bool writeOutput(zt::Database& db, const Job& job) {
-    const QString path = job.path.isEmpty() ? OutPath + u'/' + job.output->fileName : job.path;
-    const qsizetype losses = job.output->write(db, path, job.choice, [](const QString&) {});
-    MessageBox::show(nullptr, QDir::toNativeSeparators(path) + QStringLiteral("\r\nに出力しました。"),
-                     QStringLiteral("処理完了"), MessageBox::Buttons::Ok, MessageBox::Icon::Information);
+// `reports`: where the path of a report goes, standard error when standard
+// output carries an output.
+bool writeOutput(zt::Database& db, const Job& job, zt::ConsoleStream reports) {
+    const QString path = job.path.isEmpty() ? job.output->pathIn(OutPath) : job.path;
+    const zt::OutputTarget target = job.output->target(db, path);
+    if (const QString refusal = zt::targetRefusal(db, target); !refusal.isEmpty()) {
+        MessageBox::show(nullptr, refusal, QStringLiteral("処理中断"), MessageBox::Buttons::Ok,
+                         MessageBox::Icon::Exclamation);
+        return false;
+    }
+    const qsizetype losses = job.output->write(db, target, job.choice, [](const QString&) {});
+    MessageBox::show(nullptr, job.output->completion(path, job.choice), QStringLiteral("処理完了"),
+                     MessageBox::Buttons::Ok, MessageBox::Icon::Information);
     if (losses > 0) {
-        MessageBox::show(nullptr, zt::lossesText(losses, path), QStringLiteral("確認"),
+        MessageBox::show(nullptr, zt::lossesText(losses, target), QStringLiteral("確認"),
                          MessageBox::Buttons::Ok, MessageBox::Icon::Information);
-        zt::tellCommandLine(zt::ConsoleStream::Output,
-                            QDir::toNativeSeparators(zt::LossReport::pathFor(path)) + u'\n');
+        zt::tellCommandLine(reports, QDir::toNativeSeparators(target.report()) + u'\n');
     }
     return true;
 }
@@ -205,10 +228,29 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
     CommandLine line;
     bool help = false;
     bool version = false;
+    bool optionsEnded = false;  // by "--": what follows is a file or a folder, whatever its name
+    bool toStandardOutput = false;
     QString wrong;
+    // The folder or file after an option: the next argument unless it is an
+    // option; "-" is standard output.
+    const auto operand = [&](qsizetype& i) -> std::optional<QString> {
+        if (!optionsEnded && i + 1 < arguments.size() && arguments[i + 1] == u"--") {
+            optionsEnded = true;
+            ++i;
+        }
+        if (i + 1 < arguments.size() &&
+            (optionsEnded || !arguments[i + 1].startsWith(u'-') || arguments[i + 1] == zt::kStandardOutput)) {
+            return arguments[++i];
+        }
+        return std::nullopt;
+    };
     for (qsizetype i = 1; i < arguments.size() && wrong.isEmpty(); ++i) {
         const QString& typed = arguments[i];
-        if (!typed.startsWith(u'-') || typed == u"-") {
+        if (typed == u"--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !typed.startsWith(u'-') || typed == u"-") {
             wrong = QStringLiteral("余分な引数です: ") + typed;
             break;
         }
@@ -231,7 +273,7 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
             }
             (name == u"-h" || name == u"--help" ? help : version) = true;
         } else if (name == u"--import") {
-            const std::optional<QString> folder = next();
+            const std::optional<QString> folder = given ? given : operand(i);
             if (!folder) {
                 wrong = QStringLiteral("--import のあとにアドレス帳フォルダを指定してください");
             } else {
@@ -244,8 +286,11 @@ CommandLine ReadCommandLine(const QStringList& arguments) {
                            : QStringLiteral("--write のあとに出力を指定してください（%1 のどれか）")
                                  .arg(outputList());
             if (wrong.isEmpty()) {
-                if (i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-')) {
-                    job.path = absolutePath(arguments[++i]);
+                if (const std::optional<QString> file = operand(i)) {
+                    job.path = outputPath(*file, *job.output);
+                }
+                if (job.path == zt::kStandardOutput && std::exchange(toStandardOutput, true)) {
+                    wrong = QStringLiteral("標準出力（-）に書き出せる出力は一つだけです");
                 }
                 line.jobs << job;
             }
@@ -280,10 +325,17 @@ int RunJobs(const QList<Job>& jobs, const QString& appPath, const QString& baseN
     if (!db) {
         return 1;
     }
+    // Where an output goes to standard output, nothing else may go there.
+    const bool outputThere =
+        std::any_of(jobs.begin(), jobs.end(), [](const Job& job) { return job.path == zt::kStandardOutput; });
+    const zt::ConsoleStream reports = outputThere ? zt::ConsoleStream::Error : zt::ConsoleStream::Output;
     for (const Job& job : jobs) {
         bool done = false;
         if (!zt::runGuarded(nullptr,
-                            [&] { done = job.output ? writeOutput(*db, job) : importBook(*db, job.path); }) ||
+                            [&] {
+                                done = job.output ? writeOutput(*db, job, reports)
+                                                  : importBook(*db, job.path, reports);
+                            }) ||
             !done) {
             return 1;
         }

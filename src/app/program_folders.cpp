@@ -97,7 +97,7 @@ bool prepareUserFolders(QString& movedFrom) {
     if (QFileInfo::exists(DbPath)) {
         return true;  // it holds the user's last import
     }
-    const QString earlier = AppPath + u'/' + ExeBaseName + QStringLiteral(".mdb");
+    const QString earlier = DatabasePathIn(AppPath, ExeBaseName);
     return hasEarlierDatabase(earlier) ? moveEarlierDatabase(earlier, movedFrom) : copyEmptyDatabase();
 }
 
@@ -139,6 +139,10 @@ QString ExecutableBaseName(const QString& executablePath) {
     return QFileInfo(executablePath).completeBaseName();
 }
 
+QString DatabasePathIn(const QString& folder, const QString& baseName) {
+    return folder + u'/' + baseName + QStringLiteral(".mdb");
+}
+
 QString HelpFilePath() {
     return AppPath + u'/' + ExeBaseName + QStringLiteral(".hlp");
 }
@@ -147,7 +151,7 @@ std::unique_ptr<zt::Database> OpenWorkingDatabase(const QString& appPath, const 
     AppPath = appPath;
     ExeBaseName = baseName;
     WorkPath = WorkingFolderFor(appPath);
-    DbPath = WorkPath + u'/' + ExeBaseName + QStringLiteral(".mdb");
+    DbPath = DatabasePathIn(WorkPath, ExeBaseName);
     OutPath = OutputFolderFor(appPath);
     QString movedFrom;
     if (IsInstalledCopy(AppPath)) {

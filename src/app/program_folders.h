@@ -15,6 +15,9 @@ namespace ZTAdrM1 {
 // looks for FOO.mdb and FOO.hlp.
 QString ExecutableBaseName(const QString& executablePath);
 
+// The working database of the program named `baseName` in `folder`: <folder>/<base name>.mdb.
+QString DatabasePathIn(const QString& folder, const QString& baseName);
+
 // The help file beside the executable, named after it: AppPath/<base name>.hlp.
 QString HelpFilePath();
 

@@ -2,12 +2,18 @@
 
 #include <QString>
 
-#include "formats/loss_report.h"
-
 namespace zt {
 
 // Which of the department and the title a comma layout adds after the company.
 enum class RemarkParts { DepartmentAndTitle, Department, Title, None };
+
+// Whether the remarks of `parts` write the department, and the title.
+inline bool writesDepartment(RemarkParts parts) {
+    return parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Department;
+}
+inline bool writesTitle(RemarkParts parts) {
+    return parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Title;
+}
 
 // The comma-separated remarks both address books write: the company always,
 // even when empty, then the department and the title that `parts` names, each
@@ -16,8 +22,7 @@ enum class RemarkParts { DepartmentAndTitle, Department, Title, None };
 inline void appendCommaRemarks(QString& line, RemarkParts parts, const QString& company,
                                const QString& department, const QString& title) {
     line += company;
-    const bool withTitle =
-        (parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Title) && !title.isEmpty();
+    const bool withTitle = writesTitle(parts) && !title.isEmpty();
     const bool withDepartment = parts == RemarkParts::DepartmentAndTitle
                                     ? withTitle || !department.isEmpty()
                                     : parts == RemarkParts::Department && !department.isEmpty();
@@ -28,20 +33,6 @@ inline void appendCommaRemarks(QString& line, RemarkParts parts, const QString& 
     if (withTitle) {
         line += u',';
         line += title;
-    }
-}
-
-// Each of the company and the department and title that `parts` names that
-// CP932 cannot hold whole: the loss report's part of a remarks line that lost
-// characters.
-inline void addRemarkLosses(LossReport& losses, QStringView who, RemarkParts parts, const QString& company,
-                            const QString& department, const QString& title) {
-    losses.addUnencodable(who, u"会社名", company);
-    if (parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Department) {
-        losses.addUnencodable(who, u"部署名", department);
-    }
-    if (parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Title) {
-        losses.addUnencodable(who, u"役職", title);
     }
 }
 

@@ -39,32 +39,22 @@ QString QuoteCsvField(const FieldValue& value) {
     return value ? quoteCsv(*value, u"\",") : QString();
 }
 
-qsizetype writeCsv(Database& db, const QString& path) {
+qsizetype writeCsv(Database& db, const OutputTarget& target) {
     Recordset rows = db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報"));
     const auto fields = fieldPositions(rows, kOutputFields);
 
-    TextFileWriter out(path);
-    LossReport losses(QStringLiteral("CSV 出力"), path);
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     for (; !rows.Eof(); rows.MoveNext()) {
-        std::array<QString, kOutputFields.size()> as, texts;
+        const OutputRow row(rows, fields);
         QStringList line;
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const FieldValue value = rows.Fields(fields[i]);
-            as[i] = value.value_or(QString());
-            texts[i] = layoutText(as[i], i == 0);
-            line << QuoteCsvField(value ? FieldValue(texts[i]) : value);
+        for (const QString& text : row.texts) {
+            line << QuoteCsvField(text);
         }
-        if (out.writeLine(line.join(u',')) > 0 || texts != as) {
-            const QString who = entryShownName(as[1], as[2]);
-            for (std::size_t i = 0; i < fields.size(); ++i) {
-                if (!reportChanged(losses, who, kOutputFields[i], as[i], texts[i])) {
-                    losses.addUnencodable(who, kOutputFields[i], as[i]);
-                }
-            }
-        }
+        reportRowLosses(losses, row, {true, true, true, true, true, true},
+                        out.writeLine(line.join(u',')) > 0);
     }
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

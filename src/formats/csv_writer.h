@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "db/database.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -29,6 +30,6 @@ QString QuoteCsvField(const FieldValue& value);
 // those change, goes in the loss report beside it (zt::LossReport). Returns
 // the number of losses.
 // Throws zt::Error on any failure; the file at `path` is then left as it was.
-qsizetype writeCsv(Database& db, const QString& path);
+qsizetype writeCsv(Database& db, const OutputTarget& target);
 
 }  // namespace zt

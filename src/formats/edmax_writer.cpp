@@ -86,60 +86,29 @@ void writeGroups(Database& db, TextFileWriter& out) {
 void writeEntries(Database& db, TextFileWriter& out, LossReport& losses, QChar layout) {
     Recordset rows =
         db.OpenRecordset(QStringLiteral("SELECT * FROM 出力情報 ORDER BY グループ,名前,アドレス"));
-    enum { Group, Name, Address, Company, Department, Title };
     const auto f = fieldPositions(rows, kOutputFields);
+    const std::optional<RemarkParts> parts = memoParts(layout);
+    const std::array<bool, 6> written{
+        true, true, true, parts.has_value(), parts && writesDepartment(*parts), parts && writesTitle(*parts)};
     for (; !rows.Eof(); rows.MoveNext()) {
-        const QString as[] = {rows.Text(f[Group]),   rows.Text(f[Name]),       rows.Text(f[Address]),
-                              rows.Text(f[Company]), rows.Text(f[Department]), rows.Text(f[Title])};
-        const QString texts[] = {layoutText(as[Group], true), layoutText(as[Name]),
-                                 layoutText(as[Address]),     layoutText(as[Company]),
-                                 layoutText(as[Department]),  layoutText(as[Title])};
-        const QString& group = texts[Group];
-        const QString& name = texts[Name];
-        const QString& address = texts[Address];
-        const QString& company = texts[Company];
-        const QString& department = texts[Department];
-        const QString& title = texts[Title];
-        qsizetype lost = out.writeLine(name + QStringLiteral("\t\t") + group);
-        lost += out.writeLine(address);
+        const OutputRow row(rows, f);
+        const auto& t = row.texts;
+        qsizetype lost = out.writeLine(t[Name] + QStringLiteral("\t\t") + t[Group]);
+        lost += out.writeLine(t[Address]);
         QString memo;
-        if (appendMemo(memo, layout, company, department, title)) {
+        if (appendMemo(memo, layout, t[Company], t[Department], t[Title])) {
             lost += out.writeLine(memo);
         }
-        const QString who = entryShownName(as[Name], as[Address]);
-        const auto parts = memoParts(layout);
-        const bool written[] = {true,
-                                true,
-                                true,
-                                parts.has_value(),
-                                parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Department,
-                                parts == RemarkParts::DepartmentAndTitle || parts == RemarkParts::Title};
-        bool changed[std::size(as)] = {};
-        for (std::size_t i = 0; i < std::size(as); ++i) {
-            changed[i] = written[i] && reportChanged(losses, who, kOutputFields[i], as[i], texts[i]);
-        }
-        if (lost > 0) {
-            const auto unencodable = [&](int i, QStringView field) {
-                if (!changed[i]) {
-                    losses.addUnencodable(who, field, as[i]);
-                }
-            };
-            unencodable(Name, u"名前");
-            unencodable(Group, u"グループ");
-            unencodable(Address, u"アドレス");
-            if (parts) {
-                addRemarkLosses(losses, who, *parts, company, department, title);
-            }
-        }
+        reportRowLosses(losses, row, written, lost > 0);
     }
 }
 
 }  // namespace
 
-qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
+qsizetype writeEdMax(Database& db, const OutputTarget& target, QChar layout,
                      const std::function<void(EdMaxPass)>& onPass) {
-    TextFileWriter out(path);
-    LossReport losses(QStringLiteral("EdMax アドレス帳作成"), path);
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     if (onPass) {
         onPass(EdMaxPass::Groups);
     }
@@ -148,8 +117,7 @@ qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
         onPass(EdMaxPass::Entries);
     }
     writeEntries(db, out, losses, layout);
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "db/database.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -21,7 +22,7 @@ enum class EdMaxPass { Groups, Entries };
 // What CP932 cannot hold goes in the loss report beside the file, person by
 // person (zt::LossReport). Returns the number of losses. Throws zt::Error on
 // any failure; the file at `path` is then left as it was.
-qsizetype writeEdMax(Database& db, const QString& path, QChar layout,
+qsizetype writeEdMax(Database& db, const OutputTarget& target, QChar layout,
                      const std::function<void(EdMaxPass)>& onPass = {});
 
 }  // namespace zt

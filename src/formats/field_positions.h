@@ -33,21 +33,47 @@ inline QString layoutText(const QString& text, bool group = false) {
     return group ? oneLine(text) : withoutStrayControls(text);
 }
 
-// A field that the layout writes otherwise than it is goes to the report as
-// it was; true when it did, so that it is not reported twice.
-inline bool reportChanged(LossReport& losses, QStringView who, QStringView field, const QString& as,
-                          const QString& written) {
-    if (written == as) {
-        return false;
-    }
-    losses.add(who, field, as);
-    return true;
-}
-
 // Whom a loss report names for an entry: its name, or its address when the
 // name is empty.
 inline QString entryShownName(const QString& name, const QString& address) {
     return name.isEmpty() ? address : name;
+}
+
+enum OutputField { Group, Name, Address, Company, Department, Title };
+
+// One row of 出力情報 as stored and as the CP932 layouts write it, its fields
+// in kOutputFields' order.
+struct OutputRow {
+    OutputRow(const Recordset& rows, const std::array<int, 6>& at) {
+        for (std::size_t i = 0; i < as.size(); ++i) {
+            as[i] = rows.Text(at[i]);
+            texts[i] = layoutText(as[i], i == Group);
+        }
+    }
+    std::array<QString, 6> as, texts;
+};
+
+// What a row's lines lost, in the report field by field in kOutputFields'
+// order, of the fields `written` names: each that the layout writes otherwise
+// than it is, as it was; and when the lines lost characters (`lost`), each
+// other that CP932 cannot hold whole. The same for the CSV, EdMax and
+// Tsurukame outputs, so that what one reports the others report alike.
+inline void reportRowLosses(LossReport& losses, const OutputRow& row, const std::array<bool, 6>& written,
+                            bool lost) {
+    if (!lost && row.as == row.texts) {
+        return;  // the common case, at no cost
+    }
+    const QString who = entryShownName(row.as[Name], row.as[Address]);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        if (!written[i]) {
+            continue;
+        }
+        if (row.texts[i] != row.as[i]) {
+            losses.add(who, kOutputFields[i], row.as[i]);
+        } else if (lost) {
+            losses.addUnencodable(who, kOutputFields[i], row.as[i]);
+        }
+    }
 }
 
 }  // namespace zt

@@ -180,8 +180,8 @@ void reportGoogleLosses(const Person& p, LossReport& losses) {
     reportUncarried(losses, p);
 }
 
-qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
-    LossReport losses(kGoogleCsvOutput.toString(), path);
+qsizetype writeGoogleCsv(const PersonSource& people, const OutputTarget& target) {
+    LossReport losses(target);
     std::vector<Row> rows;
     std::array<qsizetype, 4> most{1, 1, 1, 1};
     people([&](const Person& p) {
@@ -192,7 +192,7 @@ qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
         reportGoogleLosses(p, losses);
     });
 
-    TextFileWriter out(path);
+    TextFileWriter out(target.path);
     out.writeBytes(header(most));
     for (Row& row : rows) {
         const QByteArrayView bytes = row.bytes;
@@ -209,8 +209,7 @@ qsizetype writeGoogleCsv(const PersonSource& people, const QString& path) {
         out.writeBytes(line);
         row = Row();
     }
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -8,7 +8,7 @@
 
 namespace zt {
 
-// The output as its loss report names it.
+// The output as its window, its loss report and the list of people name it.
 inline constexpr QStringView kGoogleCsvOutput = u"Google 用 CSV 出力";
 
 // Writes every person of the working database to `path` as the contacts CSV
@@ -20,7 +20,7 @@ inline constexpr QStringView kGoogleCsvOutput = u"Google 用 CSV 出力";
 // card holds that no output carries goes in the loss report beside the file
 // (zt::LossReport); returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
-qsizetype writeGoogleCsv(const PersonSource& people, const QString& path);
+qsizetype writeGoogleCsv(const PersonSource& people, const OutputTarget& target);
 
 // What writeGoogleCsv reports of `p`, added to `losses` as it adds it there.
 void reportGoogleLosses(const Person& p, LossReport& losses);

@@ -298,9 +298,9 @@ void reportLdifLosses(const Person& p, LossReport& losses) {
     personRecord(p, QString(), losses);
 }
 
-qsizetype writeLdif(const PersonSource& people, const QString& path) {
-    TextFileWriter out(path);
-    LossReport losses(kLdifOutput.toString(), path);
+qsizetype writeLdif(const PersonSource& people, const OutputTarget& target) {
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     DistinguishedNames dns;
     QStringList groups;  // in the order they first appear among the people
     QHash<QString, QStringList> members;
@@ -318,8 +318,7 @@ qsizetype writeLdif(const PersonSource& people, const QString& path) {
         const QString name = listName(group);
         out.writeBytes(listRecord(dns.add(name, QString()), name, members.value(group), dns));
     }
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -8,7 +8,7 @@
 
 namespace zt {
 
-// The output as its loss report names it.
+// The output as its window, its loss report and the list of people name it.
 inline constexpr QStringView kLdifOutput = u"Thunderbird 用 LDIF 出力";
 
 // Writes every person `people` hands over to `path` as
@@ -21,7 +21,7 @@ inline constexpr QStringView kLdifOutput = u"Thunderbird 用 LDIF 出力";
 // report beside the file (zt::LossReport), with what the card holds that no
 // output carries; returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
-qsizetype writeLdif(const PersonSource& people, const QString& path);
+qsizetype writeLdif(const PersonSource& people, const OutputTarget& target);
 
 // What writeLdif reports of `p`, added to `losses` as it adds it there.
 void reportLdifLosses(const Person& p, LossReport& losses);

@@ -5,6 +5,7 @@
 
 #include "formats/control_characters.h"
 #include "platform/cp932.h"
+#include "platform/replacement_file.h"
 #include "platform/text_file_writer.h"
 
 namespace zt {
@@ -43,7 +44,11 @@ void appendEscaped(QString& out, QStringView text) {
 
 }  // namespace
 
-LossReport::LossReport(const QString& output, const QString& path) : output_(output), path_(path) {}
+QString OutputTarget::report() const {
+    return reportPath.isEmpty() ? reportPathFor(path) : reportPath;
+}
+
+LossReport::LossReport(const OutputTarget& target) : target_(target) {}
 
 void LossReport::add(QStringView who, QStringView field, QStringView value) {
     QString line;
@@ -63,16 +68,14 @@ void LossReport::addUnencodable(QStringView who, QStringView field, QStringView 
     }
 }
 
-QString LossReport::pathFor(const QString& outputPath) {
-    return outputPath + QStringLiteral(".report.txt");
-}
-
-qsizetype LossReport::finish() const {
+qsizetype LossReport::finish(TextFileWriter& out) const {
     const QDateTime now = testing ? QDateTime(QDate(2024, 4, 1), QTime(9, 0)) : QDateTime::currentDateTime();
-    replaceReport(pathFor(path_),
-                  output_ + u'（' + QFileInfo(path_).fileName() +
-                      QStringLiteral("）で出力できなかった項目　") + now.toString(u"yyyy/MM/dd HH:mm"),
-                  lines_);
+    const QString file =
+        target_.path == kStandardOutput ? QStringLiteral("標準出力") : QFileInfo(target_.path).fileName();
+    out.commitWithReport(target_.report(),
+                         target_.caption + u'（' + file + QStringLiteral("）で出力できなかった項目　") +
+                             now.toString(u"yyyy/MM/dd HH:mm"),
+                         lines_);
     return lines_.size();
 }
 

@@ -6,16 +6,25 @@
 
 namespace zt {
 
+class TextFileWriter;
+
+// Where an output goes, and what heads its report.
+struct OutputTarget {
+    QString path;        // the file written; kStandardOutput (replacement_file.h) for standard output
+    QString caption;     // the output as its window's caption names it ("CSV 出力")
+    QString reportPath;  // its report; empty: beside the file (reportPathFor)
+
+    QString report() const;
+};
+
 // What an output could not hold, gathered while the output is written: a
 // character its code page lacks, a value its layout has no room for, a card
-// property no output carries. Once the output is in place, finish() lists the
-// losses beside it in <output>.report.txt, or removes an earlier report when
-// nothing was lost, so that a report never speaks of another run.
+// property no output carries. finish() puts the output in place together
+// with the list of the losses in its report, or with an earlier report removed
+// when nothing was lost, so that a report never speaks of another run.
 class LossReport {
 public:
-    // `output` names the output as its window's caption does ("CSV 出力");
-    // `path` is the output file.
-    LossReport(const QString& output, const QString& path);
+    explicit LossReport(const OutputTarget& target);
 
     // One loss: whose (the shown name), which field, and the value as it was.
     void add(QStringView who, QStringView field, QStringView value);
@@ -25,24 +34,21 @@ public:
     void addUnencodable(QStringView who, QStringView field, QStringView value);
 
     qsizetype count() const { return lines_.size(); }
-    const QString& output() const { return output_; }
+    const QString& output() const { return target_.caption; }
     // The losses as the report lists them: who, field and value, escaped, TAB between.
     const QStringList& lines() const { return lines_; }
 
-    // The report that belongs to the output at `outputPath`.
-    static QString pathFor(const QString& outputPath);
-
-    // Writes the report (UTF-8, CR LF) or removes an earlier one, as above.
-    // Call once the output itself is committed. Returns count(). Throws
-    // zt::Error when the report cannot be written or the earlier one removed.
-    qsizetype finish() const;
+    // Puts `out` in place with the report (UTF-8, CR LF), or with an earlier
+    // report removed, as TextFileWriter::commitWithReport does. Returns
+    // count(). Throws zt::Error when either cannot be placed; both old files
+    // then stay.
+    qsizetype finish(TextFileWriter& out) const;
 
     // --- test seam: while testing, the report is dated 2024/04/01 09:00.
     static void setTesting(bool on);
 
 private:
-    QString output_;
-    QString path_;
+    OutputTarget target_;
     QStringList lines_;
 };
 

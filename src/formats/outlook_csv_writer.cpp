@@ -419,9 +419,9 @@ void reportOutlookLosses(const Person& p, OutlookLayout layout, LossReport& loss
     }
 }
 
-qsizetype writeOutlookCsv(const PersonSource& people, const QString& path, OutlookLayout layout) {
-    TextFileWriter out(path);
-    LossReport losses(kOutlookCsvOutput.toString(), path);
+qsizetype writeOutlookCsv(const PersonSource& people, const OutputTarget& target, OutlookLayout layout) {
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     const QString names = header(layout).join(u',');
     if (layout == OutlookLayout::Windows) {
         out.writeLine(names);
@@ -439,8 +439,7 @@ qsizetype writeOutlookCsv(const PersonSource& people, const QString& path, Outlo
             out.writeBytes((rfc4180Fields(row(personCells(p, layout, losses), layout)) + u"\r\n"_s).toUtf8());
         });
     }
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

@@ -8,7 +8,7 @@
 
 namespace zt {
 
-// The output as its loss report names it.
+// The output as its window, its loss report and the list of people name it.
 inline constexpr QStringView kOutlookCsvOutput = u"Outlook 用 CSV 出力";
 
 // Which Outlook the file is for. Each finds a column by its header alone, and
@@ -30,7 +30,7 @@ enum class OutlookLayout {
 // goes in the loss report beside the file (zt::LossReport), with what the card
 // holds that no output carries; returns the number of losses. Throws
 // zt::Error on any failure; the file at `path` is then left as it was.
-qsizetype writeOutlookCsv(const PersonSource& people, const QString& path, OutlookLayout layout);
+qsizetype writeOutlookCsv(const PersonSource& people, const OutputTarget& target, OutlookLayout layout);
 
 // What writeOutlookCsv reports of `p` in `layout`, added to `losses` as it adds it there.
 void reportOutlookLosses(const Person& p, OutlookLayout layout, LossReport& losses);

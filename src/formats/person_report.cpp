@@ -9,10 +9,9 @@ namespace zt {
 
 QList<ReportedLoss> reportedLosses(const Person& p) {
     // The reports are only gathered, never finished: no file is named or written.
-    LossReport reports[] = {{kVCardOutput.toString(), QString()},
-                            {kOutlookCsvOutput.toString(), QString()},
-                            {kLdifOutput.toString(), QString()},
-                            {kGoogleCsvOutput.toString(), QString()}};
+    LossReport reports[] = {
+        LossReport({{}, kVCardOutput.toString(), {}}), LossReport({{}, kOutlookCsvOutput.toString(), {}}),
+        LossReport({{}, kLdifOutput.toString(), {}}), LossReport({{}, kGoogleCsvOutput.toString(), {}})};
     reportVCardLosses(p, reports[0]);
     // The layout its window opens with.
     reportOutlookLosses(p, OutlookLayout::Windows, reports[1]);

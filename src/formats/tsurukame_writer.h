@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "db/database.h"
+#include "formats/loss_report.h"
 
 namespace zt {
 
@@ -21,7 +22,7 @@ namespace zt {
 // the file, person by person, a group's heading with each of its entries
 // (zt::LossReport). Returns the number of losses. Throws zt::Error on any
 // failure; the file at `path` is then left as it was.
-qsizetype writeTsurukame(Database& db, const QString& path, QChar choice,
+qsizetype writeTsurukame(Database& db, const OutputTarget& target, QChar choice,
                          const std::function<QDate()>& today = &QDate::currentDate);
 
 }  // namespace zt

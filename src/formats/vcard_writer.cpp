@@ -202,9 +202,9 @@ void reportVCardLosses(const Person& p, LossReport& losses) {
     reportUncarried(losses, p);
 }
 
-qsizetype writeVCard(const PersonSource& people, const QString& path) {
-    TextFileWriter out(path);
-    LossReport losses(kVCardOutput.toString(), path);
+qsizetype writeVCard(const PersonSource& people, const OutputTarget& target) {
+    TextFileWriter out(target.path);
+    LossReport losses(target);
     people([&](const Person& p) {
         QString card = u"BEGIN:VCARD\r\nVERSION:3.0\r\n"_s;
         addNames(card, p);
@@ -218,8 +218,7 @@ qsizetype writeVCard(const PersonSource& people, const QString& path) {
         out.writeBytes(folded(card));
         reportVCardLosses(p, losses);
     });
-    out.commit();
-    return losses.finish();
+    return losses.finish(out);
 }
 
 }  // namespace zt

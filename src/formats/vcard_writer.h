@@ -8,7 +8,7 @@
 
 namespace zt {
 
-// The output as its loss report names it.
+// The output as its window, its loss report and the list of people name it.
 inline constexpr QStringView kVCardOutput = u"vCard 出力";
 
 // Writes every person `people` hands over to `path` as
@@ -20,7 +20,7 @@ inline constexpr QStringView kVCardOutput = u"vCard 出力";
 // file. What the card holds that no output carries goes in the loss report
 // beside the file (zt::LossReport); returns the number of losses. Throws
 // zt::Error on any failure; the file at `path` is then left as it was.
-qsizetype writeVCard(const PersonSource& people, const QString& path);
+qsizetype writeVCard(const PersonSource& people, const OutputTarget& target);
 
 // What writeVCard reports of `p`, added to `losses` as it adds it there.
 void reportVCardLosses(const Person& p, LossReport& losses);

@@ -259,7 +259,7 @@ QString completionText(const ImportSummary& summary) {
 }
 
 QString importReportPath(const QString& dbPath) {
-    return dbPath + QStringLiteral(".report.txt");
+    return reportPathFor(dbPath);
 }
 
 ImportSummary importAddressBook(Database& db, const QString& folderPath, const StatusCallback& status) {

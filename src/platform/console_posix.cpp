@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "platform/console.h"
+#include "platform/directory_listing.h"
 
 namespace zt {
 
@@ -11,10 +12,17 @@ void tellCommandLine(ConsoleStream stream, const QString& text) {
     std::fflush(out);
 }
 
+// The arguments are the file system's bytes: each part of a path is read as
+// the listing reads a name, so that a folder copied with its Windows (CP932)
+// name is found by the name the shell passed (encodeFileName).
 QStringList commandLineArguments(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        QStringList parts;
+        for (const QByteArray& part : QByteArray(argv[i]).split('/')) {
+            parts << decodeFileName(part);
+        }
+        arguments << parts.join(u'/');
     }
     return arguments;
 }

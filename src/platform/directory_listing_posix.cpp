@@ -19,8 +19,32 @@ QString decodeFileName(const QByteArray& name) {
     return utf8.hasError() ? cp932::decode(name) : text;
 }
 
+// A name read as CP932 is found again by its CP932 bytes: where the UTF-8
+// form of a part of the path names nothing and its CP932 form names a file
+// or folder, that part is given in CP932.
 QByteArray encodeFileName(const QString& path) {
-    return QFile::encodeName(path);
+    const QByteArray utf8 = QFile::encodeName(path);
+    if (utf8.size() == path.size()) {
+        return utf8;  // ASCII
+    }
+    QByteArray encoded;
+    const QStringList parts = path.split(u'/');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        QByteArray part = QFile::encodeName(parts[i]);
+        if (part.size() != parts[i].size()) {
+            struct stat info {};
+            const QByteArray windows = cp932::encode(parts[i]);
+            if (::lstat((encoded + part).constData(), &info) != 0 && decodeFileName(windows) == parts[i] &&
+                ::lstat((encoded + windows).constData(), &info) == 0) {
+                part = windows;
+            }
+        }
+        encoded += part;
+        if (i + 1 < parts.size()) {
+            encoded += '/';
+        }
+    }
+    return encoded;
 }
 
 // Qt's own listing drops every name that is not valid in the locale's

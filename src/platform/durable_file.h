@@ -17,7 +17,8 @@ enum class Placed {
 // Puts `bytes` in a new file `target`, which where files have modes only its
 // owner may read (it holds a personal address book): written under a
 // temporary name beside it, flushed to the disk, and given the target's name only whole and only if
-// that name is still free. On Failed, `error` holds the system's text.
+// that name is still free (a zt::ReplacementFile of Kind::New). On Failed, `error` holds what the
+// user is told: the file and why.
 Placed placeNewFile(const QString& target, const QByteArray& bytes, QString& error);
 
 // Moves the file `from` to the free name `to`, where the two may lie on

@@ -19,6 +19,10 @@ QString createReason(const QString& target, const QString& systemText) {
     if (info.isDir()) {
         return QStringLiteral("同じ名前のフォルダがあります");
     }
+    // A block device, say: nothing a user means to write an address book into.
+    if (info.exists() && !info.isFile()) {
+        return QStringLiteral("ファイルではありません");
+    }
     if (!folder.isWritable()) {
         return QStringLiteral("フォルダに書き込む権限がありません");
     }
@@ -30,7 +34,7 @@ QString createReason(const QString& target, const QString& systemText) {
 
 void refuseUnwritableTarget(const QString& target) {
     const QFileInfo info(target);
-    if (info.isDir() || (info.exists() && !info.isWritable())) {
+    if (info.exists() && (!info.isFile() || !info.isWritable())) {
         throw Error(QStringLiteral("ファイルを作成できません: %1（%2）")
                         .arg(QDir::toNativeSeparators(target), createReason(target, QString())));
     }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 
+#include "platform/directory_listing.h"
 #include "platform/temporary_files.h"
 
 // A write holds its temporary with flock() from the moment it exists until it
@@ -58,7 +59,8 @@ bool linkUnnamed(int fd, const QByteArray& to) {
 
 int createNamed(const QString& target, QByteArray& name, int mode) {
     for (int attempt = 0;; ++attempt) {
-        name = QFile::encodeName(nameFor(target));
+        // In the target's own bytes: its folder's name may be in any encoding.
+        name = encodeFileName(target) + QFile::encodeName(nameFor(QString()));
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
         if (fd < 0) {
             if (errno == EEXIST && attempt < 100) {

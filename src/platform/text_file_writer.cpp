@@ -1,10 +1,6 @@
 #include "platform/text_file_writer.h"
 
-#include <QDir>
-#include <QFile>
-
 #include "platform/cp932.h"
-#include "platform/error.h"
 #include "platform/replacement_file.h"
 
 namespace zt {
@@ -46,22 +42,39 @@ void TextFileWriter::commit() {
     d_->file.commit();
 }
 
-void replaceReport(const QString& path, const QString& heading, const QStringList& lines) {
+namespace {
+
+// The report, whole in its temporary, or its removal when there is nothing to report.
+std::unique_ptr<ReplacementFile> prepareReport(const QString& path, const QString& heading,
+                                               const QStringList& lines) {
     if (lines.isEmpty()) {
-        QFile old(path);
-        if (old.exists() && !old.remove()) {
-            throw Error(QStringLiteral("ファイルを削除できません: %1（%2）")
-                            .arg(QDir::toNativeSeparators(path), old.errorString()));
-        }
-        return;
+        return ReplacementFile::removal(path);
     }
     QString text = heading + QStringLiteral("\r\n");
     for (const QString& line : lines) {
         text += line + QStringLiteral("\r\n");
     }
-    TextFileWriter out(path);
-    out.writeBytes(text.toUtf8());
-    out.commit();
+    auto file = std::make_unique<ReplacementFile>(path);
+    file->write(text.toUtf8());
+    return file;
+}
+
+}  // namespace
+
+void TextFileWriter::commitWithReport(const QString& reportPath, const QString& heading,
+                                      const QStringList& lines) {
+    d_->file.write(d_->pending);
+    d_->pending.clear();
+    const std::unique_ptr<ReplacementFile> report = prepareReport(reportPath, heading, lines);
+    commitTogether({&d_->file, report.get()});
+}
+
+void replaceReport(const QString& path, const QString& heading, const QStringList& lines) {
+    prepareReport(path, heading, lines)->commit();
+}
+
+QString reportPathFor(const QString& path) {
+    return path + QStringLiteral(".report.txt");
 }
 
 }  // namespace zt

@@ -31,6 +31,12 @@ public:
     // Syncs to the disk and renames over the target. Throws zt::Error on failure;
     // the temporary file is then gone and the target untouched.
     void commit();
+    // Commits the file with its report at `reportPath` (see replaceReport):
+    // both are whole in their temporaries before either is put in place, and
+    // when either fails both old files stay and zt::Error is thrown. An
+    // earlier report is removed in the step in which a file without losses
+    // goes in.
+    void commitWithReport(const QString& reportPath, const QString& heading, const QStringList& lines);
 
 private:
     struct Impl;
@@ -42,5 +48,8 @@ private:
 // report there is removed instead, so that a report never speaks of another
 // run. Throws zt::Error when it can do neither.
 void replaceReport(const QString& path, const QString& heading, const QStringList& lines);
+
+// The report that belongs to the file at `path`: "<path>.report.txt".
+QString reportPathFor(const QString& path);
 
 }  // namespace zt

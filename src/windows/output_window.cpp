@@ -11,7 +11,7 @@
 OutputJobWindow::OutputJobWindow(const zt::Output& output, zt::Database& db, const QString& folder)
     : JobWindow(output.window, output.caption, output.choices ? output.choices->clientWidth : 4680,
                 output.choices ? 2190 : 1890),
-      OutputPath(folder + u'/' + output.fileName),
+      OutputPath(output.pathIn(folder)),
       output_(output),
       db_(db) {
     if (output.choices) {
@@ -50,28 +50,24 @@ void OutputJobWindow::Form_Load() {
 }
 
 void OutputJobWindow::runJob() {
+    const zt::OutputTarget target = output_.target(db_, OutputPath);
+    if (const QString refusal = zt::targetRefusal(db_, target); !refusal.isEmpty()) {
+        zt::MessageBox::show(this, refusal, QStringLiteral("処理中断"), zt::MessageBox::Buttons::Ok,
+                             zt::MessageBox::Icon::Exclamation);
+        return;
+    }
     const QString chosen = list_ ? list_->currentText() : QString();
-    const qsizetype losses = output_.write(db_, OutputPath, chosen.isEmpty() ? QChar() : chosen.at(0),
-                                           [this](const QString& text) { setStatus(text); });
+    const QChar choice = chosen.isEmpty() ? QChar() : chosen.at(0);
+    const qsizetype losses =
+        output_.write(db_, target, choice, [this](const QString& text) { setStatus(text); });
     if (output_.opensOnDesktop) {
         zt::Desktop::openWithDefaultApp(this, OutputPath);
     } else {
-        const bool itemTexts = output_.choices && !output_.choices->done.isEmpty();
-        const QString done =
-            output_.choices && !itemTexts
-                ? output_.done
-                : QDir::toNativeSeparators(OutputPath) + QStringLiteral("\r\nに出力しました。\r\n") +
-                      (itemTexts ? output_.choices->done.value(list_->currentIndex()) : output_.done);
-        zt::MessageBox::show(this, done, QStringLiteral("処理完了"), zt::MessageBox::Buttons::Ok,
-                             zt::MessageBox::Icon::Information);
+        zt::MessageBox::show(this, output_.completion(OutputPath, choice), QStringLiteral("処理完了"),
+                             zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
     }
-    tellLosses(losses, OutputPath);
-}
-
-void OutputJobWindow::tellLosses(qsizetype losses, const QString& outputPath) {
-    if (losses == 0) {
-        return;
+    if (losses > 0) {
+        zt::MessageBox::show(this, zt::lossesText(losses, target), QStringLiteral("確認"),
+                             zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
     }
-    zt::MessageBox::show(this, zt::lossesText(losses, outputPath), QStringLiteral("確認"),
-                         zt::MessageBox::Buttons::Ok, zt::MessageBox::Icon::Information);
 }

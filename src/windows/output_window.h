@@ -27,9 +27,6 @@ protected:
     QComboBox* list_ = nullptr;
 
 private:
-    // After the completion box: when the run wrote the output at `outputPath`
-    // with `losses` items it could not hold, a box that points to its report.
-    void tellLosses(qsizetype losses, const QString& outputPath);
     void addChoiceList(const zt::ChoiceList& choices);
     void Form_Load();
 

@@ -1,6 +1,7 @@
 #include "windows/outputs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <stdexcept>
 
 #include "formats/csv_writer.h"
@@ -11,7 +12,10 @@
 #include "formats/outlook_csv_writer.h"
 #include "formats/tsurukame_writer.h"
 #include "formats/vcard_writer.h"
+#include "import/address_book_import.h"
 #include "people/people_reader.h"
+#include "platform/replacement_file.h"
+#include "platform/text_file_writer.h"
 #include "windows/output_window.h"
 
 using namespace Qt::StringLiterals;
@@ -19,33 +23,79 @@ using namespace Qt::StringLiterals;
 namespace zt {
 namespace {
 
-template <qsizetype (*writer)(Database&, const QString&)>
-qsizetype writeWhole(Database& db, const QString& path, QChar, const Progress& progress) {
+template <qsizetype (*writer)(Database&, const OutputTarget&)>
+qsizetype writeWhole(Database& db, const OutputTarget& target, QChar, const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writer(db, path);
+    return writer(db, target);
 }
 
-template <qsizetype (*writer)(const PersonSource&, const QString&)>
-qsizetype writePeople(Database& db, const QString& path, QChar, const Progress& progress) {
+template <qsizetype (*writer)(const PersonSource&, const OutputTarget&)>
+qsizetype writePeople(Database& db, const OutputTarget& target, QChar, const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writer(peopleOf(db), path);
+    return writer(peopleOf(db), target);
 }
 
-qsizetype writeEdMaxByPasses(Database& db, const QString& path, QChar layout, const Progress& progress) {
-    return writeEdMax(db, path, layout, [&progress](EdMaxPass pass) {
+qsizetype writeEdMaxByPasses(Database& db, const OutputTarget& target, QChar layout,
+                             const Progress& progress) {
+    return writeEdMax(db, target, layout, [&progress](EdMaxPass pass) {
         progress(pass == EdMaxPass::Groups ? QStringLiteral("グループ出力中")
                                            : QStringLiteral("アドレス出力中"));
     });
 }
 
-qsizetype writeOutlookLayout(Database& db, const QString& path, QChar layout, const Progress& progress) {
+qsizetype writeOutlookLayout(Database& db, const OutputTarget& target, QChar layout,
+                             const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writeOutlookCsv(peopleOf(db), path, layout == u'1' ? OutlookLayout::Windows : OutlookLayout::New);
+    return writeOutlookCsv(peopleOf(db), target,
+                           layout == u'1' ? OutlookLayout::Windows : OutlookLayout::New);
 }
 
-qsizetype writeTsurukameDated(Database& db, const QString& path, QChar choice, const Progress& progress) {
+qsizetype writeTsurukameDated(Database& db, const OutputTarget& target, QChar choice,
+                              const Progress& progress) {
     progress(QStringLiteral("出力中"));
-    return writeTsurukame(db, path, choice);
+    return writeTsurukame(db, target, choice);
+}
+
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
+#endif
+
+// The file `path` names once links are followed, whether or not it exists.
+QString realPath(const QString& path, int depth = 0) {
+    const QFileInfo info(path);
+    if (const QString canonical = info.canonicalFilePath(); !canonical.isEmpty()) {
+        return canonical;
+    }
+    if (info.isSymbolicLink() && depth < 40) {
+        return realPath(info.symLinkTarget(), depth + 1);
+    }
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+}
+
+QString fileRefusal(Database& db, const QString& path) {
+    if (path.isEmpty() || path == kStandardOutput) {
+        return {};
+    }
+    const QString real = realPath(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString database = realPath(db.path());
+    if (real.compare(database, kNameCase) == 0 ||
+        real.compare(database + QStringLiteral("-journal"), kNameCase) == 0) {
+        return QStringLiteral("%1 は作業用データベースです。").arg(shown);
+    }
+    if (real.compare(realPath(importReportPath(db.path())), kNameCase) == 0) {
+        return QStringLiteral("%1 は取り込みの報告です。").arg(shown);
+    }
+    Recordset imported = db.OpenRecordset(QStringLiteral("SELECT フォルダ FROM 取込記録"));
+    if (!imported.Eof() && !imported.Text(0).isEmpty() &&
+        real.startsWith(realPath(imported.Text(0)) + u'/', kNameCase)) {
+        return QStringLiteral("%1 は取り込んだアドレス帳 %2 の中にあります。")
+            .arg(shown, QDir::toNativeSeparators(imported.Text(0)));
+    }
+    return {};
 }
 
 const QList<Output> rows{
@@ -63,7 +113,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF03"_s,
-        .caption = u"vCard 出力"_s,
+        .caption = kVCardOutput.toString(),
         .key = u'3',
         .command = u"vcard"_s,
         .fileName = u"ZTAdrF03.vcf"_s,
@@ -75,7 +125,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF04"_s,
-        .caption = u"Outlook 用 CSV 出力"_s,
+        .caption = kOutlookCsvOutput.toString(),
         .key = u'4',
         .command = u"outlook"_s,
         .fileName = u"ZTAdrF04.csv"_s,
@@ -146,7 +196,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF07"_s,
-        .caption = u"Thunderbird 用 LDIF 出力"_s,
+        .caption = kLdifOutput.toString(),
         .key = u'7',
         .command = u"ldif"_s,
         .fileName = u"ZTAdrF07.ldif"_s,
@@ -157,7 +207,7 @@ const QList<Output> rows{
     },
     {
         .window = u"ZTAdrF08"_s,
-        .caption = u"Google 用 CSV 出力"_s,
+        .caption = kGoogleCsvOutput.toString(),
         .key = u'8',
         .command = u"google"_s,
         .fileName = u"ZTAdrF08.csv"_s,
@@ -183,12 +233,52 @@ const Output& output(QStringView window) {
     throw std::out_of_range("no output window " + window.toString().toStdString());
 }
 
-QString lossesText(qsizetype losses, const QString& outputPath) {
+QString Output::pathIn(const QString& folder) const {
+    return folder + u'/' + fileName;
+}
+
+OutputTarget Output::target(const Database& db, const QString& path) const {
+    // Standard output holds the output alone, and a device or a FIFO has no
+    // folder of its own to hold a report: the report goes beside the working
+    // database, named after the file the output's window writes.
+    return {path, caption,
+            ReplacementFile::goesStraight(path) ? reportPathFor(pathIn(QFileInfo(db.path()).absolutePath()))
+                                                : QString()};
+}
+
+QString Output::completion(const QString& path, QChar choice) const {
+    const bool itemTexts = choices && !choices->done.isEmpty();
+    if (choices && !itemTexts && QFileInfo(path).fileName() == fileName) {
+        return done;
+    }
+    QString more = choices ? QString() : done;
+    for (qsizetype i = 0; itemTexts && i < choices->items.size(); ++i) {
+        if (choices->items[i].startsWith(choice)) {
+            more = choices->done.value(i);
+        }
+    }
+    const QString shown =
+        path == kStandardOutput ? QStringLiteral("標準出力") : QDir::toNativeSeparators(path);
+    return shown + QStringLiteral("\r\nに出力しました。") +
+           (more.isEmpty() ? QString() : QStringLiteral("\r\n") + more);
+}
+
+QString lossesText(qsizetype losses, const OutputTarget& target) {
     if (losses == 0) {
         return {};
     }
     return QStringLiteral("出力できなかった項目が %1 件あります。\r\n").arg(losses) +
-           QDir::toNativeSeparators(LossReport::pathFor(outputPath)) + QStringLiteral("を確認してください。");
+           QDir::toNativeSeparators(target.report()) + QStringLiteral("を確認してください。");
+}
+
+QString targetRefusal(Database& db, const OutputTarget& target) {
+    QString why = fileRefusal(db, target.path);
+    if (why.isEmpty()) {
+        why = fileRefusal(db, target.report());
+    }
+    return why.isEmpty()
+               ? why
+               : why + QStringLiteral("\r\n別のファイルを指定してください。処理をキャンセルします。");
 }
 
 JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder) {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+#include "formats/loss_report.h"
+
 class JobWindow;
 
 namespace zt {
@@ -40,16 +42,25 @@ struct Output {
     QString command;        // its name on the command line: ZTADRCNV --write <command>
     QString fileName;       // written in the output folder
     QString description{};  // the status text's first line: what the file holds
-    // The completion box's text. A window with a choice list without texts
-    // of its own shows it alone; any other puts the file written and
-    // "に出力しました。" before it.
+    // The completion box's text (completion()). The text of an output with a
+    // choice list without texts of its own names its file itself.
     QString done{};
-    // Writes the file at `path`; `choice` is the chosen item's digit (none
-    // without a list). Returns the number of losses, as the writers do.
-    qsizetype (*write)(Database& db, const QString& path, QChar choice, const Progress& progress);
-    // The file is handed to the desktop instead of a completion box.
+    // Writes the file and its report; `choice` is the chosen item's digit
+    // (none without a list). Returns the number of losses, as the writers do.
+    qsizetype (*write)(Database& db, const OutputTarget& target, QChar choice, const Progress& progress);
+    // The window hands the file to the desktop instead of a completion box.
     bool opensOnDesktop = false;
     std::optional<ChoiceList> choices{};
+
+    // The file it writes in `folder`.
+    QString pathIn(const QString& folder) const;
+    // Where the output at `path` (kStandardOutput included) and its report go
+    // when written from the working database `db`: the report beside the
+    // file, or beside the database for what is written straight into.
+    OutputTarget target(const Database& db, const QString& path) const;
+    // What the completion box says once the output is at `path`, written
+    // with the list's item `choice`.
+    QString completion(const QString& path, QChar choice) const;
 };
 
 // Every output, in the main menu's order.
@@ -58,9 +69,16 @@ const QList<Output>& outputs();
 // The row whose window is `window`; throws std::out_of_range for a name no row has.
 const Output& output(QStringView window);
 
-// What the user is told when a run wrote `outputPath` with `losses` items it
+// What the user is told when a run wrote `target` with `losses` items it
 // could not hold (none: nothing to tell): their number and the report to read.
-QString lossesText(qsizetype losses, const QString& outputPath);
+QString lossesText(qsizetype losses, const OutputTarget& target);
+
+// Why no output may be written to `target`, in the words of a 処理中断 box;
+// empty when it may. The program's own files are refused (the working
+// database `db`, its journal, the import report) and every file in the book
+// folder of the last import, since a slip there loses what the database was
+// filled from: the output and its report alike, links followed.
+QString targetRefusal(Database& db, const OutputTarget& target);
 
 // A new job window for `output`, writing into `folder`.
 JobWindow* makeOutputWindow(const Output& output, Database& db, const QString& folder);

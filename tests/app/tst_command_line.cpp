@@ -4,9 +4,13 @@
 #include <QComboBox>
 #include <QProcess>
 
-#include "app/startup.h"
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "test_support.h"
-#include "windows/outputs.h"
 
 class TestCommandLine : public GuiTest {
     Q_OBJECT
@@ -21,7 +25,12 @@ class TestCommandLine : public GuiTest {
 
     // Runs the copy with `arguments` from `folder` (the program folder when empty).
     Ran ztadrcnv(QStringList arguments, const QString& folder = {}) {
-        arguments.replaceInStrings(u"{book}"_qs, book).replaceInStrings(u"{root}"_qs, root->path());
+        return run(program + u"/ZTADRCNV"_qs, arguments, folder);
+    }
+    Ran run(const QString& executable, QStringList arguments, const QString& folder = {}) {
+        arguments.replaceInStrings(u"{book}"_qs, book)
+            .replaceInStrings(u"{root}"_qs, root->path())
+            .replaceInStrings(u"{program}"_qs, program);
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // A start of the windows would fail here.
@@ -30,7 +39,7 @@ class TestCommandLine : public GuiTest {
         environment.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder.isEmpty() ? program : folder);
-        process.start(program + u"/ZTADRCNV"_qs, arguments);
+        process.start(executable, arguments);
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
             return {-1, {}, process.errorString()};
         }
@@ -60,15 +69,6 @@ class TestCommandLine : public GuiTest {
         return files;
     }
 
-    // A loss report without its title line, which names the time of the run.
-    static QByteArray reportLines(const QString& path) {
-        if (!QFileInfo::exists(path)) {
-            return {};
-        }
-        const QByteArray bytes = fileBytes(path);
-        return bytes.mid(bytes.indexOf("\r\n") + 2);
-    }
-
 private slots:
     void init() {
         reset();
@@ -82,74 +82,31 @@ private slots:
         copyFolder(testData(u"books/full_cards"_qs), book);
     }
 
-    // Each output as the command line names it, imported and written in one
-    // call: the file is the one its window writes from the same database,
-    // byte for byte, and so are the report's lines; what the windows would
-    // show goes to standard error, the report's path to standard output.
-    void outputsMatchWindows_data() {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("item");  // in the window's list
-        QTest::newRow("csv") << "csv"
-                             << "ZTAdrF02" << -1;
-        QTest::newRow("vcard") << "vcard"
-                               << "ZTAdrF03" << -1;
-        QTest::newRow("outlook") << "outlook"
-                                 << "ZTAdrF04" << 0;
-        QTest::newRow("outlook:2") << "Outlook:2"
-                                   << "ZTAdrF04" << 1;
-        QTest::newRow("edmax") << "edmax"
-                               << "ZTAdrF05" << 0;
-        QTest::newRow("edmax:3") << "edmax:3"
-                                 << "ZTAdrF05" << 2;
-        QTest::newRow("tsurukame:5") << "TSURUKAME:5"
-                                     << "ZTAdrF06" << 4;
-        QTest::newRow("ldif") << "ldif"
-                              << "ZTAdrF07" << -1;
-        QTest::newRow("google") << "google"
-                                << "ZTAdrF08" << -1;
-    }
-    void outputsMatchWindows() {
-        QFETCH(QString, output);
-        QFETCH(QString, window);
-        QFETCH(int, item);
-        const Ran ran = ztadrcnv({u"--import"_qs, u"{book}"_qs, u"--write"_qs, output});
-        const QString file = zt::output(window).fileName, path = program + u'/' + file;
-        const QString report =
-            QFileInfo::exists(path + u".report.txt"_qs) ? path + u".report.txt"_qs : QString();
-        const qsizetype losses = reportLines(report).count("\r\n");
-        QCOMPARE(ran.err, u" 2 個のグループを処理しました。\nカード 8 枚を読み込み、7 人になりました。\n"_qs +
-                              QDir::toNativeSeparators(path) + u"\nに出力しました。\n"_qs +
-                              (losses ? zt::lossesText(losses, path).replace(u"\r\n"_qs, u"\n"_qs) + u'\n'
-                                      : QString()));
-        QCOMPARE(ran.out, report.isEmpty() ? QString() : QDir::toNativeSeparators(report) + u'\n');
-        QCOMPARE(ran.status, 0);
-        QCOMPARE(written(),
-                 (report.isEmpty() ? QStringList{file} : QStringList{file, file + u".report.txt"_qs}));
-
-        const std::unique_ptr<zt::Database> db = programDb();
-        auto* job = qobject_cast<JobWindow*>(ZTAdrM1::JobWindows(*db, work->outDir()).value(window)());
-        show(job);
-        if (item >= 0) {
-            job->findChild<QComboBox*>()->setCurrentIndex(item);
-        }
-        QVERIFY(run(job));
-        QCOMPARE(fileBytes(path), fileBytes(work->out(file)));
-        QCOMPARE(reportLines(report), reportLines(work->out(file + u".report.txt"_qs)));
-    }
-
-    // Several jobs run in the order given; a file is named from where the
-    // user stands, not from the working folder the program moves to.
+    // Several jobs run in the order given, the windows' messages on standard error and the report's path on
+    // standard output; a file is named from where the user stands, not from the working folder the program
+    // moves to; a folder, or a path ending in a separator, takes the output's own file name.
     void jobsInOrder() {
-        const Ran ran = ztadrcnv({u"--write"_qs, u"csv"_qs, u"before.txt"_qs, u"--import"_qs,
-                                  u"AddrBook/full"_qs, u"--write=csv"_qs, u"--write"_qs, u"vcard"_qs},
-                                 root->path());
+        const Ran ran =
+            ztadrcnv({"--write", "csv", "before.txt", "--import", "AddrBook/full", "--write=csv", "--write",
+                      "vcard", ".", "--write", "edmax:3", "AddrBook/", "--write", "csv", "--", "-x"},
+                     root->path());
         QCOMPARE(ran.status, 0);
+        const QString r = QDir::toNativeSeparators(root->path() + u'/');
+        QCOMPARE(
+            ran.err,
+            u"{r}before.txt\nに出力しました。\n 2 個のグループを処理しました。\nカード 8 枚を読み込み、7 人に"
+            u"なりました。\n{p}ZTAdrF02.txt\nに出力しました。\n{r}ZTAdrF03."
+            u"vcf\nに出力しました。\nメールソフトや"
+            u"携帯電話の連絡先に取り込んでください。\n出力できなかった項目が 7 件あります。\n{r}ZTAdrF03.vcf."
+            u"report.txtを確認してください。\nEdMax用のアドレス帳(常用アドレス.adr)を作成しました。\nC:"
+            u"\\Program "
+            u"Files\\EdMax\\Address フォルダにコピーしてください。\n{r}-x\nに出力しました。\n"_qs
+                .replace(u"{r}"_qs, r)
+                .replace(u"{p}"_qs, QDir::toNativeSeparators(program + u'/')));
+        QCOMPARE(ran.out, r + u"ZTAdrF03.vcf.report.txt\n"_qs);
         QVERIFY(fileBytes(root->filePath(u"before.txt"_qs)).contains("kept"));
         QVERIFY(!fileBytes(program + u"/ZTAdrF02.txt"_qs).contains("kept"));
-        QCOMPARE(ran.out, QDir::toNativeSeparators(program + u"/ZTAdrF03.vcf.report.txt"_qs) + u'\n');
-        QCOMPARE(written(),
-                 (QStringList{u"ZTAdrF02.txt"_qs, u"ZTAdrF03.vcf"_qs, u"ZTAdrF03.vcf.report.txt"_qs}));
+        QCOMPARE(written(), QStringList{u"ZTAdrF02.txt"_qs});
     }
 
     // A wrong command line (2) changes nothing and names what was typed; a
@@ -174,8 +131,13 @@ private slots:
                    "のどれかです）";
         QTest::newRow("number past the list")
             << QStringList{"--write", "edmax:9"} << 2 << wrong + "出力 edmax の番号は 1 から 8 です: edmax:9";
+        QTest::newRow("Outlook's number past its list")
+            << QStringList{"--write", "Outlook:3"} << 2
+            << wrong + "出力 outlook の番号は 1 から 2 です: Outlook:3";
         QTest::newRow("number to a plain output")
             << QStringList{"--write", "csv:1"} << 2 << wrong + "出力 csv は番号を取りません: csv:1";
+        QTest::newRow("standard output twice") << QStringList{"--write", "csv", "-", "--write", "vcard", "-"}
+                                               << 2 << wrong + "標準出力（-）に書き出せる出力は一つだけです";
         QTest::newRow("extra argument")
             << QStringList{"--write", "csv", "a.txt", "b.txt"} << 2 << wrong + "余分な引数です: b.txt";
         QTest::newRow("group folder")
@@ -210,16 +172,81 @@ private slots:
         }
     }
 
-    // --help lists every output by its command, caption and file.
-    void helpListsEveryOutput() {
-        const Ran ran = ztadrcnv({u"--help"_qs});
-        QCOMPARE(ran.status, 0);
-        for (const zt::Output& output : zt::outputs()) {
-            QVERIFY2(ran.out.contains(u"    "_qs + output.command) &&
-                         ran.out.contains(output.caption + u'（' + output.fileName + u'）'),
-                     qPrintable(output.command));
-        }
+    // An output never goes over the working database, its journal, the import report or a file of the
+    // book just imported, links followed: refused before anything is written, the file as it was.
+    void refusedTargets_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("said");  // after the target's path
+        QTest::newRow("database") << "{program}/ZTADRCNV.mdb"
+                                  << " は作業用データベースです。";
+        QTest::newRow("journal") << "{program}/ZTADRCNV.mdb-journal"
+                                 << " は作業用データベースです。";
+        QTest::newRow("import report") << "{program}/ZTADRCNV.mdb.report.txt"
+                                       << " は取り込みの報告です。";
+        QTest::newRow("card file") << "{book}/仕事/c.nrk"
+                                   << " は取り込んだアドレス帳 {book} の中にあります。";
+        QTest::newRow("Group.idx") << "{book}/仕事/Group.idx"
+                                   << " は取り込んだアドレス帳 {book} の中にあります。";
+        QTest::newRow("link to the database") << "{root}/link"
+                                              << " は作業用データベースです。";
+        QTest::newRow("its report a link to the database") << "{root}/out.txt"
+                                                           << ".report.txt は作業用データベースです。";
     }
+    void refusedTargets() {
+        QFETCH(QString, target);
+        QFETCH(QString, said);
+        QCOMPARE(ztadrcnv({u"--import"_qs, u"{book}"_qs}).status, 0);
+        QVERIFY(QFile::link(program + u"/ZTADRCNV.mdb"_qs, root->filePath(u"link"_qs)));
+        QVERIFY(QFile::link(program + u"/ZTADRCNV.mdb"_qs, root->filePath(u"out.txt.report.txt"_qs)));
+        const QString path = target.replace(u"{program}"_qs, program)
+                                 .replace(u"{book}"_qs, book)
+                                 .replace(u"{root}"_qs, root->path());
+        const QByteArray before = fileBytes(path);
+        const Ran ran = ztadrcnv({u"--write"_qs, u"csv"_qs, path});
+        QCOMPARE(ran.err.section(u'\n', 0, 0),
+                 QDir::toNativeSeparators(path) + said.replace(u"{book}"_qs, QDir::toNativeSeparators(book)));
+        QCOMPARE(ran.status, 1);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(written(), QStringList());
+    }
+
+    // "-" is standard output, which then carries the output alone: its report goes beside the working
+    // database, and the report's path to standard error.
+    void standardOutput() {
+        const Ran ran = ztadrcnv({u"--import"_qs, u"{book}"_qs, u"--write"_qs, u"vcard"_qs, u"-"_qs,
+                                  u"--write=vcard"_qs, u"{root}"_qs});
+        QCOMPARE(ran.status, 0);
+        QCOMPARE(ran.out.toUtf8(), fileBytes(root->filePath(u"ZTAdrF03.vcf"_qs)));
+        const QString report = QDir::toNativeSeparators(program + u"/ZTAdrF03.vcf.report.txt"_qs);
+        QVERIFY(ran.err.contains(u"標準出力\nに出力しました。"_qs));
+        QVERIFY(ran.err.contains(u'\n' + report + u'\n'));
+        QCOMPARE(written(), QStringList{u"ZTAdrF03.vcf.report.txt"_qs});
+#ifndef Q_OS_WIN
+        // So for a FIFO, which has no folder of its own for a report.
+        const QByteArray fifo = QFile::encodeName(root->filePath(u"fifo"_qs));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+        QCOMPARE(ztadrcnv({u"--write"_qs, u"ldif"_qs, u"{root}/fifo"_qs}).status, 0);
+        ::close(reader);
+        QCOMPARE(written(), (QStringList{u"ZTAdrF03.vcf.report.txt"_qs, u"ZTAdrF07.ldif.report.txt"_qs}));
+#endif
+    }
+
+#ifndef Q_OS_WIN
+    // A book whose folder's name is CP932 bytes, as a copy from Windows keeps it, is found by the bytes the
+    // shell passes.
+    void windowsNamedBook() {
+        QVERIFY(::rename(QFile::encodeName(book).constData(),
+                         QFile::encodeName(root->filePath(u"AddrBook/"_qs)) + "\x83\x65\x83\x58\x83\x67") ==
+                0);
+        const Ran ran =
+            run(u"/bin/sh"_qs,
+                {u"-c"_qs, u"exec \"$0\" --import \"$1/AddrBook/$(printf '\\203e\\203X\\203g')\""_qs,
+                 program + u"/ZTADRCNV"_qs, root->path()});
+        QCOMPARE(ran.err, u" 2 個のグループを処理しました。\nカード 8 枚を読み込み、7 人になりました。\n"_qs);
+        QCOMPARE(ran.status, 0);
+    }
+#endif
 };
 
 QTEST_MAIN(TestCommandLine)

@@ -14,6 +14,7 @@
 #include "people/people_reader.h"
 #include "platform/cp932.h"
 #include "platform/error.h"
+#include "platform/text_file_writer.h"
 #include "test_support.h"
 
 enum class Writer { Csv, EdMax, Tsurukame, VCard, Ldif, OutlookCsv, GoogleCsv };
@@ -21,22 +22,24 @@ Q_DECLARE_METATYPE(Writer)
 
 namespace {
 
+// The reports are headed as their golden files are.
 qsizetype write(Writer writer, zt::Database& db, const QString& path, QChar choice) {
     switch (writer) {
         case Writer::Csv:
-            return zt::writeCsv(db, path);
+            return zt::writeCsv(db, {path, u"CSV 出力"_qs, {}});
         case Writer::EdMax:
-            return zt::writeEdMax(db, path, choice);
+            return zt::writeEdMax(db, {path, u"EdMax アドレス帳作成"_qs, {}}, choice);
         case Writer::Tsurukame:
-            return zt::writeTsurukame(db, path, choice, [] { return QDate(2024, 4, 1); });
+            return zt::writeTsurukame(db, {path, u"鶴亀アドレス帳作成"_qs, {}}, choice,
+                                      [] { return QDate(2024, 4, 1); });
         case Writer::VCard:
-            return zt::writeVCard(zt::peopleOf(db), path);
+            return zt::writeVCard(zt::peopleOf(db), {path, {}, {}});
         case Writer::Ldif:
-            return zt::writeLdif(zt::peopleOf(db), path);
+            return zt::writeLdif(zt::peopleOf(db), {path, {}, {}});
         case Writer::OutlookCsv:
-            return zt::writeOutlookCsv(zt::peopleOf(db), path, zt::OutlookLayout::New);
+            return zt::writeOutlookCsv(zt::peopleOf(db), {path, {}, {}}, zt::OutlookLayout::New);
         case Writer::GoogleCsv:
-            return zt::writeGoogleCsv(zt::peopleOf(db), path);
+            return zt::writeGoogleCsv(zt::peopleOf(db), {path, {}, {}});
     }
     return 0;
 }
@@ -60,8 +63,6 @@ void importCards(WorkDb& w, const QString& folder, const QString& card) {
               zt::cp932::encode(QString(card).replace(u'\n', u"\r\n"_qs)));
     zt::importAddressBook(*w.db, book.path());
 }
-
-const QByteArray kOldRun("an earlier run\r\n");
 
 }  // namespace
 
@@ -101,6 +102,7 @@ private slots:
         QTest::newRow("cp932_losses_tsurukame.txt") << Writer::Tsurukame << QChar('1') << "cp932_losses";
         // Only what the layout writes: here no title, there no department.
         QTest::newRow("cp932_losses_department.adr") << Writer::EdMax << QChar('6') << "cp932_losses";
+        QTest::newRow("cp932_losses_title.adr") << Writer::EdMax << QChar('3') << "cp932_losses";
         QTest::newRow("cp932_losses_title.txt") << Writer::Tsurukame << QChar('3') << "cp932_losses";
     }
 
@@ -199,43 +201,10 @@ private slots:
             QVERIFY2(c >= u' ' ? c != QChar(0x7F) : c == u'\t' || c == u'\r' || c == u'\n',
                      qPrintable(QString::number(c.unicode(), 16)));
         }
-        QStringList report = QString::fromUtf8(fileBytes(zt::LossReport::pathFor(path))).split(u"\r\n"_qs);
+        QStringList report = QString::fromUtf8(fileBytes(zt::reportPathFor(path))).split(u"\r\n"_qs);
         report = report.size() < 2 ? QStringList{} : report.mid(1, report.size() - 2);
         QTEST(report, "report");
         QCOMPARE(losses, report.size());
-    }
-
-    // An empty database replaces an earlier file with an empty one; a run that
-    // fails part way puts no partly written file in place of the earlier one
-    // or where there was none, and leaves no temporary file beside it.
-    void oldFile_data() {
-        QTest::addColumn<Writer>("writer");
-        QTest::addColumn<bool>("fails");
-        const std::pair<const char*, Writer> writers[] = {{"CSV", Writer::Csv},
-                                                          {"EdMax", Writer::EdMax},
-                                                          {"Tsurukame", Writer::Tsurukame},
-                                                          {"vCard", Writer::VCard}};
-        for (const auto& [name, writer] : writers) {
-            QTest::addRow("%s, empty database", name) << writer << false;
-            QTest::addRow("%s, failing", name) << writer << true;
-        }
-    }
-
-    void oldFile() {
-        QFETCH(Writer, writer);
-        QFETCH(bool, fails);
-        WorkDb w;
-        writeFile(w.out("book.txt"), kOldRun);
-        if (fails) {
-            w.person("G", "n", "a", "c", "d", "t");
-            w.db->Execute(u"DROP TABLE グループ情報"_qs);
-            QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("book.txt"), u'1'));
-            QVERIFY_THROWS_EXCEPTION(zt::Error, write(writer, *w.db, w.out("new.txt"), u'1'));
-        } else {
-            write(writer, *w.db, w.out("book.txt"), u'1');
-        }
-        QCOMPARE(fileBytes(w.out("book.txt")), fails ? kOldRun : QByteArray(""));
-        QCOMPARE(w.outFiles(), QStringList{"book.txt"});
     }
 };
 

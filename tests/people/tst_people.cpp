@@ -232,20 +232,20 @@ private slots:
         QCOMPARE(uids.size(), people.size());
         // The vCard holds every phone; none of the person outputs one that is gone.
         const bool gone = phone.startsWith(u'-');
-        using Write = qsizetype (*)(const zt::PersonSource&, const QString&);
-        const Write outlook = [](const zt::PersonSource& people, const QString& path) {
-            return zt::writeOutlookCsv(people, path, zt::OutlookLayout::New);
+        using Write = qsizetype (*)(const zt::PersonSource&, const zt::OutputTarget&);
+        const Write outlook = [](const zt::PersonSource& people, const zt::OutputTarget& target) {
+            return zt::writeOutlookCsv(people, target, zt::OutlookLayout::New);
         };
         for (const Write write :
              {Write(zt::writeVCard), outlook, Write(zt::writeLdif), Write(zt::writeGoogleCsv)}) {
-            write(zt::peopleOf(*work->db), work->out(u"people"_qs));
+            write(zt::peopleOf(*work->db), {work->out(u"people"_qs), {}, {}});
             const bool holds =
                 QString::fromUtf8(fileBytes(work->out(u"people"_qs))).contains(phone.mid(gone));
-            QVERIFY(gone ? !holds : holds || write != zt::writeVCard);
+            QVERIFY(gone ? !holds : holds || write != Write(zt::writeVCard));
         }
-        zt::writeEdMax(*work->db, work->out(u"e.adr"_qs), u'1');
-        zt::writeTsurukame(*work->db, work->out(u"t.txt"_qs), u'1');
-        zt::writeCsv(*work->db, work->out(u"c.txt"_qs));
+        zt::writeEdMax(*work->db, {work->out(u"e.adr"_qs), {}, {}}, u'1');
+        zt::writeTsurukame(*work->db, {work->out(u"t.txt"_qs), {}, {}}, u'1');
+        zt::writeCsv(*work->db, {work->out(u"c.txt"_qs), {}, {}});
         QVERIFY(zt::cp932::decode(fileBytes(work->out(u"c.txt"_qs))).split(u"\r\n"_qs).contains(csvLine));
     }
 };

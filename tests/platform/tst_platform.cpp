@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "faults.h"
 #include "platform/cp932.h"
 #include "platform/durable_file.h"
 #include "platform/folder_names.h"
@@ -15,7 +16,17 @@
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/fs.h>
 #endif
 
 using zt::MessageBox;
@@ -63,6 +74,25 @@ public:
     QProcess process;
     bool waiting = false;
 };
+
+// Whether the file at `path` may not be removed, renamed or written, as root alone can say.
+static bool setImmutable(const QString& path, bool on) {
+#ifdef Q_OS_LINUX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return done;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(on);
+    return false;
+#endif
+}
 
 // Acts on the next modal message box once its event loop runs.
 static void whenBoxShows(std::function<void(QMessageBox*)> act) {
@@ -191,8 +221,9 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), done && !move ? 3 : 2);
     }
 
-    // A write killed at any point leaves the old file whole and nothing beside it: a temporary without a
-    // name vanishes with the writer, a named one is removed by the next write of that file.
+    // A write killed at any point leaves the old file and its old report whole and nothing beside them: a
+    // temporary without a name vanishes with the writer, a named one is removed by the next write of that
+    // file.
     void killedWrite_data() {
         QTest::addColumn<QString>("stage");
         QTest::addColumn<bool>("named");
@@ -212,6 +243,7 @@ private slots:
         }
         const QString target = dir.filePath(u"ZTAdrF02.txt"_qs);
         writeFile(target, "old\r\n");
+        writeFile(zt::reportPathFor(target), "old report\r\n");
         KilledWriter writer(target, named);
         QVERIFY(writer.reach(stage));
         const qsizetype during = filesIn(dir.path()).size();
@@ -220,12 +252,13 @@ private slots:
 
         const bool committed = stage == u"committed";
         QCOMPARE(fileBytes(target), committed ? QByteArray(1 << 20, 'n') : QByteArray("old\r\n"));
-        QCOMPARE(during, named && !committed ? 2 : 1);
+        QCOMPARE(fileBytes(zt::reportPathFor(target)), committed ? "new\r\nloss\r\n" : "old report\r\n");
+        QCOMPARE(during, named && !committed ? 3 : 2);
         QCOMPARE(filesIn(dir.path()).size(), during);
         zt::TextFileWriter next(target);
         next.writeLine(u"next");
         next.commit();
-        QCOMPARE(filesIn(dir.path()), QStringList{u"ZTAdrF02.txt"_qs});
+        QCOMPARE(filesIn(dir.path()), (QStringList{u"ZTAdrF02.txt"_qs, u"ZTAdrF02.txt.report.txt"_qs}));
         QCOMPARE(fileBytes(target), QByteArray("next\r\n"));
     }
 
@@ -242,12 +275,145 @@ private slots:
         writer.process.closeWriteChannel();
         QVERIFY(writer.process.waitForFinished());
         QCOMPARE(writer.process.exitCode(), 0);
-        QCOMPARE(filesIn(dir.path()), QStringList{u"ZTAdrF02.txt"_qs});
+        QCOMPARE(filesIn(dir.path()), (QStringList{u"ZTAdrF02.txt"_qs, u"ZTAdrF02.txt.report.txt"_qs}));
         QCOMPARE(fileBytes(target), QByteArray(1 << 20, 'n'));
     }
 
-    // What a killed write left beside the file, and only that, goes with the next write of the file,
-    // whether it replaces the file or places a new one.
+    // The output goes in with its report or not at all: a report that cannot be made keeps both old files, a
+    // run without losses removes the old report as its output goes in.
+    void withReport_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("error");  // none: both placed
+        QTest::newRow("losses") << "" << QStringList{"loss"} << "";
+        QTest::newRow("no losses") << "" << QStringList{} << "";
+        QTest::newRow("a folder where the report goes")
+            << "folder" << QStringList{"loss"}
+            << "ファイルを作成できません: %1（同じ名前のフォルダがあります）";
+        // Put in place first, the output gets its old file back.
+        QTest::newRow("an old report that cannot be removed")
+            << "fixed" << QStringList{} << "ファイルを保存できません: %1（Operation not permitted）";
+        QTest::newRow("disk full at the report")
+            << "full" << QStringList{QString(200, u'x')} << "ファイルに書き込めません: %1（File too large）";
+    }
+    void withReport() {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"out.txt"_qs), report = zt::reportPathFor(target);
+        writeFile(target, "old\r\n");
+        if (fault == u"folder") {
+            QVERIFY(QDir().mkdir(report));
+        } else {
+            writeFile(report, "old report\r\n");
+        }
+        if (fault == u"fixed" && !setImmutable(report, true)) {
+            QSKIP("only root on Linux makes a file that cannot be removed");
+        }
+        QString thrown;
+        {
+            zt::TextFileWriter out(target);
+            out.writeLine(u"new");
+            DiskFull full;
+            if (fault == u"full" && !full.start(100)) {
+                QSKIP("this system has no limit of a file's size to stand for a full disk");
+            }
+            try {
+                out.commitWithReport(report, u"heading"_qs, lines);
+            } catch (const zt::Error& e) {
+                thrown = e.text();
+            }
+        }
+        setImmutable(report, false);
+        QCOMPARE(thrown, error.isEmpty() ? error : error.arg(QDir::toNativeSeparators(report)));
+        QCOMPARE(fileBytes(target), error.isEmpty() ? "new\r\n" : "old\r\n");
+        const QByteArray reported =
+            lines.isEmpty() ? "<missing>" : "heading\r\n" + lines[0].toUtf8() + "\r\n";
+        QCOMPARE(fileBytes(report), fault == u"folder" ? "<missing>"
+                                    : error.isEmpty()  ? reported
+                                                       : "old report\r\n");
+        QCOMPARE(filesIn(dir.path()).size(), lines.isEmpty() && error.isEmpty() ? 1 : 2);
+    }
+
+#ifndef Q_OS_WIN
+    // What is not a plain file is written straight into and stays what it was; a link's file is replaced
+    // and the link stays. The nodes are the test's own, made in its folder.
+    void notPlainFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");  // none: written
+        QTest::newRow("FIFO") << "fifo"
+                              << "";
+        QTest::newRow("socket") << "socket"
+                                << "";
+        QTest::newRow("null device") << "null"
+                                     << "";
+        QTest::newRow("full device") << "full"
+                                     << "ファイルに書き込めません: %1（No space left on device）";
+        QTest::newRow("link to a file") << "link"
+                                        << "";
+        QTest::newRow("link to no file yet") << "dangling"
+                                             << "";
+    }
+    void notPlainFiles() {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"out"_qs);
+        const QByteArray path = QFile::encodeName(target);
+        int reader = -1;
+        if (kind == u"fifo") {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+            reader = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
+        } else if (kind == u"socket") {
+            reader = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, path.constData(), sizeof address.sun_path - 1);
+            QCOMPARE(::bind(reader, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+            QCOMPARE(::listen(reader, 1), 0);
+        } else if (kind == u"null" || kind == u"full") {
+            if (::mknod(path.constData(), S_IFCHR | 0666, makedev(1, kind == u"null" ? 3 : 7)) != 0) {
+                QSKIP("only root makes device nodes");
+            }
+        } else {
+            if (kind == u"link") {
+                writeFile(dir.filePath(u"file"_qs), "old");
+            }
+            QVERIFY(QFile::link(u"file"_qs, target));
+        }
+        const auto node = [&path] {
+            struct stat st {};
+            return ::lstat(path.constData(), &st) == 0 ? std::pair(st.st_mode, st.st_ino)
+                                                       : std::pair(0u, ino_t());
+        };
+        const auto before = node();
+        QString thrown;
+        try {
+            zt::TextFileWriter out(target);
+            out.writeLine(u"bytes");
+            out.commit();
+        } catch (const zt::Error& e) {
+            thrown = e.text();
+        }
+        QCOMPARE(thrown, error.isEmpty() ? error : error.arg(target));
+        QCOMPARE(node(), before);
+        if (kind == u"socket") {
+            const int accepted = ::accept(reader, nullptr, nullptr);
+            ::close(std::exchange(reader, accepted));
+        }
+        if (reader >= 0) {
+            char got[16] = {};
+            QCOMPARE(::read(reader, got, sizeof got), ssize_t(7));
+            QCOMPARE(QByteArray(got), "bytes\r\n");
+            ::close(reader);
+        }
+        QCOMPARE(fileBytes(dir.filePath(u"file"_qs)),
+                 kind == u"link" || kind == u"dangling" ? "bytes\r\n" : "<missing>");
+    }
+#endif
+
+    // What a killed write left beside the file, and only that, goes with the next write of the file.
     void leftoverRemoved_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("removed");
@@ -262,20 +428,13 @@ private slots:
     void leftoverRemoved() {
         QFETCH(QString, name);
         QFETCH(bool, removed);
-        for (const bool place : {false, true}) {
-            QTemporaryDir dir;
-            const QString target = dir.filePath(u"ZTAdrF02.txt"_qs);
-            writeFile(dir.filePath(name), "left");
-            if (place) {
-                QString error;
-                QCOMPARE(zt::durable::placeNewFile(target, "new", error), zt::durable::Placed::Done);
-            } else {
-                writeFile(target, "old");
-                zt::TextFileWriter(target).commit();
-            }
-            QCOMPARE(QFileInfo::exists(dir.filePath(name)), !removed);
-            QCOMPARE(filesIn(dir.path()).size(), removed ? 1 : 2);
-        }
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"ZTAdrF02.txt"_qs);
+        writeFile(dir.filePath(name), "left");
+        writeFile(target, "old");
+        zt::TextFileWriter(target).commit();
+        QCOMPARE(QFileInfo::exists(dir.filePath(name)), !removed);
+        QCOMPARE(filesIn(dir.path()).size(), removed ? 1 : 2);
     }
 
     // Both answer No: Enter by taking the default, Escape whatever the default.

@@ -3,7 +3,6 @@
 #include <QComboBox>
 
 #include "faults.h"
-#include "formats/loss_report.h"
 #include "import/address_book_import.h"
 #include "platform/desktop.h"
 #include "shell/status_label.h"
@@ -12,7 +11,7 @@
 #include "windows/import_window.h"
 #include "windows/outputs.h"
 
-enum class Fault { TargetIsFolder, FolderGone, DiskFull, ReadOnly, HeldOpen };
+enum class Fault { DiskFull, ReadOnly, HeldOpen };
 Q_DECLARE_METATYPE(Fault)
 
 namespace {
@@ -105,21 +104,6 @@ private slots:
         QCOMPARE(zt::Desktop::opened(), window == u"ZTAdrF02"_qs ? QStringList{path} : QStringList{});
     }
 
-    // Every output's loss report is headed with its window's caption and its
-    // file's name.
-    void reportsNameTheirOutput() {
-        zt::importAddressBook(*work->db, testData(u"books/full_cards"_qs));
-        work->person("G", u"𠮷野"_qs, u"y@example.jp"_qs, "c", "d", "t");
-        for (const zt::Output& output : zt::outputs()) {
-            const QString path = work->out(output.fileName);
-            QVERIFY2(output.write(*work->db, path, u'1', [](const QString&) {}) > 0,
-                     qPrintable(output.window));
-            const QString report = QString::fromUtf8(fileBytes(zt::LossReport::pathFor(path)));
-            QVERIFY2(report.startsWith(output.caption + u'（' + output.fileName + u'）'),
-                     qPrintable(report.section(u'\r', 0, 0)));
-        }
-    }
-
     // However deep the folder, the status label shows its text whole, in lines
     // that fit, and the label, button and window grow by the same height; a
     // short path leaves the window at its designed size.
@@ -177,17 +161,28 @@ private slots:
         }
     }
 
+    // A window whose file would land in the book just imported says so and writes nothing.
+    void refusedInsideTheBook() {
+        QTemporaryDir book;
+        QVERIFY(QDir(book.path()).mkdir(u"g"_qs));
+        writeFile(book.filePath(u"g/c.nrk"_qs), "BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n");
+        zt::importAddressBook(*work->db, book.path());
+        JobWindow* job = openWindow(u"ZTAdrF03"_qs, *work->db, book.filePath(u"g"_qs));
+        show(job);
+        QVERIFY(run(job));
+        QCOMPARE(boxes(), QStringList{u"処理中断|!|Ok|%1 は取り込んだアドレス帳 %2 の中にあります。\r\n"_qs
+                                      u"別のファイルを指定してください。処理をキャンセルします。"_qs.arg(
+                                          QDir::toNativeSeparators(book.filePath(u"g/ZTAdrF03.vcf"_qs)),
+                                          QDir::toNativeSeparators(book.path()))});
+        QCOMPARE(QDir(book.filePath(u"g"_qs)).entryList(QDir::Files), QStringList{u"c.nrk"_qs});
+    }
+
     void unwritableTarget_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<QString>("message");  // %1: the target
-        // Every window writes through the same writer; each fault is met once.
-        QTest::newRow("target is a folder")
-            << "ZTAdrF02" << Fault::TargetIsFolder
-            << u"ファイルを作成できません: %1（同じ名前のフォルダがあります）"_qs;
-        QTest::newRow("program folder gone")
-            << "ZTAdrF05" << Fault::FolderGone
-            << u"ファイルを作成できません: %1（フォルダが見つかりません）"_qs;
+        // Every window writes through the same writer; each fault is met once, a folder where the file
+        // goes and a missing folder in tst_platform and tst_command_line.
         QTest::newRow("disk full") << "ZTAdrF03" << Fault::DiskFull
                                    << u"ファイルに書き込めません: %1（File too large）"_qs;
         QTest::newRow("read-only target") << "ZTAdrF04" << Fault::ReadOnly
@@ -202,15 +197,10 @@ private slots:
         QFETCH(QString, window);
         QFETCH(Fault, fault);
         QFETCH(QString, message);
-        const QString folder = fault == Fault::FolderGone ? work->out("gone") : work->outDir();
-        JobWindow* job = openWindow(window, *work->db, folder);
+        JobWindow* job = openWindow(window, *work->db, work->outDir());
         const QString file = zt::output(window).fileName;
-        const QString target = folder + u'/' + file;
-        if (fault == Fault::TargetIsFolder) {
-            QVERIFY(QDir().mkdir(target));
-        } else if (fault != Fault::FolderGone) {
-            writeFile(target, kOldRun);
-        }
+        const QString target = work->out(file);
+        writeFile(target, kOldRun);
         if (fault == Fault::ReadOnly) {
             // Windows' own read-only flag stops the writer itself, whoever runs it.
             if (!permissionsHold() && QSysInfo::productType() != u"windows") {
@@ -238,12 +228,8 @@ private slots:
         QVERIFY(closed);
         QCOMPARE(boxes(), QStringList{fatal(message.arg(QDir::toNativeSeparators(target)))});
         QVERIFY(zt::Desktop::opened().isEmpty());
-        QCOMPARE(work->outFiles(), fault == Fault::FolderGone ? QStringList{} : QStringList{file});
-        if (fault == Fault::TargetIsFolder) {
-            QVERIFY(QDir(target).isEmpty());
-        } else if (fault != Fault::FolderGone) {
-            QCOMPARE(fileBytes(target), kOldRun);
-        }
+        QCOMPARE(work->outFiles(), QStringList{file});
+        QCOMPARE(fileBytes(target), kOldRun);
     }
 };
 
