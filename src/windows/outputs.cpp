@@ -133,7 +133,7 @@ const QList<Output> rows{
         .write = &writeOutlookLayout,
         .choices =
             ChoiceList{
-                .caption = u"Outlook の種類"_s,
+                .caption = u"形式の選択"_s,
                 .name = u"種類選択"_s,
                 .items = {u"1 Outlook（Windows 版）"_s, u"2 新しい Outlook・Outlook.com"_s},
                 .clientWidth = 5400,
