@@ -102,6 +102,15 @@ struct ReplacementFile::Impl {
         if (stream || kind == Kind::New || !existed) {
             return;
         }
+        // A file that another program holds open without leave to delete it
+        // cannot be replaced, and a second name made for it could not be
+        // removed again: place() reports it, and no name is left behind.
+        const win32::Handle deletable(::CreateFileW(win32::wide(target).c_str(), DELETE,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!deletable.valid()) {
+            return;
+        }
         const QString name = temporary::nameFor(target);
         if (::CreateHardLinkW(win32::wide(name).c_str(), win32::wide(target).c_str(), nullptr)) {
             kept = name;
